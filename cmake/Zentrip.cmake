@@ -1,0 +1,33 @@
+# Build conventions shared by every folder.
+#
+# A core module is a folder of zentrip_core: its *.cpp files go into the library, its
+# *_test.cpp files into one test program named after the folder, labelled "core" so the
+# sanitizer builds can pick the unit tests out.
+
+function(zentrip_add_core_module module)
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR}/${module})
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  file(GLOB tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  if(tests)
+    list(REMOVE_ITEM sources ${tests})
+  endif()
+  if(sources)
+    target_sources(zentrip_core PRIVATE ${sources})
+  endif()
+  if(tests)
+    zentrip_add_test(${module}_test LABELS core ${module} SOURCES ${tests})
+  endif()
+endfunction()
+
+# zentrip_add_test(name [LABELS l...] SOURCES s... [LIBS lib...])
+function(zentrip_add_test name)
+  cmake_parse_arguments(ARG "" "" "LABELS;SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE zentrip_core GTest::gtest GTest::gmock GTest::gtest_main ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE
+    ZENTRIP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    ZENTRIP_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS "${ARG_LABELS}"
+    DISCOVERY_TIMEOUT 30)
+endfunction()

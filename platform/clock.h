@@ -1,0 +1,86 @@
+// The one way the logic reads time and pauses. Tests hand the logic a FakeClock, whose sleeps
+// advance virtual time at once, so a 15-second pause costs nothing and can still be asserted.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace zentrip {
+
+// A broken-down local date and time, as the controller's clock commands need it.
+struct LocalTime {
+    int year = 1970;  // full year, e.g. 2027
+    int month = 1;    // 1..12
+    int day = 1;      // 1..31
+    int weekday = 4;  // 0 Sunday .. 6 Saturday
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds from an arbitrary start; never goes backwards.
+    virtual std::uint64_t TickMs() = 0;
+    // Blocks the calling thread for ms milliseconds.
+    virtual void SleepMs(std::uint32_t ms) = 0;
+    // Seconds since 1970-01-01 UTC.
+    virtual std::int64_t CalendarSeconds() = 0;
+    virtual LocalTime LocalNow() = 0;
+};
+
+// The computer's own clock.
+class SystemClock final : public Clock {
+public:
+    std::uint64_t TickMs() override;
+    void SleepMs(std::uint32_t ms) override;
+    std::int64_t CalendarSeconds() override;
+    LocalTime LocalNow() override;
+};
+
+// The process-wide system clock.
+Clock& DefaultClock();
+
+// Virtual time for tests and dry runs: SleepMs advances the tick count and the calendar at once
+// and records the pause. The local time is the start time plus the virtual time elapsed.
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(LocalTime start = {});
+
+    std::uint64_t TickMs() override { return m_nowMs; }
+    void SleepMs(std::uint32_t ms) override;
+    std::int64_t CalendarSeconds() override;
+    LocalTime LocalNow() override;
+
+    void AdvanceMs(std::uint64_t ms) { m_nowMs += ms; }
+    const std::vector<std::uint32_t>& Sleeps() const { return m_sleeps; }
+
+private:
+    std::uint64_t m_nowMs = 0;
+    std::int64_t m_startSeconds;  // the start time, as seconds of a UTC-less calendar
+    std::vector<std::uint32_t> m_sleeps;
+};
+
+// Real pauses, but a local time fixed at a given moment and advancing with the real clock;
+// `zentrip-cli expand --time` uses it.
+class FixedStartClock final : public Clock {
+public:
+    FixedStartClock(Clock& base, LocalTime start);
+
+    std::uint64_t TickMs() override { return m_base.TickMs(); }
+    void SleepMs(std::uint32_t ms) override { m_base.SleepMs(ms); }
+    std::int64_t CalendarSeconds() override;
+    LocalTime LocalNow() override;
+
+private:
+    Clock& m_base;
+    std::uint64_t m_startTick;
+    std::int64_t m_startSeconds;
+};
+
+// Parses "YYYY-MM-DD HH:MM:SS"; the weekday is computed. Empty when the text is not a valid time.
+std::optional<LocalTime> ParseLocalTime(const char* text);
+
+}  // namespace zentrip

@@ -1,0 +1,77 @@
+// A scripted serial line for tests: records every write with the virtual time it happened at,
+// delivers bytes the test feeds (at once or from a given virtual time on), and can be "pulled"
+// like a lost USB adapter. The devices a FakeSerialOpener hands out all talk to one line, which
+// outlives them so a test can inspect it after the port closed.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/serial_device.h"
+
+namespace zentrip {
+
+class FakeSerialLine {
+public:
+    struct WriteRecord {
+        std::uint64_t tickMs;
+        std::string bytes;
+    };
+    // Called after each write with the bytes written; may Feed replies.
+    using Responder = std::function<void(std::string_view written, FakeSerialLine& line)>;
+
+    explicit FakeSerialLine(Clock& clock) : m_clock(clock) {}
+
+    // Bytes the peer sends; readable once the virtual time reaches atTickMs.
+    void Feed(std::string_view bytes, std::uint64_t atTickMs = 0);
+    void SetResponder(Responder responder);
+    // The device vanishes: reads and writes return 0 from now on.
+    void Pull(std::string reason);
+    // Let the next opens fail with this error (empty: succeed again).
+    void FailOpens(std::string error);
+
+    std::vector<WriteRecord> Writes() const;
+    std::string Written() const;  // all written bytes, concatenated
+    std::vector<std::string> OpenedPaths() const;
+    std::vector<std::uint32_t> OpenedRates() const;
+    int OpenDevices() const;  // devices opened and not yet destroyed
+    Clock& GetClock() { return m_clock; }
+
+private:
+    friend class FakeSerialDevice;
+    friend class FakeSerialOpener;
+    struct Pending {
+        std::uint64_t atTickMs;
+        char byte;
+    };
+
+    std::size_t Readable() const;  // bytes due by now; caller holds m_mutex
+
+    Clock& m_clock;
+    mutable std::mutex m_mutex;
+    std::deque<Pending> m_incoming;
+    std::vector<WriteRecord> m_writes;
+    Responder m_responder;
+    std::string m_lostReason;
+    std::string m_openError;
+    std::vector<std::string> m_paths;
+    std::vector<std::uint32_t> m_rates;
+    int m_openDevices = 0;
+};
+
+class FakeSerialOpener final : public SerialDeviceOpener {
+public:
+    explicit FakeSerialOpener(FakeSerialLine& line) : m_line(line) {}
+    std::unique_ptr<SerialDevice> Open(const std::string& path, std::uint32_t rate,
+                                       std::string* error) override;
+
+private:
+    FakeSerialLine& m_line;
+};
+
+}  // namespace zentrip
