@@ -100,7 +100,7 @@ private:
     bool DeviceLostHalt();
     void Show(std::string_view text);
     void ShowErrors();
-    void ProgramFromText(const std::string& text);
+    bool ProgramFromText(const std::string& text);
 
     RunHost& m_host;
     Clock& m_clock;
