@@ -109,6 +109,7 @@ int CSerialPort::StartReader(NotifyFn notify, std::uint32_t command, char trigge
     m_notify = std::move(notify);
     m_notifyCmd = command;
     m_stop.store(false, std::memory_order_relaxed);
+    m_readerEnded.store(false, std::memory_order_relaxed);
     try {
         m_reader = std::thread(&CSerialPort::ReaderLoop, this);
     } catch (const std::system_error&) {
@@ -139,6 +140,10 @@ int CSerialPort::PopByte(char* ch) {
 }
 
 void CSerialPort::ReaderLoop() {
+    struct EndMark {
+        std::atomic<bool>& ended;
+        ~EndMark() { ended.store(true, std::memory_order_release); }
+    } endMark{m_readerEnded};
     std::array<char, kChunkSize> chunk;
     while (!m_stop.load(std::memory_order_acquire)) {
         std::uint32_t head = m_rxHead.load(std::memory_order_relaxed);

@@ -62,6 +62,10 @@ public:
     // was pushed.
     int StartReader(NotifyFn notify, std::uint32_t command, char trigger);
     bool ReaderStarted() const { return m_reader.joinable(); }
+    // False once the reader has ended, by Close or by itself when the device vanished.
+    bool ReaderRunning() const {
+        return m_reader.joinable() && !m_readerEnded.load(std::memory_order_acquire);
+    }
     char Trigger() const { return m_trigger.load(std::memory_order_relaxed); }
 
     // The device of the last Open, why that Open failed, and whether the device vanished since
@@ -87,6 +91,7 @@ private:
     // by it; the trigger may change while it runs.
     std::thread m_reader;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_readerEnded{false};
     std::atomic<char> m_trigger{0};
     NotifyFn m_notify;
     std::uint32_t m_notifyCmd = 0;

@@ -20,6 +20,8 @@ public:
     bool Ok() const { return m_master >= 0; }
     const std::string& SlavePath() const { return m_slavePath; }
     int MasterFd() const { return m_master; }
+    // The pair's own slave descriptor, for looking at the line settings a port applied.
+    int SlaveFd() const { return m_slave; }
 
     // Sends all bytes from the master end, waiting up to timeoutMs at a time for room.
     bool WriteMaster(std::string_view bytes, int timeoutMs = 5000);
