@@ -64,7 +64,9 @@ CProgrammer::CProgrammer(RunHost& host, Clock& clock)
     : CProgrammer(host, clock, PosixSerialOpener()) {}
 
 CProgrammer::CProgrammer(RunHost& host, Clock& clock, SerialDeviceOpener& opener)
-    : m_host(host), m_clock(clock), m_serialPort(opener), m_modem(m_serialPort, clock, host) {}
+    : m_host(host), m_clock(clock), m_serialPort(opener), m_modem(m_serialPort, clock, host) {
+    m_serialPort.SetDevicePathFn([this](int port) { return DevicePathOf(m_commSettings, port); });
+}
 
 void CProgrammer::Show(std::string_view text) { CEditWriter().Append(m_host.ResultsPane(), text); }
 
@@ -80,13 +82,13 @@ bool CProgrammer::InitModem() {
         m_host.MessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None);
         return false;
     }
-    m_modem.InitModem(m_comPort, m_modemInitString);
+    m_modem.InitModem(m_commSettings.port, m_commSettings.modemInitString);
     return true;
 }
 
 bool CProgrammer::HangUp() {
     if (m_programmingActive) return false;
-    m_modem.HangUp(m_comPort);
+    m_modem.HangUp(m_commSettings.port);
     return true;
 }
 
@@ -115,7 +117,7 @@ void CProgrammer::ProgramFromFile() {
     m_programmingActive = true;
     ShowFileInEditor(m_workingFile);
 
-    if (!m_serialPort.Open(m_comPort, m_rate)) {
+    if (!m_serialPort.Open(m_commSettings.port, m_commSettings.dataRate)) {
         m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok, MessageBoxIcon::None);
         m_programmingActive = false;
         return;
@@ -271,7 +273,7 @@ void CProgrammer::EndRun() {
     m_clock.SleepMs(kClosePauseMs);
     if (m_directMode && !m_stopRequested)
         Show(Format("\r\n\r\nProgramming complete with %05d total errors", m_errorCount));
-    m_modem.HangUp(m_comPort);
+    m_modem.HangUp(m_commSettings.port);
     m_programmingActive = false;
 }
 
