@@ -57,6 +57,9 @@ public:
     // path of each port number (the port opens DevicePathOf(Settings(), port)).
     CommSettings& Settings() { return m_commSettings; }
     const CommSettings& Settings() const { return m_commSettings; }
+    void SetPort(int port) { m_commSettings.port = port; }
+    void SetRate(std::uint32_t rate) { m_commSettings.dataRate = rate; }
+    void SetModemInitString(std::string text) { m_commSettings.modemInitString = std::move(text); }
     CSerialPort& SerialPort() { return m_serialPort; }
 
     // The run (control 1000) and the Stop / "Hide Status Display" button (control 1005).
