@@ -126,25 +126,6 @@ TEST_F(DirectRun, StopBetweenLinesEndsAfterTheCurrentLine) {
     EXPECT_EQ(programmer.LastOutcome(), CProgrammer::RunOutcome::HaltedByUser);
 }
 
-// Presses Stop when a pause of the given length begins, as a user would during a wait command.
-class StopOnPauseClock : public Clock {
-public:
-    StopOnPauseClock(FakeClock& base, std::uint32_t pauseMs) : m_base(base), m_pauseMs(pauseMs) {}
-    void SetProgrammer(CProgrammer* programmer) { m_programmer = programmer; }
-    std::uint64_t TickMs() override { return m_base.TickMs(); }
-    void SleepMs(std::uint32_t ms) override {
-        if (ms == m_pauseMs && m_programmer) m_programmer->StopProgramming();
-        m_base.SleepMs(ms);
-    }
-    std::int64_t CalendarSeconds() override { return m_base.CalendarSeconds(); }
-    LocalTime LocalNow() override { return m_base.LocalNow(); }
-
-private:
-    FakeClock& m_base;
-    std::uint32_t m_pauseMs;
-    CProgrammer* m_programmer = nullptr;
-};
-
 TEST_F(DirectRun, StopDuringAWaitCommandTakesEffectAfterTheWaitAndItsLine) {
     Attach();
     StopOnPauseClock stopper(clock, 3000);
