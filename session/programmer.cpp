@@ -199,9 +199,7 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
             if (line.empty() || line.back() != '\r') line += '\r';
             const bool hidden = preprocessor.IsHidden();
             if (!hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
-            if (line.size() >= 2) {
-                if (const LoopEnd end = SendLine(line, hidden); end != LoopEnd::EndOfFile) return end;
-            }
+            if (line.size() >= 2 && !SendLine(line, hidden)) return LoopEnd::Halted;
         }
         m_host.PumpMessages();
         if (DeviceLostHalt()) return LoopEnd::Halted;
@@ -209,42 +207,42 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
     }
 }
 
-// Delivers one line; EndOfFile here means "go on with the next line".
-CProgrammer::LoopEnd CProgrammer::SendLine(std::string& line, bool hidden) {
+// Delivers one line; false when the run halts because of it.
+bool CProgrammer::SendLine(std::string& line, bool hidden) {
     if (!m_directMode && StartsWithNoCase(line, "#session")) {
         m_host.SetCursor(RunCursor::Wait);
         OpenRemoteSession(line, m_session, m_serialPort, m_modem, m_clock, m_host);
         m_host.SetCursor(RunCursor::Arrow);
-        return LoopEnd::EndOfFile;
+        return true;
     }
     m_host.PumpMessages();
     if (!m_directMode) {
         if (line[0] != ';' && line[0] != '#' && m_session.m_sessionInProgress) m_modem.ToneDial(line);
-        return LoopEnd::EndOfFile;
+        return true;
     }
 
     std::string verdict;
-    if (SendLineDirect(m_serialPort, m_clock, line, &verdict) == 1) return LoopEnd::EndOfFile;
+    if (SendLineDirect(m_serialPort, m_clock, line, &verdict) == 1) return true;
     // A cable that is gone gets no question, line after line: the run ends here.
-    if (DeviceLostHalt()) return LoopEnd::Halted;
+    if (DeviceLostHalt()) return false;
     ++m_errorCount;
     ShowErrors();
     if (hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
     Show(Format("Error in Line %d (%s) \r\n", m_lineNumber, verdict.c_str()));
     const std::size_t noAnswer = verdict.find("failed to respond", 1);
     const bool ask = m_errorCount == 1 || (noAnswer != std::string::npos && noAnswer > 1);
-    if (!ask) return LoopEnd::EndOfFile;
+    if (!ask) return true;
     const std::string question = Format(
         "==== Error reported by controller during upload. ====\r\n\r\nLINE FROM FILE:\r\n\r\n%s"
         "\r\n\r\n%s\r\n\r\nDo you want to continue programming?",
         line.c_str(), verdict.c_str());
     if (m_host.MessageBox(question, MessageBoxButtons::YesNo, MessageBoxIcon::Stop) ==
         MessageBoxAnswer::Yes)
-        return LoopEnd::EndOfFile;
+        return true;
     Show("\r\n** Programming halted by error condition. **");
     m_stopRequested = true;
     m_outcome = RunOutcome::HaltedByError;
-    return LoopEnd::Halted;
+    return false;
 }
 
 bool CProgrammer::DeviceLostHalt() {

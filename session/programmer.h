@@ -92,7 +92,7 @@ private:
     enum class LoopEnd { EndOfFile, UserHalt, Halted };
 
     LoopEnd RunLines(CPreprocessor& preprocessor);
-    LoopEnd SendLine(std::string& line, bool hidden);
+    bool SendLine(std::string& line, bool hidden);
     void EndRun();
     bool DeviceLostHalt();
     void Show(std::string_view text);
