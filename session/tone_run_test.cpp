@@ -83,6 +83,24 @@ TEST_F(ToneRun, RemoteSessionDialsRequestsTimeRenewsItAndClosesTheSession) {
     EXPECT_NE(std::find(wait, events.end(), "cursor arrow"), events.end());
 }
 
+TEST_F(ToneRun, ARenewalThatFellDueBeforeTheSessionOpenedGoesOutRightAfterIt) {
+    Run("#wait 130\n#session 1 2\n3\n");
+    const std::uint64_t open = 130000 + 1000 + 15000 + (2 * 10 + 26) * 100;  // "1790 30 *" dialled
+    const std::uint64_t renewed = open + 5000 + (2 * 12 + 26) * 100;
+    EXPECT_EQ(Recorded(), (Writes{{130000, "ATH1\r"},
+                                  {131000, "ATDT 2;\r"},
+                                  {146000, "ATDT "},
+                                  {146000, "179030 *;\r"},
+                                  {open + 5000, "ATDT "},
+                                  {open + 5000, "1 79 030 *;\r"},
+                                  {renewed, "ATDT "},
+                                  {renewed, "3;\r"},
+                                  {renewed + 3200, "ATDT "},
+                                  {renewed + 3200, "1 79 001 *;\r"},
+                                  {renewed + 3200 + 5000 + 1000, "AT\r"},
+                                  {renewed + 3200 + 5000 + 2000, "ATH0\r"}}));
+}
+
 TEST_F(ToneRun, ARefusedSessionLineLeavesTheRunSilentToTheEnd) {
     Run("#session 4711\n12\n");
     EXPECT_EQ(Recorded(), (Writes{{1000, "AT\r"}, {2000, "ATH0\r"}}));
