@@ -49,8 +49,13 @@ class CSymbolTable {
     CTokenizer m_tokenizer;
     std::vector<std::string> m_names;
     std::vector<std::string> m_values;
-    // Case-folded name -> indices of its case variants, ascending.
-    std::unordered_map<std::string, std::vector<int>> m_byFoldedName;
+    // The case variants of one folded name, and the line during which they were last queued.
+    struct Variants {
+        std::vector<int> indices;  // ascending
+        unsigned long queuedInLine = 0;
+    };
+    std::unordered_map<std::string, Variants> m_byFoldedName;
+    unsigned long m_lineCount = 0;
     std::size_t m_longestName = 0;
     // Per-line scratch: a min-heap of symbol indices still to try, and a folded run.
     std::vector<int> m_candidates;
