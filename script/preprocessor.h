@@ -9,12 +9,12 @@
 namespace zentrip {
 
 class CPreprocessor {
-  public:
+public:
     // ReadLine results below 0.
-    static constexpr int kFailed = -1;  // not open, a command failed, no child scope
+    static constexpr int kFailed = -1;          // not open, a command failed, no child scope
     static constexpr int kRecursion = -2;
     static constexpr int kEndOfFile = -3;
-    static constexpr int kIncludeFailed = -4;  // no include name, or include not openable
+    static constexpr int kIncludeFailed = -4;   // no include name, or include not openable
 
     // A root scope; wait and time-set commands use `clock`.
     explicit CPreprocessor(Clock& clock = DefaultClock());
