@@ -106,7 +106,7 @@ BENCHMARK(BM_SubstituteSymbols);
 
 // Remembers each benchmark's time per iteration for the ratio printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
-  public:
+public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -122,7 +122,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         return found == m_nanoseconds.end() ? 0 : found->second;
     }
 
-  private:
+private:
     std::map<std::string, double> m_nanoseconds;
 };
 

@@ -19,7 +19,7 @@
 namespace zentrip {
 
 class CSymbolTable {
-  public:
+public:
     static constexpr int kCapacity = 10000;
 
     // Rule failures are written into `errorText` (the root scope's).
@@ -37,7 +37,7 @@ class CSymbolTable {
     const std::string& Name(int index) const;
     const std::string& Value(int index) const;
 
-  private:
+private:
     // The ordered scan's steps for one symbol on the line; each value it inserts queues the
     // later symbols whose names occur in it.
     void SubstituteOne(int index, char* line, int maxLength);
