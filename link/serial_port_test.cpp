@@ -301,5 +301,19 @@ TEST_F(SerialPortTest, FullRingHoldsBackInsteadOfOverwriting) {
     EXPECT_GE(calls.load(), 10) << "at most one ring's worth per notification";
 }
 
+TEST_F(SerialPortTest, CloseIsPromptWhileTheReaderWaitsForRoom) {
+    ASSERT_EQ(m_port.Open(1, 115200), 1) << m_port.OpenError();
+    std::atomic<int> calls{0};
+    std::atomic<std::uint32_t> command{0};
+    ASSERT_EQ(m_port.StartReader(Counter(calls, command), 1013, 0), 1);
+    ASSERT_TRUE(m_pty.WriteMaster(std::string(3000, 'z')));
+    ASSERT_TRUE(WaitUntil([&] { return calls.load() >= 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the ring fills up
+    const auto start = steady_clock::now();
+    m_port.Close();
+    EXPECT_LT(MsSince(start), 1500);
+    EXPECT_FALSE(m_port.ReaderStarted());
+}
+
 }  // namespace
 }  // namespace zentrip
