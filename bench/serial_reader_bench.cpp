@@ -64,7 +64,9 @@ void BM_ReaderMovesOneMiB(benchmark::State& state) {
         std::thread feeder([&] { pty.WriteMaster(payload, 10000); });
         while (got.size() < kBytes) {
             const std::uint32_t seen = seq.load(std::memory_order_acquire);
-            for (int n; (n = port.Read(buf, sizeof buf)) > 0;) got.append(buf, static_cast<std::size_t>(n));
+            for (int n; (n = port.Read(buf, sizeof buf)) > 0;) {
+                got.append(buf, static_cast<std::size_t>(n));
+            }
             if (got.size() >= kBytes) break;
             if (std::chrono::steady_clock::now() - start > std::chrono::seconds(60)) break;
             std::unique_lock lock(mutex);
