@@ -14,9 +14,9 @@ struct SearchKey {
 };
 
 class CTokenizer {
-  public:
-    static constexpr int kTokenSize = 256;     // callers' token buffers; tokens are cut at 255
-    static constexpr int kFileLineSize = 510;  // FindLineInFile reads at most 509 characters
+public:
+    static constexpr int kTokenSize = 256;      // callers' token buffers; tokens are cut at 255
+    static constexpr int kFileLineSize = 510;   // FindLineInFile reads at most 509 characters
 
     // Copies token `index` (from 0) of `line` into `out` (kTokenSize bytes). -1 when there is
     // no such token (out is then empty); otherwise where the scan stopped. A token longer than
@@ -28,8 +28,9 @@ class CTokenizer {
     // case; 0 when none. A negative start counts as 0.
     int FindNoCase(const char* needle, const char* haystack, int start) const;
     // Replaces `length` characters at `pos` by `text`; the caller's buffer holds the result.
-    // A span reaching past the line's end is cut at the end; without memory nothing changes.
-    void ReplaceAt(char* line, int pos, int length, const char* text) const;
+    // A span reaching past the line's end is cut at the end. False when no memory could be had;
+    // the line is then unchanged.
+    bool ReplaceAt(char* line, int pos, int length, const char* text) const;
     // 1-based number of the first line at or after `startLine` holding every key of `list`
     // (ignoring case); 0 when none; -1 when the path is empty or names no readable file (a
     // directory included). Lines are read in pieces of at most 509 characters, each piece
@@ -38,7 +39,7 @@ class CTokenizer {
     // `value` as exactly `digits` digits; the text stays valid until the next call.
     const char* FormatDigits(int value, int digits);
 
-  private:
+private:
     char m_digits[16] = {};
 };
 
