@@ -200,7 +200,7 @@ std::vector<std::string> SplitArgs(const std::string& text) {
 
 // docs/language.md marks its examples: "<!-- file: NAME -->" before a fenced block that is a
 // file, "<!-- expand: ARGS -->" before the block that expand prints for ARGS, run among those
-// files, and "<!-- expand in examples: ARGS -->" for a run inside examples/.
+// files, and "<!-- expand in source: ARGS -->" for a run in the top folder (examples/).
 TEST_F(ExpandCliTest, GuideExamplesMatchWhatExpandPrints) {
     const fs::path source = ZENTRIP_SOURCE_DIR;
     std::istringstream guide(ReadFile(source / "docs/language.md"));
@@ -221,8 +221,8 @@ TEST_F(ExpandCliTest, GuideExamplesMatchWhatExpandPrints) {
             const Result r = Expand(SplitArgs(marker.substr(8)));
             EXPECT_EQ(r.out, block) << marker;
             ++checked;
-        } else if (marker.rfind("expand in examples: ", 0) == 0) {
-            const Result r = Expand(SplitArgs(marker.substr(20)), source / "examples");
+        } else if (marker.rfind("expand in source: ", 0) == 0) {
+            const Result r = Expand(SplitArgs(marker.substr(18)), source);
             EXPECT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(r.out, block) << marker;
             ++checked;
