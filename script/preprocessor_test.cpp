@@ -127,7 +127,7 @@ TEST_F(PreprocessorTest, IncludeFailuresReportAndCloseTheScope) {
     fs::create_directory("adir");
     Write("sub/PROG.ORV", "x\n");
     Write("self.inc", "#include ./self.inc\n");
-    Write("noname.inc", "ok\n#include ,\n");
+    Write("noname.inc", "ok\n#include\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program);
         Write("prog.orv", c.program);
@@ -159,6 +159,29 @@ TEST_F(PreprocessorTest, FailureInsideAnIncludeTravelsUpAndTheIncluderStaysOpen)
     EXPECT_EQ(rest.lines, (std::vector<std::string>{"next\n", "#include a.inc\n", "in a\n",
                                                     "#include b.inc\n"}));
     EXPECT_EQ(rest.end, CPreprocessor::kFailed);
+}
+
+TEST_F(PreprocessorTest, SymbolsOutliveTheirIncludeFile) {
+    Write("prog.orv", "#include defs.inc\nTONE RPT *\n#include use.inc\n");
+    Write("defs.inc", "#define TONE 88\n");
+    Write("use.inc", "#define RPT 42\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    const Run run = Drain(pp);
+    ASSERT_EQ(run.lines.size(), 5u);
+    EXPECT_EQ(run.lines[2], "88 RPT *\n");  // RPT is not defined yet
+    EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
+}
+
+TEST_F(PreprocessorTest, LongIncludeNameIsCutInTheMessage) {
+    const std::string name(300, 'n');
+    Write("prog.orv", "#include " + name + "\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    EXPECT_EQ(Drain(pp).end, CPreprocessor::kIncludeFailed);
+    // The name is a 255-character token; the message is cut at 255 characters.
+    EXPECT_EQ(std::string(pp.ErrorText()),
+              ("Unable to open include file '" + name).substr(0, 255));
 }
 
 TEST_F(PreprocessorTest, RecursionAndRepeatedIncludes) {
@@ -319,7 +342,7 @@ TEST_F(PreprocessorTest, IncludeChainTwoHundredDeep) {
     ASSERT_TRUE(pp.OpenFile("f0.inc"));
     const Run run = Drain(pp);
     ASSERT_EQ(run.lines.size(), 3u * kDepth - 1);
-    EXPECT_EQ(run.lines[3 * (kDepth - 1)], "in 199\n");
+    EXPECT_EQ(run.lines[2 * (kDepth - 1)], "in 199\n");
     EXPECT_EQ(run.lines.back(), "out 0\n");
     EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
 }
