@@ -17,8 +17,15 @@ namespace zentrip::testing {
 namespace {
 
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv, int outFd, int errFd) {
+    // An extra entry replaces the inherited one of the same name.
     std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) env.emplace_back(*e);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const auto& extra : extraEnv) replaced = replaced || extra.rfind(name, 0) == 0;
+        if (!replaced) env.push_back(entry);
+    }
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
