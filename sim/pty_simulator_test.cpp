@@ -9,6 +9,8 @@
 
 #include <chrono>
 
+#include "link/serial_port.h"
+
 namespace zentrip::sim {
 namespace {
 
@@ -107,6 +109,27 @@ TEST(PtySimulatorTest, ServesAgainAfterTheClientClosedAndReopened) {
     EXPECT_EQ(second.Receive(7), "2\r\nOK\r\n");
     pty->Stop();
     pty->Stop();
+}
+
+// The device layer Zentrip itself uses, opening the simulator twice in a row as a run does.
+TEST(PtySimulatorTest, SerialPortTalksToItAcrossReopens) {
+    auto pty = StartSim();
+    ASSERT_TRUE(pty);
+    CSerialPort port;
+    port.SetDevicePathFn([&](int) { return pty->DevicePath(); });
+    for (const char* line : {"AT\r", "12 34\r"}) {
+        ASSERT_EQ(port.Open(1, 9600), 1) << port.OpenError();
+        port.Write(line, 0);
+        const std::string expected = line[0] == 'A' ? "OK\r\n" : "12 34\r\nOK\r\n";
+        std::string got;
+        const auto end = SteadyClock::now() + Ms(5000);
+        while (got.size() < expected.size() && SteadyClock::now() < end) {
+            char buffer[64];
+            if (port.WaitReadable(50)) got.append(buffer, static_cast<std::size_t>(port.Read(buffer, sizeof buffer)));
+        }
+        EXPECT_EQ(got, expected);
+        port.Close();
+    }
 }
 
 }  // namespace
