@@ -62,7 +62,7 @@ TEST_F(DirectPty, ComplaintsSilenceLongEchoesAndHiddenLinesUntilNo) {
         "\nMUTE 2\nSYM 6\n");
 
     EXPECT_EQ(ControllerLines(), (std::vector<std::string>{"GOOD1", "BAD1", "BAD2", "MUTE1", "BAD3",
-                                                            longLine, "MUTE2"}));
+                                                           longLine, "MUTE2"}));
     EXPECT_EQ(host.Results(),
               Header() +
                   "[    1] ; comment\r\n[    2] #define SYM 5\r\n[    3] GOOD 1\r\n"
@@ -71,8 +71,9 @@ TEST_F(DirectPty, ComplaintsSilenceLongEchoesAndHiddenLinesUntilNo) {
                   "[    6] MUTE 1\r\nError in Line 6 (Error: Controller failed to respond.) \r\n"
                   "[    8] BAD 3\r\nError in Line 8 (Controller Reported ERROR 12) \r\n"
                   "[    9] #SHOW\r\n"
-                  "[   10] " + longLine + "\r\nError in Line 10 (Controller Reported " +
-                  std::string(45, 'A') + ") \r\n"
+                  "[   10] " +
+                  longLine + "\r\nError in Line 10 (Controller Reported " + std::string(45, 'A') +
+                  ") \r\n"
                   "[   11] MUTE 2\r\nError in Line 11 (Error: Controller failed to respond.) \r\n"
                   "\r\n** Programming halted by error condition. **");
     EXPECT_EQ(host.MessageBoxTexts().size(), 3u);
@@ -94,7 +95,8 @@ TEST_F(DirectPty, ALateReplyIsEatenByTheNextLinesEchoWait) {
     controller.complaint = std::string(58, 'E');  // a long late reply keeps the next wait busy
     Start(controller);
     host.QueueAnswer(MessageBoxAnswer::Yes);
-    host.OnMessageBox([](std::string_view) { std::this_thread::sleep_for(std::chrono::milliseconds(600)); });
+    host.OnMessageBox(
+        [](std::string_view) { std::this_thread::sleep_for(std::chrono::milliseconds(600)); });
     Run("ONE\nTWO\n");
     EXPECT_EQ(host.Results(),
               Header() +
@@ -117,8 +119,9 @@ TEST_F(DirectPty, StopDuringAWaitCommandEndsTheRunAfterTheWait) {
     run.ProgramFromFile();
     EXPECT_GE(Clock_::now() - start, std::chrono::milliseconds(1000 + 300 + 1000));
     EXPECT_EQ(ControllerLines(), std::vector<std::string>{"ONE"});
-    EXPECT_NE(host.Results().find("[    2] #wait 1\r\n\r\n\r\n** Programming halted by user. **\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        host.Results().find("[    2] #wait 1\r\n\r\n\r\n** Programming halted by user. **\r\n"),
+        std::string::npos);
     EXPECT_EQ(run.LastOutcome(), CProgrammer::RunOutcome::HaltedByUser);
 }
 
@@ -128,7 +131,8 @@ TEST_F(DirectPty, StopFromAnotherThreadEndsTheRunBetweenLines) {
     for (int i = 1; i <= 200; ++i) program += "L" + std::to_string(i) + "\n";
     std::atomic<bool> done{false};
     std::thread window([&] {
-        while (!done && ControllerLines().size() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        while (!done && ControllerLines().size() < 3)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         programmer.StopProgramming();
     });
     Run(program);
@@ -138,8 +142,9 @@ TEST_F(DirectPty, StopFromAnotherThreadEndsTheRunBetweenLines) {
     EXPECT_GE(sent, 3u);
     EXPECT_LT(sent, 200u);
     const std::string results = host.Results();
-    const std::string last = "[" + std::string(5 - std::to_string(sent).size(), ' ') + std::to_string(sent) +
-                             "] L" + std::to_string(sent) + "\r\n\r\n\r\n** Programming halted by user. **\r\n";
+    const std::string last = "[" + std::string(5 - std::to_string(sent).size(), ' ') +
+                             std::to_string(sent) + "] L" + std::to_string(sent) +
+                             "\r\n\r\n\r\n** Programming halted by user. **\r\n";
     EXPECT_EQ(results.substr(results.size() - last.size()), last);
     EXPECT_EQ(programmer.LastOutcome(), CProgrammer::RunOutcome::HaltedByUser);
 }

@@ -14,8 +14,8 @@ namespace zentrip {
 
 namespace {
 
-constexpr int kLineSize = 2047;                    // what ReadLine is given
-constexpr int kLineBuffer = kLineSize + 3;         // plus a CR the run may add and the zero
+constexpr int kLineSize = 2047;             // what ReadLine is given
+constexpr int kLineBuffer = kLineSize + 3;  // plus a CR the run may add and the zero
 constexpr std::int64_t kTimeRenewalSeconds = 120;
 constexpr std::uint32_t kPrepareWaitMs = 300;
 constexpr std::uint32_t kPollMs = 5;
@@ -118,7 +118,8 @@ void CProgrammer::ProgramFromFile() {
     ShowFileInEditor(m_workingFile);
 
     if (!m_serialPort.Open(m_commSettings.port, m_commSettings.dataRate)) {
-        m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok, MessageBoxIcon::None);
+        m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok,
+                          MessageBoxIcon::None);
         m_programmingActive = false;
         return;
     }
@@ -171,8 +172,9 @@ void CProgrammer::ProgramFromFile() {
 CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
     char buffer[kLineBuffer] = {};
     for (;;) {
-        const bool renewalDue = m_clock.CalendarSeconds() >= m_deadline && m_session.m_remoteSession &&
-                                !m_directMode && m_session.m_sessionInProgress;
+        const bool renewalDue = m_clock.CalendarSeconds() >= m_deadline &&
+                                m_session.m_remoteSession && !m_directMode &&
+                                m_session.m_sessionInProgress;
         if (renewalDue) {
             Show("Requesting additional controller time.\r");
             m_clock.SleepMs(kTimeRequestPauseMs);
@@ -217,7 +219,8 @@ bool CProgrammer::SendLine(std::string& line, bool hidden) {
     }
     m_host.PumpMessages();
     if (!m_directMode) {
-        if (line[0] != ';' && line[0] != '#' && m_session.m_sessionInProgress) m_modem.ToneDial(line);
+        if (line[0] != ';' && line[0] != '#' && m_session.m_sessionInProgress)
+            m_modem.ToneDial(line);
         return true;
     }
 

@@ -38,12 +38,12 @@ class CProgrammer {
 public:
     // How the last run ended; the command line turns it into its exit status.
     enum class RunOutcome {
-        NotStarted,      // refused, no working file, port or program file not opened
-        Complete,        // end of file reached (see ErrorCount for controller errors)
-        HaltedByUser,    // Stop
-        HaltedByError,   // No to the continue question
-        HaltedFatal,     // fatal preprocessor error
-        HaltedDeviceLost // the serial device vanished
+        NotStarted,       // refused, no working file, port or program file not opened
+        Complete,         // end of file reached (see ErrorCount for controller errors)
+        HaltedByUser,     // Stop
+        HaltedByError,    // No to the continue question
+        HaltedFatal,      // fatal preprocessor error
+        HaltedDeviceLost  // the serial device vanished
     };
 
     // Real serial devices.

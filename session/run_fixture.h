@@ -22,7 +22,8 @@ using Writes = std::vector<std::pair<std::uint64_t, std::string>>;
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zentrip-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zentrip-test-XXXXXX").string();
         m_path = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~ScratchFolder() {
