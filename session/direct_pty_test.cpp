@@ -161,6 +161,9 @@ TEST_F(DirectPty, APulledDeviceEndsTheRunWithinTwoSecondsNamingIt) {
     });
     Run("ONE\nTWO\nTHREE\nFOUR\n");
     const auto took = Clock_::now() - pulled;
+    RecordProperty(
+        "pulled_to_end_ms",
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
     EXPECT_FALSE(pty);
     EXPECT_LT(took, std::chrono::seconds(2));
     const std::string results = host.Results();
