@@ -68,6 +68,12 @@ CProgrammer::CProgrammer(RunHost& host, Clock& clock, SerialDeviceOpener& opener
     m_serialPort.SetDevicePathFn([this](int port) { return DevicePathOf(m_commSettings, port); });
 }
 
+// Whole seconds on the monotonic tick count: a clock set back or forward during a session must
+// not stall or rush the connect-time renewals.
+std::int64_t CProgrammer::RunSeconds() {
+    return static_cast<std::int64_t>(m_clock.TickMs() / 1000);
+}
+
 void CProgrammer::Show(std::string_view text) { CEditWriter().Append(m_host.ResultsPane(), text); }
 
 void CProgrammer::ShowErrors() { m_host.SetTotalErrorsText(Format("%05d", m_errorCount)); }
@@ -157,7 +163,7 @@ void CProgrammer::ProgramFromFile() {
     }
 
     m_host.EnableProgramButton(false);
-    m_deadline = m_clock.CalendarSeconds() + kTimeRenewalSeconds;
+    m_deadline = RunSeconds() + kTimeRenewalSeconds;
     m_host.PumpMessages();
     LoopEnd end = LoopEnd::Halted;
     if (!DeviceLostHalt()) end = m_stopRequested ? LoopEnd::UserHalt : RunLines(preprocessor);
@@ -172,15 +178,14 @@ void CProgrammer::ProgramFromFile() {
 CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
     char buffer[kLineBuffer] = {};
     for (;;) {
-        const bool renewalDue = m_clock.CalendarSeconds() >= m_deadline &&
-                                m_session.m_remoteSession && !m_directMode &&
-                                m_session.m_sessionInProgress;
+        const bool renewalDue = RunSeconds() >= m_deadline && m_session.m_remoteSession &&
+                                !m_directMode && m_session.m_sessionInProgress;
         if (renewalDue) {
             Show("Requesting additional controller time.\r");
             m_clock.SleepMs(kTimeRequestPauseMs);
             std::string request = AdditionalTimeCommand(m_session);
             m_modem.ToneDial(request);
-            m_deadline = m_clock.CalendarSeconds() + kTimeRenewalSeconds;
+            m_deadline = RunSeconds() + kTimeRenewalSeconds;
         } else {
             ++m_lineNumber;
             m_host.SetLineNumberText(Format("%05d", m_lineNumber));

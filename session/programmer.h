@@ -95,6 +95,7 @@ private:
     bool SendLine(std::string& line, bool hidden);
     void EndRun();
     bool DeviceLostHalt();
+    std::int64_t RunSeconds();
     void Show(std::string_view text);
     void ShowErrors();
     bool ProgramFromText(const std::string& text);
@@ -115,7 +116,7 @@ private:
     RunOutcome m_outcome = RunOutcome::NotStarted;
     int m_lineNumber = 0;
     int m_errorCount = 0;
-    std::int64_t m_deadline = 0;
+    std::int64_t m_deadline = 0;  // RunSeconds() when more connect time is due
 };
 
 }  // namespace zentrip
