@@ -28,8 +28,7 @@ function(zentrip_add_test name)
     ZENTRIP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ZENTRIP_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
-  # gtest_discover_tests splits a list-valued property into separate words, which would leave
-  # each test with the first label only; label the discovered tests (<name>_TESTS) afterwards.
+  # Labels are set after discovery: gtest_discover_tests keeps only the first label of a list.
   set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
   file(WRITE ${labels_file}
     "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\nendif()\n")
