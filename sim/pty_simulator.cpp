@@ -34,7 +34,8 @@ std::unique_ptr<PtySimulator> PtySimulator::Start(const SimOptions& options, std
         return nullptr;
     }
     char name[128];
-    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
+    if (grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name, sizeof name) != 0) {
         if (error) *error = ErrnoText("pty");
         close(master);
         return nullptr;
@@ -136,7 +137,8 @@ void PtySimulator::Serve() {
                 blocked = true;
                 break;
             }
-            const std::string sent = w > 0 ? bytes.substr(0, static_cast<std::size_t>(w)) : std::string();
+            const std::string sent =
+                w > 0 ? bytes.substr(0, static_cast<std::size_t>(w)) : std::string();
             if (w > 0 && static_cast<std::size_t>(w) < bytes.size()) {
                 bytes.erase(0, static_cast<std::size_t>(w));
             } else {
@@ -150,7 +152,10 @@ void PtySimulator::Serve() {
         int timeout = 1000;
         if (!pending.empty() && !blocked) {
             const std::uint64_t now = NowMs();
-            timeout = pending.front().dueMs > now ? static_cast<int>(std::min<std::uint64_t>(pending.front().dueMs - now, 1000)) : 0;
+            timeout =
+                pending.front().dueMs > now
+                    ? static_cast<int>(std::min<std::uint64_t>(pending.front().dueMs - now, 1000))
+                    : 0;
         }
         pollfd fds[2] = {{m_master, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
                          {m_wakeRead, POLLIN, 0}};
@@ -163,8 +168,10 @@ void PtySimulator::Serve() {
             if (n > 0) {
                 std::lock_guard lock(m_mutex);
                 const std::uint64_t now = NowMs();
-                for (auto& output : m_simulator->Receive(std::string_view(buffer, static_cast<std::size_t>(n)), now)) {
-                    const std::uint64_t due = std::max(now + output.delayMs, pending.empty() ? 0 : pending.back().dueMs);
+                for (auto& output : m_simulator->Receive(
+                         std::string_view(buffer, static_cast<std::size_t>(n)), now)) {
+                    const std::uint64_t due =
+                        std::max(now + output.delayMs, pending.empty() ? 0 : pending.back().dueMs);
                     pending.push_back({due, std::move(output.bytes)});
                 }
             } else if (n < 0 && errno == EIO) {

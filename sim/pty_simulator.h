@@ -46,7 +46,7 @@ private:
 
     std::unique_ptr<Simulator> m_simulator;
     int m_master;
-    int m_wakeRead;   // a pipe wakes the thread for Stop
+    int m_wakeRead;  // a pipe wakes the thread for Stop
     int m_wakeWrite;
     std::string m_devicePath;
     TranscriptSink m_sink;
