@@ -113,6 +113,27 @@ TEST(PtySimulatorTest, ServesAgainAfterTheClientClosedAndReopened) {
     pty->Stop();
 }
 
+// A closed port keeps nothing for the next one, as on a real line: the answers to what a client
+// wrote just before closing (the modem's OKs to InitModem) must not greet the next client.
+TEST(PtySimulatorTest, AnswersLeftUnreadAreGoneAfterTheClientCloses) {
+    auto pty = StartSim();
+    ASSERT_TRUE(pty);
+    {
+        Slave first(pty->DevicePath());
+        first.Send("AT\rAT\r1\r");
+        const auto end = SteadyClock::now() + Ms(5000);
+        while (pty->GetTranscript().size() < 4 && SteadyClock::now() < end) {
+            std::this_thread::sleep_for(Ms(5));
+        }
+    }
+    const auto end = SteadyClock::now() + Ms(5000);
+    while (pty->Disconnects() < 1 && SteadyClock::now() < end) std::this_thread::sleep_for(Ms(5));
+    ASSERT_EQ(pty->Disconnects(), 1);
+    Slave second(pty->DevicePath());
+    second.Send("2\r");
+    EXPECT_EQ(second.Receive(7), "2\r\nOK\r\n");
+}
+
 // The device layer Zentrip itself uses, opening the simulator twice in a row as a run does.
 TEST(PtySimulatorTest, SerialPortTalksToItAcrossReopens) {
     auto pty = StartSim();
