@@ -276,7 +276,8 @@ void CProgrammer::EndRun() {
     }
     m_serialPort.Close();
     m_host.PumpMessages();
-    m_clock.SleepMs(kClosePauseMs);
+    // The pause lets a modem settle before the hang-up; a vanished device has nothing to settle.
+    if (m_outcome != RunOutcome::HaltedDeviceLost) m_clock.SleepMs(kClosePauseMs);
     if (m_directMode && !m_stopRequested)
         Show(Format("\r\n\r\nProgramming complete with %05d total errors", m_errorCount));
     m_modem.HangUp(m_commSettings.port);
