@@ -1,0 +1,37 @@
+#include "platform/edit_writer.h"
+
+#include <string>
+
+namespace zentrip {
+
+void CEditWriter::Append(TextSink& sink, std::string_view text) {
+    std::string insert;
+    for (char ch : text) {
+        if (ch == '\n') continue;
+        if (ch == '\r') {
+            insert += "\r\n";
+        } else if (ch == '\b') {
+            if (!insert.empty()) {
+                insert.pop_back();
+            } else if (const std::size_t length = sink.Length(); length > 0) {
+                sink.SetSelection(length - 1, length);
+                sink.ScrollCaret();
+                sink.ClearSelection();
+            }
+        } else {
+            insert += ch;
+        }
+    }
+    // Trimming only once past the threshold keeps the 128000 most recent characters, so the
+    // cut happens rarely rather than on every append.
+    if (sink.Length() > kTrimThreshold) {
+        const std::string whole = sink.Text();
+        if (whole.size() > kKeptLength) sink.SetText(std::string_view(whole).substr(whole.size() - kKeptLength));
+    }
+    const std::size_t end = sink.Length();
+    sink.SetSelection(end, end);
+    sink.ScrollCaret();
+    sink.ReplaceSelection(insert);
+}
+
+}  // namespace zentrip

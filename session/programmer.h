@@ -1,0 +1,126 @@
+// CProgrammer: the programming run and everything around it that needs the one serial port
+// of the main window: the run from the working file (direct, remote session and local tone
+// modes), programming from the editor's text, the file choice, and the modem set-up and
+// hang-up. It holds the run state, the serial settings, the port, the clock and the host
+// through which it reaches the window (session/run_host.h).
+//
+// Threads: every operation runs on one thread, the one that does serial work (the window
+// thread, or a worker whose host marshals window calls). StopProgramming and
+// IsProgrammingActive may be called from any thread.
+//
+// The port belongs to a run while it is active: InitModem and HangUp are refused then
+// (InitModem says so in a message box, HangUp returns false silently), and
+// ProgramFromFile, ProgramAllInWindow and ProgramSelected refuse a second run. A window
+// asks IsProgrammingActive before it lets the Mini Terminal open the port, and stops the
+// run and waits for its end before it closes. So no other operation reopens or closes the
+// port under a run.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "link/link_host.h"
+#include "link/modem.h"
+#include "link/remote_session.h"
+#include "link/serial_port.h"
+#include "platform/clock.h"
+#include "platform/serial_device.h"
+#include "session/run_host.h"
+
+namespace zentrip {
+
+class CPreprocessor;
+
+class CProgrammer {
+public:
+    // How the last run ended; the command line turns it into its exit status.
+    enum class RunOutcome {
+        NotStarted,      // refused, no working file, port or program file not opened
+        Complete,        // end of file reached (see ErrorCount for controller errors)
+        HaltedByUser,    // Stop
+        HaltedByError,   // No to the continue question
+        HaltedFatal,     // fatal preprocessor error
+        HaltedDeviceLost // the serial device vanished
+    };
+
+    static constexpr std::uint32_t kDefaultRate = 9600;
+    static constexpr int kDefaultPort = 1;
+
+    // Real serial devices.
+    CProgrammer(RunHost& host, Clock& clock);
+    // Devices from `opener` (a fake line in tests).
+    CProgrammer(RunHost& host, Clock& clock, SerialDeviceOpener& opener);
+    CProgrammer(const CProgrammer&) = delete;
+    CProgrammer& operator=(const CProgrammer&) = delete;
+
+    // Serial settings: COM port (1..4), data rate of a run, modem init string.
+    void SetPort(int port) { m_comPort = port; }
+    void SetRate(std::uint32_t rate) { m_rate = rate; }
+    void SetModemInitString(std::string text) { m_modemInitString = std::move(text); }
+    int Port() const { return m_comPort; }
+    std::uint32_t Rate() const { return m_rate; }
+    const std::string& ModemInitString() const { return m_modemInitString; }
+    // The port object, e.g. to point port numbers at device paths.
+    CSerialPort& SerialPort() { return m_serialPort; }
+
+    // The run (control 1000) and the Stop / "Hide Status Display" button (control 1005).
+    void ProgramFromFile();
+    void StopProgramming();
+    bool IsProgrammingActive() const { return m_programmingActive.load(); }
+
+    // Modem set-up and hang-up on the configured port; false when refused during a run.
+    bool InitModem();
+    bool HangUp();
+
+    // Programming from the editor (controls 1002, 1006, 1007, 1008).
+    void SelectWorkingFile();
+    void ShowFileInEditor(const std::string& path);
+    void ClearEditor();
+    void ProgramAllInWindow();
+    void ProgramSelected();
+
+    void SetWorkingFile(std::string path) { m_workingFile = std::move(path); }
+    const std::string& WorkingFile() const { return m_workingFile; }
+
+    // The last run.
+    RunOutcome LastOutcome() const { return m_outcome; }
+    int ErrorCount() const { return m_errorCount; }
+    int LineNumber() const { return m_lineNumber; }
+    bool DirectMode() const { return m_directMode; }
+    const SessionState& Session() const { return m_session; }
+
+private:
+    enum class LoopEnd { EndOfFile, UserHalt, Halted };
+
+    LoopEnd RunLines(CPreprocessor& preprocessor);
+    LoopEnd SendLine(std::string& line, bool hidden);
+    void EndRun();
+    bool DeviceLostHalt();
+    void Show(std::string_view text);
+    void ShowErrors();
+    void ProgramFromText(const std::string& text);
+
+    RunHost& m_host;
+    Clock& m_clock;
+    CSerialPort m_serialPort;
+    CModem m_modem;
+
+    int m_comPort = kDefaultPort;
+    std::uint32_t m_rate = kDefaultRate;
+    std::string m_modemInitString;
+
+    std::atomic<bool> m_programmingActive{false};
+    std::atomic<bool> m_stopRequested{false};
+    bool m_directMode = false;
+    SessionState m_session;  // m_remoteSession, m_sessionInProgress, m_password
+    std::string m_workingFile;
+
+    RunOutcome m_outcome = RunOutcome::NotStarted;
+    int m_lineNumber = 0;
+    int m_errorCount = 0;
+    std::int64_t m_deadline = 0;
+};
+
+}  // namespace zentrip

@@ -1,0 +1,63 @@
+// RunHost: every window operation the programming run, programming from the editor, the
+// modem operations and the remote session use. The Qt window, the command line and the tests
+// each implement it; the logic needs nothing else of a window.
+//
+// Threads: the logic calls these from the one thread that does serial work. A window running
+// that work on a worker thread marshals each call to its window thread, blocking where an
+// answer comes back (MessageBox, ChooseProgramFile, the heights).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "link/link_host.h"
+#include "platform/text_sink.h"
+
+namespace zentrip {
+
+enum class MessageBoxButtons { Ok, YesNo };
+enum class MessageBoxIcon { None, Information, Stop };
+enum class MessageBoxAnswer { Ok, Yes, No };
+enum class RunCursor { Wait, Arrow };
+
+class RunHost : public LinkHost {
+public:
+    // SourceEditor() and PumpMessages() come from LinkHost.
+
+    // The "Programming Status and Results" pane.
+    virtual TextSink& ResultsPane() = 0;
+    // The "Line Number" and "Total Errors" fields; the texts come formatted ("%05d").
+    virtual void SetLineNumberText(std::string_view text) = 0;
+    virtual void SetTotalErrorsText(std::string_view text) = 0;
+    // The "Working File" field (only the file choice updates it).
+    virtual void SetWorkingFileText(std::string_view text) = 0;
+
+    virtual MessageBoxAnswer MessageBox(std::string_view text, MessageBoxButtons buttons,
+                                        MessageBoxIcon icon) = 0;
+    // The open-file dialog: initial name, filter in "description|pattern|..." form. The
+    // folder of the chosen path exists; the file itself need not. Empty when cancelled.
+    virtual std::optional<std::string> ChooseProgramFile(std::string_view initialName,
+                                                         std::string_view filter) = 0;
+
+    // The RS232 check box.
+    virtual bool DirectModeChecked() = 0;
+    // The "Program from File" button.
+    virtual void EnableProgramButton(bool enable) = 0;
+    // Shows the Stop button (it stays visible from then on) and sets its caption.
+    virtual void ShowStopButton(std::string_view caption) = 0;
+    virtual void SetStopButtonCaption(std::string_view caption) = 0;
+
+    // Unfolding and folding the status area; the run pumps messages until the window's
+    // height reaches FullHeight() - 4 (a host without animation reports full height at once).
+    virtual void ShowStatusDisplay() = 0;
+    virtual void HideStatusDisplay() = 0;
+    virtual int WindowHeight() = 0;
+    virtual int FullHeight() = 0;
+
+    virtual void SetCursor(RunCursor cursor) = 0;
+    // Gives the source editor the keyboard focus.
+    virtual void FocusEditor() = 0;
+};
+
+}  // namespace zentrip
