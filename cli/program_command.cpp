@@ -13,6 +13,7 @@
 #include "cli/console_output.h"
 #include "cli/error_policy.h"
 #include "cli/interrupt.h"
+#include "cli/port_options.h"
 #include "link/comm_settings.h"
 #include "platform/clock.h"
 #include "session/programmer.h"
@@ -37,12 +38,8 @@ const char kHelp[] =
     "touch tones through the modem.\n"
     "\n"
     "options:\n"
-    "  --port N        COM port 1..4 for this run (default: the stored settings)\n"
-    "  --device PATH   serial device for this run only, whatever the port\n"
-    "                  (default: the device stored for the port)\n"
-    "  --rate BPS      data rate of the run: 300, 1200, 2400, 4800, 9600, 19200, 38400,\n"
-    "                  57600, 115200 or 230400 (default: the stored settings); the modem\n"
-    "                  set-up and hang-up always use 9600\n"
+    "%s"
+    "                  (the modem set-up and hang-up always talk at 9600)\n"
     "  --direct        program directly via RS232 (the window's RS232 check box)\n"
     "  --no-init       skip the modem initialisation before the run\n"
     "  --on-error ask|continue|stop\n"
@@ -74,9 +71,7 @@ const char kHelp[] =
     "     command line was wrong\n";
 
 struct ProgramOptions {
-    std::optional<int> port;
-    std::optional<std::uint32_t> rate;
-    std::optional<std::string> device;
+    PortOptions port;
     bool direct = false;
     bool noInit = false;
     bool simulate = false;
@@ -113,9 +108,9 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options, bool& help) {
                              text);
                 return false;
             }
-        } else if (arg == "--port" || arg == "--rate" || arg == "--device") {
-            const char* text = value(arg.c_str());
-            if (!text || !ParsePortOption(arg, text, options)) return false;
+        } else if (const auto taken = TakePortOption(argc, argv, &i, options.port);
+                   taken != PortOptionResult::NotPortOption) {
+            if (taken == PortOptionResult::Bad) return false;
         } else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "zentrip-cli program: unknown option '%s'\n", arg.c_str());
             return false;
@@ -145,17 +140,17 @@ int ExitStatus(const CProgrammer& programmer) {
 }
 
 int Program(int argc, char** argv) {
-    ProgramOptions options;
-    bool help = false;
-    if (!ParseOptions(argc, argv, options, help)) return kNotStarted;
-    if (help) {
-        std::fputs(kHelp, stdout);
-        return kComplete;
-    }
-
     CommSettings settings;
     std::string problem;
     LoadSettings(settings, &problem);
+    ProgramOptions options;
+    options.port = StoredPortOptions(settings);
+    bool help = false;
+    if (!ParseOptions(argc, argv, options, help)) return kNotStarted;
+    if (help) {
+        std::printf(kHelp, kPortOptionsHelp);
+        return kComplete;
+    }
     if (!problem.empty()) {
         std::fprintf(stderr, "zentrip-cli program: settings: %s (defaults used)\n",
                      problem.c_str());
@@ -168,14 +163,10 @@ int Program(int argc, char** argv) {
     ConsoleHost host(output, policy, options.direct, &interrupts, stdin);
 
     CProgrammer programmer(host, DefaultClock());
-    programmer.SetPort(options.port.value_or(settings.port));
-    programmer.SetRate(options.rate.value_or(settings.dataRate));
+    programmer.SetPort(options.port.port);
+    programmer.SetRate(options.port.rate);
     programmer.SetModemInitString(settings.modemInitString);
-    if (options.device) {
-        programmer.SerialPort().SetDevicePathFn([path = *options.device](int) { return path; });
-    } else {
-        programmer.SerialPort().SetDevicePathFn(StoredDevicePathFn());
-    }
+    programmer.SerialPort().SetDevicePathFn(DevicePathFnFor(options.port));
     host.SetStopAction([&programmer] { programmer.StopProgramming(); });
 
     if (!options.noInit) programmer.InitModem();
