@@ -14,6 +14,7 @@
 #include "cli/error_policy.h"
 #include "cli/interrupt.h"
 #include "cli/port_options.h"
+#include "cli/simulated_line.h"
 #include "link/comm_settings.h"
 #include "platform/clock.h"
 #include "session/programmer.h"
@@ -162,7 +163,19 @@ int Program(int argc, char** argv) {
         options.onError.value_or(DefaultErrorPolicy(isatty(STDIN_FILENO) != 0));
     ConsoleHost host(output, policy, options.direct, &interrupts, stdin);
 
-    CProgrammer programmer(host, DefaultClock());
+    std::unique_ptr<SimulatedLine> simulated;
+    if (options.simulate) {
+        std::string error;
+        simulated = SimulatedLine::Create(&error);
+        if (!simulated) {
+            std::fprintf(stderr, "zentrip-cli program: simulator: %s\n", error.c_str());
+            return kNotStarted;
+        }
+    }
+    auto made = simulated ? std::make_unique<CProgrammer>(host, simulated->GetClock(),
+                                                           simulated->Opener())
+                          : std::make_unique<CProgrammer>(host, DefaultClock());
+    CProgrammer& programmer = *made;
     programmer.SetPort(options.port.port);
     programmer.SetRate(options.port.rate);
     programmer.SetModemInitString(settings.modemInitString);
@@ -174,7 +187,11 @@ int Program(int argc, char** argv) {
     programmer.ProgramFromFile();
     output.StopStatus();
     // The results pane's last line has no line end of its own.
-    if (isatty(STDOUT_FILENO)) std::fputs("\n", stderr);
+    if (isatty(STDOUT_FILENO)) output.Err("\n");
+    if (simulated) {
+        output.Err("\n---- what the simulated devices received (rx) and sent (tx), in ms ----\n" +
+                   simulated->TranscriptText());
+    }
     return ExitStatus(programmer);
 }
 

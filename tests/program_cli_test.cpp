@@ -155,3 +155,239 @@ private:
 };
 
 }  // namespace
+
+namespace {
+
+constexpr milliseconds kRunLimit{30000};
+
+// Each test gets its own settings store and its own simulated controller.
+class ProgramCliTest : public ::testing::Test {
+protected:
+    void TearDown() override { m_sim.reset(); }
+
+    std::vector<std::string> Env() const {
+        return {"XDG_CONFIG_HOME=" + (m_dir.Path() / "config").string()};
+    }
+
+    // Starts zentrip-sim with a link in the test's folder; the link's path.
+    std::string StartSim(const std::vector<std::string>& options = {}) {
+        std::vector<std::string> args{ZENTRIP_SIM, "--link", (m_dir.Path() / "controller").string()};
+        args.insert(args.end(), options.begin(), options.end());
+        m_sim = std::make_unique<Child>(args, Env(), "");
+        EXPECT_TRUE(m_sim->Started());
+        EXPECT_TRUE(m_sim->ReadUntil([&] { return m_sim->Out().find('\n') != std::string::npos; },
+                                     milliseconds(10000)))
+            << m_sim->Err();
+        return (m_dir.Path() / "controller").string();
+    }
+
+    std::unique_ptr<Child> StartCli(std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), {ZENTRIP_CLI, "program"});
+        return std::make_unique<Child>(args, Env(), input);
+    }
+
+    // A whole run; the exit status.
+    int RunCli(const std::vector<std::string>& args, const std::string& input = "") {
+        m_cli = StartCli(args, input);
+        return m_cli->Wait(kRunLimit);
+    }
+
+    // A direct run of a program file into the simulator, without the modem set-up.
+    int RunDirect(const std::string& program, const std::vector<std::string>& simOptions,
+                  std::vector<std::string> cliOptions, const std::string& input = "") {
+        const std::string device = StartSim(simOptions);
+        m_file = m_dir.Write("prog.orv", program).string();
+        cliOptions.insert(cliOptions.end(), {"--direct", "--no-init", "--device", device, m_file});
+        return RunCli(cliOptions, input);
+    }
+
+    std::string Begin() const {
+        return "Preparing controller for direct session.\r\nBeginning programming from " + m_file +
+               "\r\n\r\n";
+    }
+    const std::string& Out() const { return m_cli->Out(); }
+    const std::string& Err() const { return m_cli->Err(); }
+
+    TempDir m_dir;
+    std::unique_ptr<Child> m_sim;
+    std::unique_ptr<Child> m_cli;
+    std::string m_file;
+};
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(ProgramCliTest, AcceptedLinesCompleteWithStatusZero) {
+    ASSERT_EQ(RunDirect("12 34\n; a comment\n\n5a6 ; tail\n", {}, {}), 0) << Err();
+    EXPECT_EQ(Out(), Begin() +
+                         "[    1] 12 34\r\n"
+                         "[    2] ; a comment\r\n"
+                         "[    3] \r\n"
+                         "[    4] 5a6 ; tail\r\n"
+                         "\r\n\r\nProgramming complete with 00000 total errors");
+    EXPECT_EQ(Err().find("continue programming"), std::string::npos);
+}
+
+TEST_F(ProgramCliTest, ComplaintsCountedAskedOnceAndContinued) {
+    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--complain", "22|44"}, {"--on-error", "continue"}), 1)
+        << Err();
+    EXPECT_EQ(Out(), Begin() +
+                         "[    1] 11\r\n"
+                         "[    2] 22\r\n"
+                         "Error in Line 2 (Controller Reported ERROR 12) \r\n"
+                         "[    3] 33\r\n"
+                         "[    4] 44\r\n"
+                         "Error in Line 4 (Controller Reported ERROR 12) \r\n"
+                         "\r\n\r\nProgramming complete with 00002 total errors");
+    // Only the first complaint asks; the question goes to stderr with its answer.
+    EXPECT_EQ(Count(Err(), "Do you want to continue programming?"), 1u) << Err();
+    EXPECT_NE(Err().find("LINE FROM FILE:\n\n22\n"), std::string::npos) << Err();
+}
+
+TEST_F(ProgramCliTest, StopPolicyAndPipedStdinHaltAtTheFirstQuestion) {
+    const std::string halted = "[    2] 22\r\n"
+                               "Error in Line 2 (Controller Reported ERROR 12) \r\n"
+                               "\r\n** Programming halted by error condition. **";
+    ASSERT_EQ(RunDirect("11\n22\n33\n", {"--complain", "22"}, {"--on-error", "stop"}), 2) << Err();
+    EXPECT_EQ(Out(), Begin() + "[    1] 11\r\n" + halted);
+
+    // Without --on-error, stdin that is no terminal means stop: nobody could answer.
+    m_sim.reset();
+    ASSERT_EQ(RunDirect("11\n22\n33\n", {"--complain", "22"}, {}), 2) << Err();
+    EXPECT_EQ(Out(), Begin() + "[    1] 11\r\n" + halted);
+}
+
+TEST_F(ProgramCliTest, AskReadsTheAnswersFromStdin) {
+    // A silent controller is asked about every time: Yes first, then No.
+    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--silent", "22|33"}, {"--on-error", "ask"}, "y\nno\n"),
+              2)
+        << Err();
+    EXPECT_EQ(Count(Err(), "Do you want to continue programming?"), 2u) << Err();
+    EXPECT_EQ(Out(), Begin() +
+                         "[    1] 11\r\n"
+                         "[    2] 22\r\n"
+                         "Error in Line 2 (Error: Controller failed to respond.) \r\n"
+                         "[    3] 33\r\n"
+                         "Error in Line 3 (Error: Controller failed to respond.) \r\n"
+                         "\r\n** Programming halted by error condition. **");
+}
+
+TEST_F(ProgramCliTest, NotStartedWhenFileOrPortCannotBeOpened) {
+    const std::string device = StartSim();
+    const std::string missing = (m_dir.Path() / "missing.orv").string();
+    ASSERT_EQ(RunCli({"--direct", "--no-init", "--device", device, missing}), 3) << Err();
+    EXPECT_EQ(Out(), "Preparing controller for direct session.\r\nBeginning programming from " +
+                         missing + "\r\n\r\nError: Couldn't open " + missing + "\r\n");
+
+    const std::string file = m_dir.Write("prog.orv", "11\n").string();
+    const std::string absent = (m_dir.Path() / "no-such-device").string();
+    ASSERT_EQ(RunCli({"--direct", "--no-init", "--device", absent, file}), 3);
+    EXPECT_EQ(Out(), "");
+    EXPECT_NE(Err().find("Failed to open serial port!"), std::string::npos) << Err();
+
+    // The modem set-up says why it could not start, naming the port.
+    ASSERT_EQ(RunCli({"--port", "2", "--device", absent, file}), 3);
+    EXPECT_NE(Err().find("Failed to open serial port COM2. Can't\nprogram controller under this "
+                         "condition!\n"),
+              std::string::npos)
+        << Err();
+}
+
+TEST_F(ProgramCliTest, CommandLineMistakesAreNotStarted) {
+    EXPECT_EQ(RunCli({}), 3);
+    EXPECT_EQ(RunCli({"--rate", "1234", "x.orv"}), 3);
+    EXPECT_NE(Err().find("--rate"), std::string::npos);
+    EXPECT_EQ(RunCli({"--port", "5", "x.orv"}), 3);
+    EXPECT_EQ(RunCli({"--on-error", "maybe", "x.orv"}), 3);
+    EXPECT_EQ(RunCli({"--bogus", "x.orv"}), 3);
+    EXPECT_EQ(RunCli({"a.orv", "b.orv"}), 3);
+    ASSERT_EQ(RunCli({"--help"}), 0);
+    for (const char* option : {"--port", "--device", "--rate", "--direct", "--no-init",
+                               "--on-error", "--simulate", "exit status"}) {
+        EXPECT_NE(Out().find(option), std::string::npos) << option;
+    }
+}
+
+TEST_F(ProgramCliTest, StopRequestedByCtrlCEndsAfterTheCurrentLine) {
+    StartSim();
+    m_file = m_dir.Write("prog.orv", "11\n#wait 3\n22\n33\n").string();
+    m_cli = StartCli({"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(),
+                      m_file});
+    ASSERT_TRUE(m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; },
+                                 kRunLimit));
+    usleep(1000000);  // line 1 has long been answered: the run is in the wait
+    kill(m_cli->Pid(), SIGINT);
+    ASSERT_EQ(m_cli->Wait(kRunLimit), 2) << Err();
+    EXPECT_EQ(Out(), Begin() +
+                         "[    1] 11\r\n"
+                         "[    2] #wait 3\r\n"
+                         "\r\n\r\n** Programming halted by user. **\r\n");
+}
+
+TEST_F(ProgramCliTest, SecondCtrlCEndsAtOnce) {
+    StartSim();
+    m_file = m_dir.Write("prog.orv", "11\n#wait 30\n22\n").string();
+    m_cli = StartCli({"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(),
+                      m_file});
+    ASSERT_TRUE(m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; },
+                                 kRunLimit));
+    const auto start = Clock::now();
+    kill(m_cli->Pid(), SIGINT);
+    usleep(100000);
+    kill(m_cli->Pid(), SIGINT);
+    ASSERT_EQ(m_cli->Wait(milliseconds(10000)), 2) << Err();
+    EXPECT_LT(Clock::now() - start, milliseconds(5000));
+    EXPECT_NE(Err().find("Interrupted again"), std::string::npos) << Err();
+    // The device was let go: the next run opens it.
+    const std::string file = m_dir.Write("short.orv", "11\n").string();
+    EXPECT_EQ(RunCli({"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(),
+                      file}),
+              0)
+        << Err();
+}
+
+TEST_F(ProgramCliTest, DevicePulledMidRunHaltsWithinTwoSeconds) {
+    const std::string device = StartSim();
+    std::string program;
+    for (int i = 0; i < 400; ++i) program += "12 34 56\n";
+    m_file = m_dir.Write("prog.orv", program).string();
+    m_cli = StartCli({"--direct", "--no-init", "--on-error", "continue", "--device", device, m_file});
+    ASSERT_TRUE(m_cli->ReadUntil([&] { return Out().find("[    3]") != std::string::npos; },
+                                 kRunLimit));
+    kill(m_sim->Pid(), SIGKILL);
+    const auto pulled = Clock::now();
+    const int status = m_cli->Wait(milliseconds(10000));
+    const auto took = Clock::now() - pulled;
+    ASSERT_EQ(status, 2) << Err();
+    EXPECT_LT(took, milliseconds(2000));
+    // One clear line naming the device, no string of questions, no completion message.
+    EXPECT_NE(Out().find(device), std::string::npos) << Out();
+    EXPECT_EQ(Out().find("Programming complete"), std::string::npos) << Out();
+    EXPECT_EQ(Count(Err(), "Do you want to continue programming?"), 0u) << Err();
+}
+
+TEST_F(ProgramCliTest, SimulateRunsWithoutADeviceAndPrintsTheTranscript) {
+    const std::string file = m_dir.Write("prog.orv", "#direct\n12 34\n#wait 600\n56\n").string();
+    const auto start = Clock::now();
+    ASSERT_EQ(RunCli({"--simulate", "--device", "/nonexistent", file}), 0) << Err();
+    // Simulated time: the ten-minute wait costs nothing.
+    EXPECT_LT(Clock::now() - start, milliseconds(10000));
+    EXPECT_NE(Out().find("Programming complete with 00000 total errors"), std::string::npos);
+    // The modem set-up went to the simulated modem, the lines to the simulated controller.
+    EXPECT_NE(Err().find("rx AT\\r"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("rx 1234\\r"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("tx 1234\\r\\n"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("rx 56\\r"), std::string::npos) << Err();
+
+    // A tone-mode file goes to the simulated modem as touch tones.
+    const std::string tones = m_dir.Write("tones.orv", "12 34\n").string();
+    ASSERT_EQ(RunCli({"--simulate", "--no-init", tones}), 0) << Err();
+    EXPECT_NE(Out().find("** Programming Complete **"), std::string::npos) << Out();
+    EXPECT_NE(Err().find("rx ATH1\\r"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("rx ATDT 12 34;\\r"), std::string::npos) << Err();
+}
+
+}  // namespace
