@@ -1,10 +1,33 @@
 // CPreprocessor: one file scope of a program. The root reads the program file and owns the
 // symbol table, the scope names and the error text; each include line creates a child scope
 // for the included file. ReadLine hands the run one processed line per call.
+//
+// Choices where the language leaves room:
+// - A first token longer than the 255 characters of a token buffer is cut to 255 by the
+//   tokenizer, so it is never "#include" or "#define"; it makes a comment line when it begins
+//   with ';'. Tokens used as names or values are cut the same way.
+// - wait: a negative number waits nothing; a number whose milliseconds exceed the 32-bit
+//   unsigned range waits the longest time a 32-bit count allows, 4294967295 ms.
+// - Split paths and scope names are std::string: any name the platform allows fits.
+// - n is the read size: ReadLine refuses n < 2 (-1, no message: no piece could hold a
+//   character) and uses at most 4095, the room of m_line. A time-set line that would not fit
+//   the n + 1 bytes of the line buffer is cut to n characters.
+// - Only regular files open: a directory, FIFO or device fails like a missing file.
+// - A file that cannot be read any further (an I/O error, not its end) gives -1 with the
+//   message "Error reading file '%s'." instead of passing for the end of the file.
+// - Whenever a child scope is destroyed, its name and those of its own includes leave the
+//   scope names, so that a caller that reads on after a failure sees no stale names.
 #pragma once
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "platform/clock.h"
+#include "platform/input_file.h"
 #include "script/error_text.h"
+#include "script/symbol_table.h"
+#include "script/tokenizer.h"
 
 namespace zentrip {
 
@@ -15,6 +38,8 @@ public:
     static constexpr int kRecursion = -2;
     static constexpr int kEndOfFile = -3;
     static constexpr int kIncludeFailed = -4;   // no include name, or include not openable
+
+    static constexpr int kLineSize = 4096;      // m_line; the largest usable n is kLineSize - 1
 
     // A root scope; wait and time-set commands use `clock`.
     explicit CPreprocessor(Clock& clock = DefaultClock());
@@ -27,12 +52,39 @@ public:
     bool OpenFile(const char* path);
     // Delivers the next line into buf (n + 1 bytes); its length, or a result above.
     int ReadLine(char* buf, int n);
+    // `out` holds at least n + 1 bytes, as does `line`.
     bool ProcessLine(char* out, char* line, int n);
     // The hide flag of the innermost scope.
     bool IsHidden() const;
+    // `line` holds the read size of the last ReadLine or ProcessLine (2047 before any) plus
+    // one byte; a time-set command rewrites it within that room.
     bool ExecuteCommand(char* line);
     // The root's error text.
     const char* ErrorText() const;
+
+private:
+    int HandleInclude(char* buf);
+    void CloseWithError();  // closes this scope's file after a failure it found itself
+    void DestroyChild();
+    bool DefineCommand(const char* text);
+    bool WaitCommand(const char* text);
+    bool TimeSetCommand(char* line, bool is7330);
+
+    CPreprocessor* m_root;
+    zentrip::ErrorText m_errorText;                   // root only
+    std::unique_ptr<CSymbolTable> m_symbols;          // root only
+    std::vector<std::string> m_ownedScopeNames;       // root only
+    std::vector<std::string>* m_scopeNames;           // the root's list
+    Clock* m_clock;                                   // the root's clock
+    CTokenizer m_tokenizer;
+    std::unique_ptr<CPreprocessor> m_child;
+    FilePtr m_file;
+    std::string m_path;                               // as opened, for messages
+    bool m_isOpen = false;
+    bool m_hidden = false;
+    std::size_t m_depth = 0;                          // index of this scope's scope name
+    int m_lineLimit = 2047;                           // room of the line ExecuteCommand rewrites
+    char m_line[kLineSize] = {};
 };
 
 }  // namespace zentrip

@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "script/error_text.h"
+#include "script/tokenizer.h"
 
 namespace zentrip {
 
 class CSymbolTable {
-public:
+  public:
     static constexpr int kCapacity = 10000;
 
     // Rule failures are written into `errorText` (the root scope's).
@@ -27,6 +28,12 @@ public:
     int Count() const;
     const std::string& Name(int index) const;
     const std::string& Value(int index) const;
+
+  private:
+    ErrorText& m_errorText;
+    CTokenizer m_tokenizer;
+    std::vector<std::string> m_names;
+    std::vector<std::string> m_values;
 };
 
 }  // namespace zentrip

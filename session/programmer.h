@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/comm_settings.h"
 #include "link/link_host.h"
 #include "link/modem.h"
 #include "link/remote_session.h"
@@ -45,9 +46,6 @@ public:
         HaltedDeviceLost // the serial device vanished
     };
 
-    static constexpr std::uint32_t kDefaultRate = 9600;
-    static constexpr int kDefaultPort = 1;
-
     // Real serial devices.
     CProgrammer(RunHost& host, Clock& clock);
     // Devices from `opener` (a fake line in tests).
@@ -55,14 +53,13 @@ public:
     CProgrammer(const CProgrammer&) = delete;
     CProgrammer& operator=(const CProgrammer&) = delete;
 
-    // Serial settings: COM port (1..4), data rate of a run, modem init string.
-    void SetPort(int port) { m_comPort = port; }
-    void SetRate(std::uint32_t rate) { m_rate = rate; }
-    void SetModemInitString(std::string text) { m_modemInitString = std::move(text); }
-    int Port() const { return m_comPort; }
-    std::uint32_t Rate() const { return m_rate; }
-    const std::string& ModemInitString() const { return m_modemInitString; }
-    // The port object, e.g. to point port numbers at device paths.
+    // The serial settings: COM port, data rate of a run, modem init string, and the device
+    // path of each port number (the port opens DevicePathOf(Settings(), port)).
+    CommSettings& Settings() { return m_commSettings; }
+    const CommSettings& Settings() const { return m_commSettings; }
+    void SetPort(int port) { m_commSettings.port = port; }
+    void SetRate(std::uint32_t rate) { m_commSettings.dataRate = rate; }
+    void SetModemInitString(std::string text) { m_commSettings.modemInitString = std::move(text); }
     CSerialPort& SerialPort() { return m_serialPort; }
 
     // The run (control 1000) and the Stop / "Hide Status Display" button (control 1005).
@@ -100,16 +97,14 @@ private:
     bool DeviceLostHalt();
     void Show(std::string_view text);
     void ShowErrors();
-    void ProgramFromText(const std::string& text);
+    bool ProgramFromText(const std::string& text);
 
     RunHost& m_host;
     Clock& m_clock;
     CSerialPort m_serialPort;
     CModem m_modem;
 
-    int m_comPort = kDefaultPort;
-    std::uint32_t m_rate = kDefaultRate;
-    std::string m_modemInitString;
+    CommSettings m_commSettings;
 
     std::atomic<bool> m_programmingActive{false};
     std::atomic<bool> m_stopRequested{false};

@@ -1,0 +1,159 @@
+// zentrip-cli expand: a dry run of the preprocessor. Prints the lines a programming run would
+// receive, byte for byte, or in the results pane's echo form.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/command.h"
+#include "platform/clock.h"
+#include "script/preprocessor.h"
+
+namespace zentrip::cli {
+
+namespace {
+
+constexpr int kReadSize = 2047;  // the programming run's read size
+
+constexpr const char* kHelp =
+    "usage: zentrip-cli expand FILE [--no-wait] [--time \"YYYY-MM-DD HH:MM:SS\"] [--echo]\n"
+    "\n"
+    "Expands a program file exactly as a programming run receives it: include files are\n"
+    "read, symbols substituted and tool commands executed, one line at a time, but nothing\n"
+    "is sent anywhere.\n"
+    "\n"
+    "Output: every line the run would receive, byte for byte on stdout (a time-set line\n"
+    "ends in its CR and has no LF). Nothing else goes to stdout.\n"
+    "\n"
+    "options:\n"
+    "  --echo       print the results pane's form instead: \"[%5d] %s\" for every line that\n"
+    "               is not hidden, numbered as the run numbers them; the line ends in a\n"
+    "               newline (its CR shown as one, its LF dropped)\n"
+    "  --no-wait    skip the pauses of #wait commands (they are still checked); the\n"
+    "               clock still moves on by the time each wait would have taken\n"
+    "  --time T     the local time at the start, for #timeset and #timeset7330, as\n"
+    "               \"YYYY-MM-DD HH:MM:SS\"; it advances from there\n"
+    "  --help       show this text\n"
+    "\n"
+    "Include names are opened relative to the current working directory.\n"
+    "\n"
+    "exit status: 0 at the end of the file; 1 when a line fails (an include that cannot\n"
+    "be opened, recursion, a failing command), with the line number and the error text on\n"
+    "stderr; 2 when FILE cannot be opened or the command line is wrong.\n";
+
+struct Options {
+    const char* file = nullptr;
+    bool noWait = false;
+    bool echo = false;
+    std::optional<LocalTime> time;
+};
+
+int UsageError(const char* format, const char* detail) {
+    std::fprintf(stderr, "zentrip-cli expand: ");
+    std::fprintf(stderr, format, detail);
+    std::fprintf(stderr, "\n'zentrip-cli expand --help' explains the options.\n");
+    return 2;
+}
+
+// The results pane's form of a line: the run has turned its end into a CR; CR shows as a
+// newline, LF adds nothing and a backspace takes back the character before it in this text.
+std::string EchoText(int lineNumber, const char* line) {
+    char number[32];
+    std::snprintf(number, sizeof number, "[%5d] ", lineNumber);
+    std::string shown = number;
+    for (const char* p = line; *p != '\0'; ++p) {
+        if (*p == '\n') continue;
+        if (*p == '\r') {
+            shown += '\n';
+        } else if (*p == '\b') {
+            if (!shown.empty()) shown.pop_back();
+        } else {
+            shown += *p;
+        }
+    }
+    return shown;
+}
+
+// The run's line-end rule: a final LF becomes CR, and a line that does not end in CR gets one.
+void NormaliseLineEnd(std::string& line) {
+    if (!line.empty() && line.back() == '\n') line.back() = '\r';
+    if (line.empty() || line.back() != '\r') line += '\r';
+}
+
+int Expand(const Options& options) {
+    std::unique_ptr<Clock> ownClock;
+    Clock* clock = &DefaultClock();
+    if (options.noWait) {
+        ownClock = std::make_unique<FakeClock>(options.time ? *options.time
+                                                            : DefaultClock().LocalNow());
+        clock = ownClock.get();
+    } else if (options.time) {
+        ownClock = std::make_unique<FixedStartClock>(DefaultClock(), *options.time);
+        clock = ownClock.get();
+    }
+
+    auto root = std::make_unique<CPreprocessor>(*clock);
+    if (!root->OpenFile(options.file)) {
+        std::fprintf(stderr, "zentrip-cli expand: Couldn't open %s\n", options.file);
+        return 2;
+    }
+    char buf[kReadSize + 1];
+    for (int lineNumber = 1;; ++lineNumber) {
+        const int result = root->ReadLine(buf, kReadSize);
+        if (result == CPreprocessor::kEndOfFile) return 0;
+        if (result < 0) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "zentrip-cli expand: Fatal Error in Line %d (%s)\n", lineNumber,
+                         root->ErrorText());
+            return 1;
+        }
+        if (!options.echo) {
+            std::fwrite(buf, 1, static_cast<std::size_t>(result), stdout);
+        } else if (!root->IsHidden()) {
+            std::string line(buf, static_cast<std::size_t>(result));
+            NormaliseLineEnd(line);
+            const std::string shown = EchoText(lineNumber, line.c_str());
+            std::fwrite(shown.data(), 1, shown.size(), stdout);
+        }
+        // A wait inside the next ReadLine should find this line already on its way.
+        std::fflush(stdout);
+    }
+}
+
+int RunExpand(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "--no-wait") == 0) {
+            options.noWait = true;
+        } else if (std::strcmp(arg, "--echo") == 0) {
+            options.echo = true;
+        } else if (std::strcmp(arg, "--time") == 0 || std::strncmp(arg, "--time=", 7) == 0) {
+            const char* value = arg[6] == '=' ? arg + 7 : (i + 1 < argc ? argv[++i] : nullptr);
+            if (value == nullptr) return UsageError("%s needs a time", "--time");
+            options.time = ParseLocalTime(value);
+            if (!options.time) {
+                return UsageError("bad time '%s', expected \"YYYY-MM-DD HH:MM:SS\"", value);
+            }
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            return UsageError("unknown option '%s'", arg);
+        } else if (options.file != nullptr) {
+            return UsageError("more than one FILE ('%s')", arg);
+        } else {
+            options.file = arg;
+        }
+    }
+    if (options.file == nullptr) return UsageError("%s", "FILE missing");
+    return Expand(options);
+}
+
+const CommandRegistrar kRegistrar({"expand", "print a program file as a run receives it", RunExpand});
+
+}  // namespace
+
+}  // namespace zentrip::cli

@@ -1,0 +1,19 @@
+// Opening program and include files for reading. Only regular files count as readable: a
+// directory, a FIFO or a device is refused as not openable, so an include of one can neither
+// read garbage nor block the run waiting for a writer.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+
+namespace zentrip {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A binary read stream of the regular file at `path`, or null when there is none.
+FilePtr OpenInputFile(const char* path);
+
+}  // namespace zentrip

@@ -1,0 +1,50 @@
+#include "platform/temp_file.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace zentrip {
+
+namespace {
+
+std::string TempDirectory() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
+}
+
+bool WriteAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t n = write(fd, content.data(), content.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        content.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+TempFile::~TempFile() {
+    if (!m_path.empty()) unlink(m_path.c_str());
+}
+
+bool TempFile::Create(std::string_view content) {
+    if (!m_path.empty()) return false;
+    std::string pattern = TempDirectory() + "/zentrip-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());  // mode 0600
+    if (fd < 0) return false;
+    m_path = name.data();
+    const bool written = WriteAll(fd, content);
+    const bool closed = close(fd) == 0;
+    if (written && closed) return true;
+    unlink(m_path.c_str());
+    m_path.clear();
+    return false;
+}
+
+}  // namespace zentrip

@@ -1,0 +1,169 @@
+#include "script/preprocessor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "script/line_reader.h"
+#include "script/text_compare.h"
+
+namespace zentrip {
+
+namespace {
+
+// Name and extension of a path: what is left after a drive ("C:") and the directory (up to
+// the last slash or backslash).
+std::string NameAndExtension(std::string_view path) {
+    if (path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) {
+        path.remove_prefix(2);
+    }
+    const std::size_t slash = path.find_last_of("/\\");
+    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    return std::string(path);
+}
+
+// Copies the string `from` into `to`, at most `limit` characters, and terminates it.
+void CopyLine(char* to, const char* from, int limit) {
+    if (to == from) return;
+    const std::size_t length = strnlen(from, static_cast<std::size_t>(limit));
+    std::memmove(to, from, length);
+    to[length] = '\0';
+}
+
+}  // namespace
+
+CPreprocessor::CPreprocessor(Clock& clock)
+    : m_root(this),
+      m_symbols(std::make_unique<CSymbolTable>(m_errorText)),
+      m_scopeNames(&m_ownedScopeNames),
+      m_clock(&clock) {}
+
+CPreprocessor::CPreprocessor(CPreprocessor& root)
+    : m_root(root.m_root),
+      m_scopeNames(root.m_root->m_scopeNames),
+      m_clock(root.m_root->m_clock),
+      m_hidden(root.m_root->m_hidden) {}
+
+CPreprocessor::~CPreprocessor() = default;
+
+bool CPreprocessor::OpenFile(const char* path) {
+    if (m_isOpen || path == nullptr) return false;
+    FilePtr file = OpenInputFile(path);
+    if (!file) return false;
+    try {
+        m_path = path;
+        m_scopeNames->resize(std::min(m_scopeNames->size(), m_depth));
+        m_scopeNames->push_back(NameAndExtension(path));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    m_file = std::move(file);
+    m_isOpen = true;
+    return true;
+}
+
+int CPreprocessor::ReadLine(char* buf, int n) {
+    if (!m_isOpen || n < 2) return kFailed;
+    n = std::min(n, kLineSize - 1);
+    try {
+        if (m_child) {
+            const int result = m_child->ReadLine(buf, n);
+            if (result >= 0) return result;
+            DestroyChild();
+            if (result != kEndOfFile) return result;
+        }
+        switch (ReadTextLine(m_file.get(), buf, n)) {
+            case ReadResult::kLine:
+                break;
+            case ReadResult::kEnd:
+                m_file.reset();
+                m_isOpen = false;
+                return kEndOfFile;
+            case ReadResult::kError:
+                m_root->m_errorText.Format("Error reading file '%s'.", m_path.c_str());
+                CloseWithError();
+                return kFailed;
+        }
+        char token[CTokenizer::kTokenSize];
+        if (m_tokenizer.GetToken(buf, token, 0) >= 0 && EqualNoCase(token, "#include")) {
+            return HandleInclude(buf);
+        }
+        const bool processed = ProcessLine(m_line, buf, n);
+        CopyLine(buf, m_line, n);
+        return processed ? static_cast<int>(std::strlen(buf)) : kFailed;
+    } catch (const std::bad_alloc&) {
+        return kFailed;
+    }
+}
+
+int CPreprocessor::HandleInclude(char* buf) {
+    zentrip::ErrorText& error = m_root->m_errorText;
+    char name[CTokenizer::kTokenSize];
+    if (m_tokenizer.GetToken(buf, name, 1) < 0) {
+        error.Set("Missing filename for #include directive.");
+        CloseWithError();
+        return kIncludeFailed;
+    }
+    if (!OpenInputFile(name)) {
+        error.Format("Unable to open include file '%s'.", name);
+        CloseWithError();
+        return kIncludeFailed;
+    }
+    const std::string scopeName = NameAndExtension(name);
+    for (const std::string& open : *m_scopeNames) {
+        if (EqualNoCase(open, scopeName)) {
+            error.Set("Illegal recursion. Specified file already in scope.");
+            CloseWithError();
+            return kRecursion;
+        }
+    }
+    try {
+        m_child = std::make_unique<CPreprocessor>(*m_root);
+    } catch (const std::bad_alloc&) {
+        error.Set("General Error - unable to start child preprocessor.");
+        CloseWithError();
+        return kFailed;
+    }
+    m_child->m_depth = m_depth + 1;
+    m_child->OpenFile(name);  // a failure here surfaces as -1 on the next ReadLine
+    return static_cast<int>(std::strlen(buf));
+}
+
+bool CPreprocessor::ProcessLine(char* out, char* line, int n) {
+    if (n < 0) n = 0;
+    m_lineLimit = n;
+    char token[CTokenizer::kTokenSize];
+    const bool hasToken = m_tokenizer.GetToken(line, token, 0) >= 0;
+    if (hasToken && token[0] == ';') {
+        CopyLine(out, line, n);
+        return true;
+    }
+    if (!hasToken || !EqualNoCase(token, "#define")) {
+        m_root->m_symbols->SubstituteSymbols(line, n);
+    }
+    bool succeeded = true;
+    if (line[0] == '#') succeeded = ExecuteCommand(line);
+    CopyLine(out, line, n);
+    return succeeded;
+}
+
+bool CPreprocessor::IsHidden() const {
+    const CPreprocessor* scope = this;
+    while (scope->m_child) scope = scope->m_child.get();
+    return scope->m_hidden;
+}
+
+const char* CPreprocessor::ErrorText() const { return m_root->m_errorText.c_str(); }
+
+void CPreprocessor::CloseWithError() {
+    m_file.reset();
+    m_isOpen = false;
+}
+
+void CPreprocessor::DestroyChild() {
+    m_child.reset();
+    if (m_scopeNames->size() > m_depth + 1) m_scopeNames->resize(m_depth + 1);
+}
+
+}  // namespace zentrip

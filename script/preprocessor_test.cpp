@@ -1,0 +1,371 @@
+#include "script/preprocessor.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace zentrip {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Include names are relative to the process's working directory, so every test runs in a
+// fresh directory of its own and returns to the old one afterwards.
+class PreprocessorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/zentrip-preprocessor-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_oldDir = fs::current_path();
+        fs::current_path(m_dir);
+    }
+    void TearDown() override {
+        fs::current_path(m_oldDir);
+        fs::remove_all(m_dir);
+    }
+
+    static void Write(const fs::path& path, const std::string& content) {
+        if (path.has_parent_path()) fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    }
+
+    struct Run {
+        std::vector<std::string> lines;
+        int end = 0;  // the first negative result
+    };
+
+    static Run Drain(CPreprocessor& pp, int n = 2047) {
+        Run run;
+        std::vector<char> buf(static_cast<std::size_t>(n) + 1);
+        for (int calls = 0; calls < 100000; ++calls) {
+            const int result = pp.ReadLine(buf.data(), n);
+            if (result < 0) {
+                run.end = result;
+                return run;
+            }
+            EXPECT_EQ(static_cast<std::size_t>(result), std::strlen(buf.data()));
+            EXPECT_LE(result, n);
+            run.lines.emplace_back(buf.data(), static_cast<std::size_t>(result));
+        }
+        ADD_FAILURE() << "no end after 100000 lines";
+        return run;
+    }
+
+    fs::path m_dir;
+    fs::path m_oldDir;
+    FakeClock m_clock;
+};
+
+TEST_F(PreprocessorTest, WorkedExampleDeliversEightCalls) {
+    Write("prog.orv", "; site setup\n#define RPT 42\n#include common.txt\nRPT 10 *\n#wait 2\n");
+    Write("common.txt", "#define TONE 88\nTONE RPT *\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    char buf[2048];
+    const char* expected[] = {"; site setup\n", "#define RPT 42\n", "#include common.txt\n",
+                              "#define TONE 88\n", "88 42 *\n", "42 10 *\n"};
+    for (const char* line : expected) {
+        ASSERT_EQ(pp.ReadLine(buf, 2047), static_cast<int>(std::strlen(line)));
+        EXPECT_STREQ(buf, line);
+    }
+    EXPECT_TRUE(m_clock.Sleeps().empty());
+    ASSERT_EQ(pp.ReadLine(buf, 2047), 8);
+    EXPECT_STREQ(buf, "#wait 2\n");
+    EXPECT_EQ(m_clock.Sleeps(), std::vector<std::uint32_t>{2000});
+    EXPECT_EQ(pp.ReadLine(buf, 2047), CPreprocessor::kEndOfFile);
+    EXPECT_EQ(pp.ReadLine(buf, 2047), CPreprocessor::kFailed);  // closed now
+    EXPECT_STREQ(pp.ErrorText(), "");
+}
+
+TEST_F(PreprocessorTest, EmptyFilesAndOpening) {
+    Write("empty.orv", "");
+    Write("inc.orv", "#include empty.orv\nafter\n");
+    CPreprocessor pp(m_clock);
+    EXPECT_FALSE(pp.OpenFile("missing.orv"));
+    ASSERT_TRUE(pp.OpenFile("empty.orv"));
+    EXPECT_FALSE(pp.OpenFile("inc.orv"));  // already open
+    EXPECT_EQ(Drain(pp).end, CPreprocessor::kEndOfFile);
+
+    CPreprocessor pp2(m_clock);
+    ASSERT_TRUE(pp2.OpenFile("inc.orv"));
+    const Run run = Drain(pp2);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{"#include empty.orv\n", "after\n"}));
+    EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
+}
+
+TEST_F(PreprocessorTest, IncludeFailuresReportAndCloseTheScope) {
+    struct Case {
+        const char* program;
+        int result;
+        const char* message;
+        bool rootFailed;  // else the failure came from an include and the root reads on
+    } cases[] = {
+        {"a\n#include\nb\n", CPreprocessor::kIncludeFailed,
+         "Missing filename for #include directive.", true},
+        {"#INCLUDE nope.txt\n", CPreprocessor::kIncludeFailed,
+         "Unable to open include file 'nope.txt'.", true},
+        {"#include adir\n", CPreprocessor::kIncludeFailed, "Unable to open include file 'adir'.",
+         true},
+        {"  #Include \"with blank.txt\"\n", CPreprocessor::kIncludeFailed,
+         "Unable to open include file 'with blank.txt'.", true},
+        {"#include sub/PROG.ORV\n", CPreprocessor::kRecursion,
+         "Illegal recursion. Specified file already in scope.", true},
+        {"#include self.inc\n", CPreprocessor::kRecursion,
+         "Illegal recursion. Specified file already in scope.", false},
+        {"#include noname.inc\n", CPreprocessor::kIncludeFailed,
+         "Missing filename for #include directive.", false},
+    };
+    fs::create_directory("adir");
+    Write("sub/PROG.ORV", "x\n");
+    Write("self.inc", "#include ./self.inc\n");
+    Write("noname.inc", "ok\n#include ,\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        Write("prog.orv", c.program);
+        CPreprocessor pp(m_clock);
+        ASSERT_TRUE(pp.OpenFile("prog.orv"));
+        const Run run = Drain(pp);
+        EXPECT_EQ(run.end, c.result);
+        EXPECT_STREQ(pp.ErrorText(), c.message);
+        char buf[2048];
+        EXPECT_EQ(pp.ReadLine(buf, 2047),
+                  c.rootFailed ? CPreprocessor::kFailed : CPreprocessor::kEndOfFile);
+    }
+}
+
+TEST_F(PreprocessorTest, FailureInsideAnIncludeTravelsUpAndTheIncluderStaysOpen) {
+    Write("prog.orv", "#include a.inc\nnext\n#include a.inc\n");
+    Write("a.inc", "in a\n#include b.inc\n");
+    Write("b.inc", "#wait\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    const Run first = Drain(pp);
+    EXPECT_EQ(first.lines,
+              (std::vector<std::string>{"#include a.inc\n", "in a\n", "#include b.inc\n"}));
+    EXPECT_EQ(first.end, CPreprocessor::kFailed);
+    EXPECT_STREQ(pp.ErrorText(), "Missing time parameter on WAIT command");
+    // The program file is still open; its include names left the scope names with the
+    // failed scopes, so including a.inc again is no recursion.
+    const Run rest = Drain(pp);
+    EXPECT_EQ(rest.lines, (std::vector<std::string>{"next\n", "#include a.inc\n", "in a\n",
+                                                    "#include b.inc\n"}));
+    EXPECT_EQ(rest.end, CPreprocessor::kFailed);
+}
+
+TEST_F(PreprocessorTest, RecursionAndRepeatedIncludes) {
+    Write("prog.orv", "#include part.inc\n#include part.inc\n#include loop1.inc\n");
+    Write("part.inc", "p\n");
+    Write("loop1.inc", "#include loop2.inc\n");
+    Write("loop2.inc", "#include LOOP1.INC\n");  // case differs: still the same scope name
+    Write("LOOP1.INC", "never\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    const Run run = Drain(pp);
+    EXPECT_EQ(run.lines,
+              (std::vector<std::string>{"#include part.inc\n", "p\n", "#include part.inc\n",
+                                        "p\n", "#include loop1.inc\n", "#include loop2.inc\n"}));
+    EXPECT_EQ(run.end, CPreprocessor::kRecursion);
+}
+
+TEST_F(PreprocessorTest, RecursionTestUsesOnlyNameAndExtension) {
+    Write("x.inc", "#include d1/x.inc\n");
+    Write("d1/x.inc", "never\n");
+    Write("y.inc", "#include C:y.inc\n");  // a drive before the name
+    Write("C:y.inc", "never\n");
+    Write("z.inc", "#include dir\\z.inc\n");  // a backslash directory
+    Write("dir\\z.inc", "never\n");
+    for (const char* program : {"x.inc", "y.inc", "z.inc"}) {
+        SCOPED_TRACE(program);
+        CPreprocessor pp(m_clock);
+        ASSERT_TRUE(pp.OpenFile(program));
+        const Run run = Drain(pp);
+        EXPECT_EQ(run.lines.size(), 0u);
+        EXPECT_EQ(run.end, CPreprocessor::kRecursion);
+    }
+}
+
+TEST_F(PreprocessorTest, IncludeNamesAreRelativeToTheWorkingDirectory) {
+    Write("prog.orv", "#include 'site data.inc'\n");
+    Write("one/site data.inc", "first\n");
+    Write("two/site data.inc", "second\n");
+    const std::string program = (m_dir / "prog.orv").string();
+    for (const char* dir : {"one", "two"}) {
+        fs::current_path(m_dir / dir);
+        CPreprocessor pp(m_clock);
+        ASSERT_TRUE(pp.OpenFile(program.c_str()));
+        const Run run = Drain(pp);
+        ASSERT_EQ(run.lines.size(), 2u);
+        EXPECT_EQ(run.lines[1], std::string(dir) == "one" ? "first\n" : "second\n");
+    }
+    fs::current_path(m_dir);
+}
+
+TEST_F(PreprocessorTest, HideFlagsFollowTheirScope) {
+    Write("prog.orv",
+          "a\n#hide\nb\n#include inner.inc\nc\n#SHOW\nd\n#include inner.inc\n");
+    Write("inner.inc", "i1\n#show\ni2\n#include deep.inc\ni3\n#Hide\ni4\n");
+    Write("deep.inc", "x\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    std::string shown;
+    char buf[2048];
+    while (pp.ReadLine(buf, 2047) >= 0) {
+        if (!pp.IsHidden()) shown += buf;
+    }
+    // Each include starts with the program file's current flag, not its includer's.
+    EXPECT_EQ(shown,
+              "a\n#show\ni2\ni3\n#SHOW\nd\n#include inner.inc\ni1\n#show\ni2\n"
+              "#include deep.inc\nx\ni3\n");
+}
+
+TEST_F(PreprocessorTest, LineKindsDecideSubstitution) {
+    Write("prog.orv",
+          "#define RPT 42\n"
+          ";RPT stays in a comment\n"
+          "  ;RPT too\n"
+          "  #define NEVER 1\n"
+          "NEVER RPT\n"
+          "#session RPT\n"
+          "x;RPT\n"
+          "#define RPT2 RPT\n"
+          "RPT2\n"
+          "#\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    const Run run = Drain(pp);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{
+                             "#define RPT 42\n", ";RPT stays in a comment\n", "  ;RPT too\n",
+                             "  #define NEVER 1\n", "NEVER 42\n", "#session 42\n", "x;42\n",
+                             "#define RPT2 RPT\n", "RPT\n", "#\n"}));
+    EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
+}
+
+TEST_F(PreprocessorTest, LineEndsPiecesAndOddBytes) {
+    std::string longLine(3000, 'x');
+    Write("prog.orv", "crlf\r\nlone\rcr\n" + longLine + "\nAB" + std::string(1, '\0') +
+                          "CD\n\xe9\x41\x42\xff,\x80\n" + "\r\n" + "last");
+    Write("defs.orv", "#define AB ok\n#include prog.orv\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("defs.orv"));
+    const Run run = Drain(pp);
+    ASSERT_EQ(run.lines.size(), 10u);
+    EXPECT_EQ(run.lines[2], "crlf\n");
+    EXPECT_EQ(run.lines[3], "lone\rcr\n");
+    EXPECT_EQ(run.lines[4], std::string(2046, 'x'));
+    EXPECT_EQ(run.lines[5], std::string(954, 'x') + "\n");
+    EXPECT_EQ(run.lines[6], "ok");  // a NUL ends the line for everything after the read
+    EXPECT_EQ(run.lines[7], "\xe9ok\xff,\x80\n");
+    EXPECT_EQ(run.lines[8], "\n");
+    EXPECT_EQ(run.lines[9], "last");
+    EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
+}
+
+TEST_F(PreprocessorTest, CrLfAcrossAPieceBoundary) {
+    Write("prog.orv", "abc\r\nabcd\r\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    EXPECT_EQ(Drain(pp, 5).lines, (std::vector<std::string>{"abc\n", "abcd", "\n"}));
+}
+
+TEST_F(PreprocessorTest, ReadSizeIsGuarded) {
+    Write("prog.orv", std::string(5000, 'y') + "\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    char buf[8];
+    EXPECT_EQ(pp.ReadLine(buf, 1), CPreprocessor::kFailed);
+    EXPECT_EQ(pp.ReadLine(buf, 0), CPreprocessor::kFailed);
+    const Run run = Drain(pp, 6000);  // m_line holds 4095 characters at most
+    ASSERT_EQ(run.lines.size(), 2u);
+    EXPECT_EQ(run.lines[0].size(), 4094u);
+    EXPECT_EQ(run.lines[1].size(), 907u);
+}
+
+TEST_F(PreprocessorTest, LongFirstTokensAreClassifiedWithoutOverrun) {
+    const std::string pad(300, 'z');
+    Write("prog.orv", ";" + pad + " RPT\n#include" + pad + " x\n#define" + pad +
+                          " A 1\n#hide" + pad + "\n" + pad + " RPT\n#wait " + pad + "\n");
+    Write("defs.orv", "#define RPT 42\n#include prog.orv\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("defs.orv"));
+    const Run run = Drain(pp);
+    ASSERT_EQ(run.lines.size(), 8u);
+    EXPECT_EQ(run.lines[2], ";" + pad + " RPT\n");  // comment: not substituted
+    EXPECT_EQ(run.lines[3], "#include" + pad + " x\n");
+    EXPECT_EQ(run.lines[4], "#define" + pad + " A 1\n");
+    EXPECT_EQ(run.lines[6], pad + " 42\n");
+    EXPECT_EQ(run.lines[7], "#wait " + pad + "\n");
+    EXPECT_TRUE(m_clock.Sleeps().empty());
+    EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
+}
+
+TEST_F(PreprocessorTest, IncludeChainTwoHundredDeep) {
+    constexpr int kDepth = 200;
+    for (int i = 0; i < kDepth; ++i) {
+        Write("f" + std::to_string(i) + ".inc",
+              "in " + std::to_string(i) + "\n" +
+                  (i + 1 < kDepth ? "#include f" + std::to_string(i + 1) + ".inc\n" : "") +
+                  "out " + std::to_string(i) + "\n");
+    }
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("f0.inc"));
+    const Run run = Drain(pp);
+    ASSERT_EQ(run.lines.size(), 3u * kDepth - 1);
+    EXPECT_EQ(run.lines[3 * (kDepth - 1)], "in 199\n");
+    EXPECT_EQ(run.lines.back(), "out 0\n");
+    EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
+}
+
+TEST_F(PreprocessorTest, NonRegularFilesAreNotOpenable) {
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    Write("prog.orv", "#include pipe\n");
+    CPreprocessor pp(m_clock);
+    EXPECT_FALSE(pp.OpenFile("."));
+    EXPECT_FALSE(pp.OpenFile("pipe"));  // would block waiting for a writer otherwise
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    EXPECT_EQ(Drain(pp).end, CPreprocessor::kIncludeFailed);
+    EXPECT_STREQ(pp.ErrorText(), "Unable to open include file 'pipe'.");
+}
+
+TEST_F(PreprocessorTest, ReadErrorIsAFailureNotTheEnd) {
+    // /proc/self/mem is a regular file whose first page cannot be read.
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("/proc/self/mem"));
+    EXPECT_EQ(Drain(pp).end, CPreprocessor::kFailed);
+    EXPECT_STREQ(pp.ErrorText(), "Error reading file '/proc/self/mem'.");
+}
+
+TEST_F(PreprocessorTest, BinaryFileNeverOverruns) {
+    std::mt19937 random(7);
+    std::string bytes(30000, '\0');
+    for (char& ch : bytes) ch = static_cast<char>(random());
+    Write("blob.bin", bytes);
+    for (int n : {2047, 2, 3, 17}) {
+        CPreprocessor pp(m_clock);
+        ASSERT_TRUE(pp.OpenFile("blob.bin"));
+        EXPECT_EQ(Drain(pp, n).end, CPreprocessor::kEndOfFile);  // Drain checks every line
+    }
+}
+
+TEST_F(PreprocessorTest, TenThousandAndFirstSymbolFillsTheTable) {
+    std::string program;
+    for (int i = 0; i <= 10000; ++i) program += "#define S" + std::to_string(i) + " " + "v\n";
+    Write("prog.orv", program);
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    const Run run = Drain(pp);
+    EXPECT_EQ(run.lines.size(), 10000u);
+    EXPECT_EQ(run.end, CPreprocessor::kFailed);
+    EXPECT_STREQ(pp.ErrorText(), "Symbol table full.");
+}
+
+}  // namespace
+}  // namespace zentrip

@@ -1,0 +1,280 @@
+#include "session/programmer.h"
+
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/edit_writer.h"
+#include "script/preprocessor.h"
+#include "script/tokenizer.h"
+#include "session/controller_reply.h"
+
+namespace zentrip {
+
+namespace {
+
+constexpr int kLineSize = 2047;                    // what ReadLine is given
+constexpr int kLineBuffer = kLineSize + 3;         // plus a CR the run may add and the zero
+constexpr std::int64_t kTimeRenewalSeconds = 120;
+constexpr std::uint32_t kPrepareWaitMs = 300;
+constexpr std::uint32_t kPollMs = 5;
+constexpr int kDiscardLimit = 255;
+constexpr std::uint32_t kOffHookPauseMs = 1000;
+constexpr std::uint32_t kTimeRequestPauseMs = 5000;
+constexpr std::uint32_t kClosePauseMs = 1000;
+constexpr int kUnfoldSlack = 4;
+
+constexpr const char* kAlreadyProgramming = "In the process of programming a controller already.";
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    return text;
+}
+
+bool FileHolds(const char* key, const std::string& path) {
+    SearchKey search;
+    std::snprintf(search.key, sizeof search.key, "%s", key);
+    search.flag = 1;
+    return CTokenizer().FindLineInFile(&search, path.c_str(), nullptr, 1) > 0;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CProgrammer::CProgrammer(RunHost& host, Clock& clock)
+    : CProgrammer(host, clock, PosixSerialOpener()) {}
+
+CProgrammer::CProgrammer(RunHost& host, Clock& clock, SerialDeviceOpener& opener)
+    : m_host(host), m_clock(clock), m_serialPort(opener), m_modem(m_serialPort, clock, host) {
+    m_serialPort.SetDevicePathFn([this](int port) { return DevicePathOf(m_commSettings, port); });
+}
+
+void CProgrammer::Show(std::string_view text) { CEditWriter().Append(m_host.ResultsPane(), text); }
+
+void CProgrammer::ShowErrors() { m_host.SetTotalErrorsText(Format("%05d", m_errorCount)); }
+
+void CProgrammer::StopProgramming() {
+    m_stopRequested = true;
+    if (!m_programmingActive) m_host.HideStatusDisplay();
+}
+
+bool CProgrammer::InitModem() {
+    if (m_programmingActive) {
+        m_host.MessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None);
+        return false;
+    }
+    m_modem.InitModem(m_commSettings.port, m_commSettings.modemInitString);
+    return true;
+}
+
+bool CProgrammer::HangUp() {
+    if (m_programmingActive) return false;
+    m_modem.HangUp(m_commSettings.port);
+    return true;
+}
+
+void CProgrammer::ProgramFromFile() {
+    if (m_programmingActive) {
+        m_host.MessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None);
+        return;
+    }
+    m_outcome = RunOutcome::NotStarted;
+    m_host.ResultsPane().SetText("");
+    m_stopRequested = false;
+    m_session.m_sessionInProgress = false;
+    m_session.m_remoteSession = false;
+    m_directMode = false;
+    m_lineNumber = 0;
+    m_errorCount = 0;
+    ShowErrors();
+
+    if (m_workingFile.empty()) SelectWorkingFile();
+    if (m_workingFile.empty()) return;
+
+    // Only the working file itself is scanned; a key in an include file does not count.
+    m_session.m_remoteSession = FileHolds("#session", m_workingFile);
+    m_directMode = m_host.DirectModeChecked() || FileHolds("#direct", m_workingFile);
+
+    m_programmingActive = true;
+    ShowFileInEditor(m_workingFile);
+
+    if (!m_serialPort.Open(m_commSettings.port, m_commSettings.dataRate)) {
+        m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok, MessageBoxIcon::None);
+        m_programmingActive = false;
+        return;
+    }
+
+    m_host.ShowStatusDisplay();
+    do {
+        m_host.PumpMessages();
+    } while (m_host.WindowHeight() < m_host.FullHeight() - kUnfoldSlack);
+
+    if (m_directMode) {
+        Show("Preparing controller for direct session.");
+        m_serialPort.WriteByte('\r');
+        m_serialPort.WriteByte('\r');
+        m_clock.SleepMs(kPrepareWaitMs);
+        char discarded = 0;
+        for (int i = 0; i < kDiscardLimit && m_serialPort.ReadByte(&discarded) == 1; ++i)
+            m_clock.SleepMs(kPollMs);
+    }
+
+    Show(Format("\rBeginning programming from %s\r\r", m_workingFile.c_str()));
+
+    CPreprocessor preprocessor(m_clock);
+    if (!preprocessor.OpenFile(m_workingFile.c_str())) {
+        Show(Format("Error: Couldn't open %s\r", m_workingFile.c_str()));
+        m_serialPort.Close();
+        m_programmingActive = false;
+        return;
+    }
+
+    m_host.ShowStopButton("STOP Programming");
+    if (!m_session.m_remoteSession && !m_directMode) {
+        m_serialPort.WriteString("ATH1\r");
+        m_clock.SleepMs(kOffHookPauseMs);
+        m_session.m_sessionInProgress = true;
+    }
+
+    m_host.EnableProgramButton(false);
+    m_deadline = m_clock.CalendarSeconds() + kTimeRenewalSeconds;
+    m_host.PumpMessages();
+    LoopEnd end = LoopEnd::Halted;
+    if (!DeviceLostHalt()) end = m_stopRequested ? LoopEnd::UserHalt : RunLines(preprocessor);
+    if (end == LoopEnd::UserHalt) {
+        Show("\r\r** Programming halted by user. **\r");
+        m_outcome = RunOutcome::HaltedByUser;
+    }
+    if (end == LoopEnd::EndOfFile) m_outcome = RunOutcome::Complete;
+    EndRun();
+}
+
+CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
+    char buffer[kLineBuffer] = {};
+    for (;;) {
+        const bool renewalDue = m_clock.CalendarSeconds() >= m_deadline && m_session.m_remoteSession &&
+                                !m_directMode && m_session.m_sessionInProgress;
+        if (renewalDue) {
+            Show("Requesting additional controller time.\r");
+            m_clock.SleepMs(kTimeRequestPauseMs);
+            std::string request = AdditionalTimeCommand(m_session);
+            m_modem.ToneDial(request);
+            m_deadline = m_clock.CalendarSeconds() + kTimeRenewalSeconds;
+        } else {
+            ++m_lineNumber;
+            m_host.SetLineNumberText(Format("%05d", m_lineNumber));
+            const int length = preprocessor.ReadLine(buffer, kLineSize);
+            if (length == CPreprocessor::kEndOfFile) return LoopEnd::EndOfFile;
+            if (length < 0) {
+                Show(Format("[%5d] %s\n", m_lineNumber, buffer));
+                ++m_errorCount;
+                ShowErrors();
+                Show(Format("\r\nFatal Error in Line %d (%s);\rProgramming halted.", m_lineNumber,
+                            preprocessor.ErrorText()));
+                m_stopRequested = true;
+                m_outcome = RunOutcome::HaltedFatal;
+                return LoopEnd::Halted;
+            }
+            std::string line(buffer, std::strlen(buffer));
+            if (!line.empty() && line.back() == '\n') line.back() = '\r';
+            if (line.empty() || line.back() != '\r') line += '\r';
+            const bool hidden = preprocessor.IsHidden();
+            if (!hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
+            if (line.size() >= 2) {
+                if (const LoopEnd end = SendLine(line, hidden); end != LoopEnd::EndOfFile) return end;
+            }
+        }
+        m_host.PumpMessages();
+        if (DeviceLostHalt()) return LoopEnd::Halted;
+        if (m_stopRequested) return LoopEnd::UserHalt;
+    }
+}
+
+// Delivers one line; EndOfFile here means "go on with the next line".
+CProgrammer::LoopEnd CProgrammer::SendLine(std::string& line, bool hidden) {
+    if (!m_directMode && StartsWithNoCase(line, "#session")) {
+        m_host.SetCursor(RunCursor::Wait);
+        OpenRemoteSession(line, m_session, m_serialPort, m_modem, m_clock, m_host);
+        m_host.SetCursor(RunCursor::Arrow);
+        return LoopEnd::EndOfFile;
+    }
+    m_host.PumpMessages();
+    if (!m_directMode) {
+        if (line[0] != ';' && line[0] != '#' && m_session.m_sessionInProgress) m_modem.ToneDial(line);
+        return LoopEnd::EndOfFile;
+    }
+
+    std::string verdict;
+    if (SendLineDirect(m_serialPort, m_clock, line, &verdict) == 1) return LoopEnd::EndOfFile;
+    // A cable that is gone gets no question, line after line: the run ends here.
+    if (DeviceLostHalt()) return LoopEnd::Halted;
+    ++m_errorCount;
+    ShowErrors();
+    if (hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
+    Show(Format("Error in Line %d (%s) \r\n", m_lineNumber, verdict.c_str()));
+    const std::size_t noAnswer = verdict.find("failed to respond", 1);
+    const bool ask = m_errorCount == 1 || (noAnswer != std::string::npos && noAnswer > 1);
+    if (!ask) return LoopEnd::EndOfFile;
+    const std::string question = Format(
+        "==== Error reported by controller during upload. ====\r\n\r\nLINE FROM FILE:\r\n\r\n%s"
+        "\r\n\r\n%s\r\n\r\nDo you want to continue programming?",
+        line.c_str(), verdict.c_str());
+    if (m_host.MessageBox(question, MessageBoxButtons::YesNo, MessageBoxIcon::Stop) ==
+        MessageBoxAnswer::Yes)
+        return LoopEnd::EndOfFile;
+    Show("\r\n** Programming halted by error condition. **");
+    m_stopRequested = true;
+    m_outcome = RunOutcome::HaltedByError;
+    return LoopEnd::Halted;
+}
+
+bool CProgrammer::DeviceLostHalt() {
+    if (m_outcome == RunOutcome::HaltedDeviceLost) return true;
+    if (!m_serialPort.DeviceLost()) return false;
+    Show(Format("\r\n** Programming halted: serial device %s lost (%s). **\r",
+                m_serialPort.DevicePath().c_str(), m_serialPort.LostReason().c_str()));
+    m_stopRequested = true;
+    m_outcome = RunOutcome::HaltedDeviceLost;
+    return true;
+}
+
+void CProgrammer::EndRun() {
+    m_host.EnableProgramButton(true);
+    m_host.SetStopButtonCaption("Hide Status Display");
+    if (!m_stopRequested && !m_directMode) Show("\r\n ** Programming Complete ** \r\n");
+    // Closing tones on a vanished device would be played nowhere.
+    if (m_session.m_remoteSession && m_session.m_sessionInProgress &&
+        m_outcome != RunOutcome::HaltedDeviceLost) {
+        Show("\rClosing session with remote controller.\r");
+        std::string command = CloseSessionCommand(m_session);
+        m_modem.ToneDial(command);
+    }
+    m_serialPort.Close();
+    m_host.PumpMessages();
+    m_clock.SleepMs(kClosePauseMs);
+    if (m_directMode && !m_stopRequested)
+        Show(Format("\r\n\r\nProgramming complete with %05d total errors", m_errorCount));
+    m_modem.HangUp(m_commSettings.port);
+    m_programmingActive = false;
+}
+
+}  // namespace zentrip

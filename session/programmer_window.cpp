@@ -1,0 +1,104 @@
+// CProgrammer's operations around the source editor: choosing and showing the working file,
+// and programming the editor's text (all of it or the selection) through a temporary file.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "platform/temp_file.h"
+#include "session/programmer.h"
+
+namespace zentrip {
+
+namespace {
+
+constexpr const char* kFilter = "Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||";
+constexpr const char* kAlreadyProgramming = "In the process of programming a controller already.";
+constexpr const char* kTempFileError = "Error creating temporary file.\rUnable to program from window.";
+constexpr int kPieceSize = 500;  // each read takes at most 499 characters
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+void CProgrammer::SelectWorkingFile() {
+    std::optional<std::string> path = m_host.ChooseProgramFile("*.*", kFilter);
+    if (!path) return;
+    m_workingFile = *path;
+    m_host.SetWorkingFileText(m_workingFile);
+    ShowFileInEditor(m_workingFile);
+}
+
+void CProgrammer::ShowFileInEditor(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
+    if (!file) {
+        m_host.SourceEditor().SetText("\r** File content couldn't be displayed. **\r");
+        return;
+    }
+    std::string text;
+    char piece[kPieceSize];
+    while (std::fgets(piece, kPieceSize, file.get())) {
+        std::string_view part(piece);
+        const std::size_t end = part.find_first_of("\r\n");
+        text += part.substr(0, end);
+        if (end != std::string_view::npos) text += "\r\n";
+    }
+    m_host.SourceEditor().SetText(text);
+}
+
+void CProgrammer::ClearEditor() { m_host.SourceEditor().SetText(""); }
+
+void CProgrammer::ProgramAllInWindow() {
+    if (m_programmingActive) {
+        m_host.MessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None);
+        return;
+    }
+    const std::string text = m_host.SourceEditor().Text();
+    if (text.size() < 2) return;
+    if (ProgramFromText(text)) m_host.SourceEditor().SetText(text);
+}
+
+void CProgrammer::ProgramSelected() {
+    if (m_programmingActive) {
+        m_host.MessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None);
+        return;
+    }
+    TextSink& editor = m_host.SourceEditor();
+    const std::string text = editor.Text();
+    if (text.size() < 2) return;
+    std::size_t start = 0;
+    std::size_t end = 0;
+    editor.GetSelection(&start, &end);
+    if (start == end) {
+        m_host.MessageBox("First select the text you want sent to the\rcontroller in the EDIT window.",
+                          MessageBoxButtons::Ok, MessageBoxIcon::Information);
+        return;
+    }
+    start = std::min(start, text.size());
+    end = std::min(std::max(end, start), text.size());
+    if (!ProgramFromText(text.substr(start, end - start))) return;
+    editor.SetText(text);
+    editor.SetSelection(start, end);
+    editor.ScrollCaret();
+    m_host.FocusEditor();
+}
+
+// Runs `text` as the working file for one run; the caller restores the editor when this
+// returns true. The temporary file is gone when it returns.
+bool CProgrammer::ProgramFromText(const std::string& text) {
+    TempFile file;
+    if (!file.Create(text)) {
+        m_host.MessageBox(kTempFileError, MessageBoxButtons::Ok, MessageBoxIcon::Stop);
+        return false;
+    }
+    const std::string userFile = m_workingFile;
+    m_workingFile = file.Path();
+    ClearEditor();
+    ProgramFromFile();
+    m_workingFile = userFile;
+    return true;
+}
+
+}  // namespace zentrip
