@@ -73,9 +73,10 @@ PortOptionResult TakePortOption(int argc, char** argv, int* i, PortOptions& opti
     return PortOptionResult::Taken;
 }
 
-CSerialPort::DevicePathFn DevicePathFnFor(const PortOptions& options) {
-    if (!options.device.empty()) return [path = options.device](int) { return path; };
-    return StoredDevicePathFn();
+void ApplyPortOptions(const PortOptions& options, CommSettings& settings) {
+    settings.port = options.port;
+    settings.dataRate = options.rate;
+    if (!options.device.empty()) settings.devicePaths.fill(options.device);
 }
 
 }  // namespace zentrip::cli

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "link/comm_settings.h"
-#include "link/serial_port.h"
 
 namespace zentrip::cli {
 
@@ -26,8 +25,9 @@ PortOptions StoredPortOptions(const CommSettings& settings);
 // its value into options, advancing *i past it. Bad after saying why on stderr.
 PortOptionResult TakePortOption(int argc, char** argv, int* i, PortOptions& options);
 
-// Where port numbers lead: the --device path, else the device stored for each port.
-CSerialPort::DevicePathFn DevicePathFnFor(const PortOptions& options);
+// Puts the options into the settings of this run: port, rate, and with --device, that
+// device behind every port number (DevicePathOf then leads there).
+void ApplyPortOptions(const PortOptions& options, CommSettings& settings);
 
 // The option lines for a command's --help.
 extern const char kPortOptionsHelp[];

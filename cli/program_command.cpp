@@ -176,10 +176,9 @@ int Program(int argc, char** argv) {
                                                            simulated->Opener())
                           : std::make_unique<CProgrammer>(host, DefaultClock());
     CProgrammer& programmer = *made;
-    programmer.SetPort(options.port.port);
-    programmer.SetRate(options.port.rate);
-    programmer.SetModemInitString(settings.modemInitString);
-    programmer.SerialPort().SetDevicePathFn(DevicePathFnFor(options.port));
+    // Options stand for this run only; nothing is saved.
+    ApplyPortOptions(options.port, settings);
+    programmer.Settings() = settings;
     host.SetStopAction([&programmer] { programmer.StopProgramming(); });
 
     if (!options.noInit) programmer.InitModem();
