@@ -232,7 +232,7 @@ TEST_F(ProgramCliTest, AcceptedLinesCompleteWithStatusZero) {
 }
 
 TEST_F(ProgramCliTest, ComplaintsCountedAskedOnceAndContinued) {
-    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--complain", "22|44"}, {"--on-error", "continue"}), 1)
+    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--complain-on", "22|44"}, {"--on-error", "continue"}), 1)
         << Err();
     EXPECT_EQ(Out(), Begin() +
                          "[    1] 11\r\n"
@@ -251,18 +251,18 @@ TEST_F(ProgramCliTest, StopPolicyAndPipedStdinHaltAtTheFirstQuestion) {
     const std::string halted = "[    2] 22\r\n"
                                "Error in Line 2 (Controller Reported ERROR 12) \r\n"
                                "\r\n** Programming halted by error condition. **";
-    ASSERT_EQ(RunDirect("11\n22\n33\n", {"--complain", "22"}, {"--on-error", "stop"}), 2) << Err();
+    ASSERT_EQ(RunDirect("11\n22\n33\n", {"--complain-on", "22"}, {"--on-error", "stop"}), 2) << Err();
     EXPECT_EQ(Out(), Begin() + "[    1] 11\r\n" + halted);
 
     // Without --on-error, stdin that is no terminal means stop: nobody could answer.
     m_sim.reset();
-    ASSERT_EQ(RunDirect("11\n22\n33\n", {"--complain", "22"}, {}), 2) << Err();
+    ASSERT_EQ(RunDirect("11\n22\n33\n", {"--complain-on", "22"}, {}), 2) << Err();
     EXPECT_EQ(Out(), Begin() + "[    1] 11\r\n" + halted);
 }
 
 TEST_F(ProgramCliTest, AskReadsTheAnswersFromStdin) {
     // A silent controller is asked about every time: Yes first, then No.
-    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--silent", "22|33"}, {"--on-error", "ask"}, "y\nno\n"),
+    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--silent-on", "22|33"}, {"--on-error", "ask"}, "y\nno\n"),
               2)
         << Err();
     EXPECT_EQ(Count(Err(), "Do you want to continue programming?"), 2u) << Err();
