@@ -5,7 +5,10 @@
 namespace zentrip::cli {
 
 ConsoleOutput::ConsoleOutput(std::FILE* out, std::FILE* err, bool withStatusLine)
-    : m_out(out), m_err(err), m_statusLine(withStatusLine && isatty(fileno(err))) {}
+    : m_out(out),
+      m_err(err),
+      m_statusLine(withStatusLine && isatty(fileno(err))),
+      m_outIsTerminal(isatty(fileno(out))) {}
 
 ConsoleOutput::~ConsoleOutput() { StopStatus(); }
 
@@ -29,6 +32,11 @@ void ConsoleOutput::Err(std::string_view text) {
 
 void ConsoleOutput::Write(std::FILE* to, std::string_view text) {
     if (text.empty()) return;
+    if (to == m_out && !m_outIsTerminal) {
+        std::fwrite(text.data(), 1, text.size(), to);
+        std::fflush(to);
+        return;
+    }
     Clear();
     std::fwrite(text.data(), 1, text.size(), to);
     std::fflush(to);

@@ -47,6 +47,7 @@ private:
     std::FILE* m_out;
     std::FILE* m_err;
     bool m_statusLine;
+    bool m_outIsTerminal;  // stdout shares the screen with the status line
     std::atomic<int> m_line{0};
     std::atomic<int> m_errors{0};
     std::mutex m_mutex;

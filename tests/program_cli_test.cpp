@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -48,15 +49,22 @@ private:
 // A child process with its stdin, stdout and stderr on pipes, read without blocking the test.
 class Child {
 public:
+    // With a terminal (the slave side of a pty), stdin and stderr are that terminal and
+    // Err() is what the terminal shows; stdout stays a pipe.
     Child(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
-          const std::string& input) {
+          const std::string& input, const char* terminal = nullptr) {
         int in[2], out[2], err[2];
         if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC)) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        if (terminal) {
+            posix_spawn_file_actions_addopen(&actions, 0, terminal, O_RDWR, 0);
+            posix_spawn_file_actions_adddup2(&actions, 0, 2);
+        } else {
+            posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+            posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+        }
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
         // Its own process group, so a signal meant for it reaches nothing else.
         posix_spawnattr_t attr;
         posix_spawnattr_init(&attr);
@@ -85,6 +93,11 @@ public:
         close(in[1]);
         m_out = out[0];
         m_err = err[0];
+    }
+    // Reads the terminal's side instead of the stderr pipe.
+    void ReadTerminal(int master) {
+        close(m_err);
+        m_err = dup(master);
     }
     ~Child() {
         if (m_pid > 0 && !m_exited) {
@@ -273,6 +286,49 @@ TEST_F(ProgramCliTest, AskReadsTheAnswersFromStdin) {
                          "[    3] 33\r\n"
                          "Error in Line 3 (Error: Controller failed to respond.) \r\n"
                          "\r\n** Programming halted by error condition. **");
+}
+
+TEST_F(ProgramCliTest, FatalProgramFileErrorHalts) {
+    ASSERT_EQ(RunDirect("11\n#wait\n22\n", {}, {"--on-error", "continue"}), 2) << Err();
+    EXPECT_EQ(Out().rfind(Begin() + "[    1] 11\r\n[    2] #wait", 0), 0u) << Out();
+    const std::string end =
+        "\r\nFatal Error in Line 2 (Missing time parameter on WAIT command);\r\n"
+        "Programming halted.";
+    EXPECT_EQ(Out().substr(Out().size() - std::min(Out().size(), end.size())), end) << Out();
+}
+
+TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string terminal = ptsname(master);
+
+    const std::string device = StartSim({"--complain-on", "22"});
+    std::string program;
+    for (int i = 0; i < 12; ++i) program += i == 3 ? "22\n" : "11\n";
+    m_file = m_dir.Write("prog.orv", program).string();
+    m_cli = std::make_unique<Child>(
+        std::vector<std::string>{ZENTRIP_CLI, "program", "--direct", "--no-init", "--device",
+                                 device, m_file},
+        Env(), "", terminal.c_str());
+    m_cli->ReadTerminal(master);
+    // No --on-error: stdin is a terminal, so the user is asked.
+    ASSERT_TRUE(m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; },
+                                 kRunLimit))
+        << Err();
+    ASSERT_EQ(write(master, "y\n", 2), 2);
+    ASSERT_EQ(m_cli->Wait(kRunLimit), 1) << Err();
+    close(master);
+    EXPECT_NE(Err().find("Line 0000"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("Errors 00001  Elapsed 00:00:0"), std::string::npos) << Err();
+    // The status line stays on the terminal: the results on stdout are untouched by it.
+    EXPECT_EQ(Out().rfind(Begin() + "[    1] 11\r\n", 0), 0u) << Out();
+    EXPECT_NE(Out().find("[    4] 22\r\nError in Line 4 (Controller Reported ERROR 12) \r\n"
+                         "[    5] 11\r\n"),
+              std::string::npos)
+        << Out();
+    EXPECT_EQ(Out().find('\033'), std::string::npos);
 }
 
 TEST_F(ProgramCliTest, NotStartedWhenFileOrPortCannotBeOpened) {
