@@ -57,8 +57,8 @@ void CModem::InitModem(int port, std::string_view modemInitString) {
 }
 
 void CModem::HangUp(int port) {
-    if (m_port.Open(port, kModemRate)) {
-        m_port.WriteString("AT\r");
+    // A device that is gone after opening gets no pause: nothing would be waited for.
+    if (m_port.Open(port, kModemRate) && m_port.WriteString("AT\r")) {
         m_clock.SleepMs(kHangUpPauseMs);
         m_port.WriteString("ATH0\r");
     }
