@@ -8,8 +8,9 @@ namespace zentrip {
 
 FilePtr OpenInputFile(const char* path) {
     if (path == nullptr || *path == '\0') return nullptr;
-    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it does not affect
-    // reads of a regular file.
+    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer, and stays on so that a
+    // proc file that would wait for data (/proc/kmsg) fails to read instead; it does not
+    // affect reads of an ordinary regular file.
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat info {};

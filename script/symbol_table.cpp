@@ -1,6 +1,8 @@
 #include "script/symbol_table.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
 
 namespace zentrip {
@@ -8,6 +10,20 @@ namespace {
 
 bool IsNameStart(char ch) {
     return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch == '_';
+}
+
+void FoldInto(std::string& folded, const char* text, std::size_t length) {
+    folded.assign(text, length);
+    for (char& ch : folded) {
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
+    }
+}
+
+// Room for one more element, growing geometrically (an exact reserve would copy every time).
+template <typename T>
+void ReserveOneMore(std::vector<T>& items) {
+    if (items.size() < items.capacity()) return;
+    items.reserve(std::max<std::size_t>(8, items.size() * 2));
 }
 
 }  // namespace
@@ -21,7 +37,8 @@ int CSymbolTable::DefineSymbol(const char* name, const char* value) {
         m_errorText.Set("Symbol table full.");
         return 0;
     }
-    if (std::strlen(name) < 2) {
+    const std::size_t nameLength = std::strlen(name);
+    if (nameLength < 2) {
         m_errorText.Format(
             "Illegal symbol name '%s'; symbols must be\r\nat least two characters in length.",
             name);
@@ -38,51 +55,96 @@ int CSymbolTable::DefineSymbol(const char* name, const char* value) {
             return 0;
         }
     }
-    for (const std::string& stored : m_names) {
-        if (stored == name) {
-            m_errorText.Format("Multiply defined symbol '%s'", name);
-            return 0;
-        }
-    }
 
-    // Out of memory: no message, nothing stored. Reserving first makes the appends below
-    // unable to fail, so the table never holds half a definition.
+    // Out of memory: no message, nothing stored. Everything that allocates happens before
+    // the first append, so the table never holds half a definition.
     try {
-        std::string nameCopy(name);
+        std::string key;
+        FoldInto(key, name, nameLength);
+        std::vector<int>& variants = m_byFoldedName[key];
+        for (int index : variants) {
+            if (m_names[index] == name) {
+                m_errorText.Format("Multiply defined symbol '%s'", name);
+                return 0;
+            }
+        }
+        std::string nameCopy(name, nameLength);
         std::string valueCopy(value);
-        m_names.reserve(m_names.size() + 1);
-        m_values.reserve(m_values.size() + 1);
+        ReserveOneMore(m_names);
+        ReserveOneMore(m_values);
+        ReserveOneMore(variants);
         m_names.push_back(std::move(nameCopy));
         m_values.push_back(std::move(valueCopy));
+        variants.push_back(Count() - 1);
     } catch (const std::bad_alloc&) {
         return 0;
     }
+    m_longestName = std::max(m_longestName, nameLength);
     return Count();
 }
 
 void CSymbolTable::SubstituteSymbols(char* line, int maxLength) {
-    for (int i = 0; i < Count(); ++i) {
-        const char* name = m_names[i].c_str();
-        const char* value = m_values[i].c_str();
-        const int nameLength = static_cast<int>(m_names[i].size());
-        const int valueLength = static_cast<int>(m_values[i].size());
-        int p = 0;
-        for (;;) {
-            const int found = m_tokenizer.FindNoCase(name, line, p);
-            if (found == 0) break;
-            const int lineLength = static_cast<int>(std::strlen(line));
-            if (valueLength + lineLength > maxLength) break;
-            const int r = found - 1;
-            const char after = line[r + nameLength];
-            const bool whole = (r == 0 || !CTokenizer::IsIdentifierChar(line[r - 1])) &&
-                               (after == '\0' || !CTokenizer::IsIdentifierChar(after));
-            if (whole) {
-                m_tokenizer.ReplaceAt(line, r, nameLength, value);
-                p = r + valueLength;
-            } else {
-                p = r + nameLength;
+    if (Count() == 0) return;
+    m_candidates.clear();
+    QueueCandidates(line, static_cast<int>(std::strlen(line)), -1);
+    int previous = -1;
+    while (!m_candidates.empty()) {
+        std::pop_heap(m_candidates.begin(), m_candidates.end(), std::greater<>());
+        const int index = m_candidates.back();
+        m_candidates.pop_back();
+        if (index <= previous) continue;  // queued more than once
+        previous = index;
+        SubstituteOne(index, line, maxLength);
+    }
+}
+
+void CSymbolTable::SubstituteOne(int index, char* line, int maxLength) {
+    const char* name = m_names[index].c_str();
+    const char* value = m_values[index].c_str();
+    const int nameLength = static_cast<int>(m_names[index].size());
+    const int valueLength = static_cast<int>(m_values[index].size());
+    int p = 0;
+    for (;;) {
+        const int found = m_tokenizer.FindNoCase(name, line, p);
+        if (found == 0) return;
+        if (valueLength + static_cast<int>(std::strlen(line)) > maxLength) return;
+        const int r = found - 1;
+        const char after = line[r + nameLength];
+        const bool whole = (r == 0 || !CTokenizer::IsIdentifierChar(line[r - 1])) &&
+                           (after == '\0' || !CTokenizer::IsIdentifierChar(after));
+        if (whole) {
+            // The value sits between non-identifier characters, so its own runs are the
+            // only new runs in the line.
+            if (m_tokenizer.ReplaceAt(line, r, nameLength, value)) {
+                QueueCandidates(line + r, valueLength, index);
             }
-            if (p >= static_cast<int>(std::strlen(line)) - 2) break;
+            p = r + valueLength;
+        } else {
+            p = r + nameLength;
+        }
+        if (p >= static_cast<int>(std::strlen(line)) - 2) return;
+    }
+}
+
+void CSymbolTable::QueueCandidates(const char* text, int length, int after) {
+    int i = 0;
+    while (i < length) {
+        if (!CTokenizer::IsIdentifierChar(text[i])) {
+            ++i;
+            continue;
+        }
+        const int begin = i;
+        while (i < length && CTokenizer::IsIdentifierChar(text[i])) ++i;
+        const std::size_t runLength = static_cast<std::size_t>(i - begin);
+        if (runLength < 2 || runLength > m_longestName) continue;
+        FoldInto(m_folded, text + begin, runLength);
+        const auto variants = m_byFoldedName.find(m_folded);
+        if (variants == m_byFoldedName.end()) continue;
+        const std::vector<int>& indices = variants->second;
+        for (auto it = std::upper_bound(indices.begin(), indices.end(), after); it != indices.end();
+             ++it) {
+            m_candidates.push_back(*it);
+            std::push_heap(m_candidates.begin(), m_candidates.end(), std::greater<>());
         }
     }
 }

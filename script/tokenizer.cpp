@@ -89,7 +89,7 @@ int CTokenizer::FindNoCase(const char* needle, const char* haystack, int start) 
     return 0;
 }
 
-void CTokenizer::ReplaceAt(char* line, int pos, int length, const char* text) const {
+bool CTokenizer::ReplaceAt(char* line, int pos, int length, const char* text) const {
     const std::size_t lineLength = std::strlen(line);
     const std::size_t textLength = std::strlen(text);
     // Out-of-range spans are clamped to the line rather than read past its end.
@@ -101,7 +101,7 @@ void CTokenizer::ReplaceAt(char* line, int pos, int length, const char* text) co
     if (span > lineLength - head) span = lineLength - head;
 
     std::unique_ptr<char[]> result(new (std::nothrow) char[lineLength + textLength + 2]);
-    if (!result) return;
+    if (!result) return false;
     const std::size_t tail = lineLength - head - span;
     std::memcpy(result.get(), line, head);
     std::memcpy(result.get() + head, text, textLength);
@@ -109,6 +109,7 @@ void CTokenizer::ReplaceAt(char* line, int pos, int length, const char* text) co
     const std::size_t total = head + textLength + tail;
     result[total] = '\0';
     std::memcpy(line, result.get(), total + 1);
+    return true;
 }
 
 int CTokenizer::FindLineInFile(const SearchKey* list, const char* path, char* copyOut,

@@ -28,8 +28,9 @@ class CTokenizer {
     // case; 0 when none. A negative start counts as 0.
     int FindNoCase(const char* needle, const char* haystack, int start) const;
     // Replaces `length` characters at `pos` by `text`; the caller's buffer holds the result.
-    // A span reaching past the line's end is cut at the end; without memory nothing changes.
-    void ReplaceAt(char* line, int pos, int length, const char* text) const;
+    // A span reaching past the line's end is cut at the end. False when no memory could be had;
+    // the line is then unchanged.
+    bool ReplaceAt(char* line, int pos, int length, const char* text) const;
     // 1-based number of the first line at or after `startLine` holding every key of `list`
     // (ignoring case); 0 when none; -1 when the path is empty or names no readable file (a
     // directory included). Lines are read in pieces of at most 509 characters, each piece

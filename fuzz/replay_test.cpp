@@ -1,0 +1,31 @@
+// Replays the committed fuzz corpus through the fuzz entry point in every build, so the
+// inputs that once mattered keep being checked without libFuzzer.
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <gtest/gtest.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+TEST(PreprocessorFuzzCorpus, EveryInputRunsCleanly) {
+    const std::filesystem::path corpus =
+        std::filesystem::path(ZENTRIP_SOURCE_DIR) / "fuzz/corpus/preprocessor";
+    int replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        SCOPED_TRACE(entry.path().filename().string());
+        EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                         bytes.size()),
+                  0);
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 10);
+}
+
+}  // namespace

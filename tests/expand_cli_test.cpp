@@ -1,0 +1,235 @@
+// zentrip-cli expand end to end: the built program on real files, comparing the bytes on
+// stdout, the text on stderr and the exit status. Also checks that docs/language.md and
+// examples/ show what expand prints.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kTime = "2027-03-07 09:05:03";  // a Sunday
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ExpandCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "zentrip-expand-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(m_dir, ignored);
+    }
+
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(m_dir / name, std::ios::binary) << text;
+    }
+
+    // Runs zentrip-cli expand with `args` in directory `cwd` (the temp directory by default).
+    Result Expand(std::vector<std::string> args, fs::path cwd = {}) const {
+        args.insert(args.begin(), {ZENTRIP_CLI, "expand"});
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const std::string out = (m_dir / ".stdout").string();
+        const std::string err = (m_dir / ".stderr").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        const fs::path oldDir = fs::current_path();
+        fs::current_path(cwd.empty() ? m_dir : cwd);
+        pid_t pid = -1;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        fs::current_path(oldDir);
+        posix_spawn_file_actions_destroy(&actions);
+        Result result;
+        if (spawned != 0) return result;
+        int status = 0;
+        waitpid(pid, &status, 0);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        result.out = ReadFile(out);
+        result.err = ReadFile(err);
+        return result;
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(ExpandCliTest, PrintsTheDeliveredLinesByteForByte) {
+    Write("prog.orv",
+          "; site setup\r\n#define RPT 42\n#include common.txt\nRPT 10 *\n#wait 2\n"
+          "#define PW 1234\n#timeset7330 PW\nno final LF");
+    Write("common.txt", "#define TONE 88\nTONE RPT *\n");
+    const Result r = Expand({"prog.orv", "--no-wait", "--time", kTime});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "; site setup\n#define RPT 42\n#include common.txt\n#define TONE 88\n88 42 *\n"
+              "42 10 *\n#wait 2\n#define PW 1234\n"
+              // virtual time moved on by the wait
+              "1234 25 27 03070090505 * ;TIMESET for 7330 series controller commanded\r"
+              "no final LF");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(ExpandCliTest, EchoShowsTheResultsPaneForm) {
+    Write("prog.orv",
+          "first\n#hide\nsecret\n#SHOW\n\nx\n#timeset 1234\nA\rB\nback\b\bk\nend");
+    const Result r = Expand({"--echo", "--time=2026-12-19 23:59:58", "--no-wait", "prog.orv"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "[    1] first\n"
+              "[    4] #SHOW\n"
+              "[    5] \n"
+              "[    6] x\n"
+              "[    7] 1234 25 26 121962359 * ;TIMESET for 7k series controller commanded\n"
+              "[    8] A\nB\n"
+              "[    9] bak\n"
+              "[   10] end\n");
+}
+
+TEST_F(ExpandCliTest, FailuresGoToStderrWithTheLineNumber) {
+    Write("prog.orv", "ok\n#include missing.inc\nnever\n");
+    Result r = Expand({"prog.orv"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "ok\n");
+    EXPECT_EQ(r.err,
+              "zentrip-cli expand: Fatal Error in Line 2 (Unable to open include file "
+              "'missing.inc'.)\n");
+
+    Write("prog.orv", "#hide\n#define A 1\n");
+    r = Expand({"--echo", "prog.orv"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "zentrip-cli expand: Fatal Error in Line 2 (Illegal symbol name 'A'; symbols "
+              "must be\r\nat least two characters in length.)\n");
+
+    Write("prog.orv", "#include prog.orv\n");
+    r = Expand({"prog.orv"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "zentrip-cli expand: Fatal Error in Line 1 (Illegal recursion. Specified file "
+              "already in scope.)\n");
+}
+
+TEST_F(ExpandCliTest, FileAndUsageProblemsExitWithTwo) {
+    fs::create_directory(m_dir / "adir");
+    Write("prog.orv", "x\n");
+    const std::vector<std::vector<std::string>> cases = {
+        {"missing.orv"}, {"adir"}, {}, {"prog.orv", "--bogus"}, {"prog.orv", "other.orv"},
+        {"prog.orv", "--time"}, {"prog.orv", "--time", "2027-02-29 10:00:00"}};
+    for (const auto& args : cases) {
+        const Result r = Expand(args);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err, "");
+    }
+    EXPECT_EQ(Expand({"missing.orv"}).err, "zentrip-cli expand: Couldn't open missing.orv\n");
+    const Result help = Expand({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--no-wait"), std::string::npos);
+    EXPECT_NE(help.out.find("exit status"), std::string::npos);
+}
+
+TEST_F(ExpandCliTest, WaitsForRealWithoutNoWait) {
+    Write("prog.orv", "#wait 1\nafter\n");
+    const auto start = std::chrono::steady_clock::now();
+    const Result r = Expand({"prog.orv"});
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(r.out, "#wait 1\nafter\n");
+    EXPECT_GE(elapsed, std::chrono::milliseconds(950));
+
+    Write("prog.orv", "#wait 100000\nafter\n");
+    const auto start2 = std::chrono::steady_clock::now();
+    EXPECT_EQ(Expand({"prog.orv", "--no-wait"}).out, "#wait 100000\nafter\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - start2, std::chrono::seconds(30));
+}
+
+// Splits a marker's argument text at blanks; double quotes group.
+std::vector<std::string> SplitArgs(const std::string& text) {
+    std::vector<std::string> args;
+    std::string current;
+    bool quoted = false;
+    bool any = false;
+    for (char ch : text) {
+        if (ch == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (ch == ' ' && !quoted) {
+            if (any) args.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += ch;
+            any = true;
+        }
+    }
+    if (any) args.push_back(current);
+    return args;
+}
+
+// docs/language.md marks its examples: "<!-- file: NAME -->" before a fenced block that is a
+// file, "<!-- expand: ARGS -->" before the block that expand prints for ARGS, run among those
+// files, and "<!-- expand in source: ARGS -->" for a run in the top folder (examples/).
+TEST_F(ExpandCliTest, GuideExamplesMatchWhatExpandPrints) {
+    const fs::path source = ZENTRIP_SOURCE_DIR;
+    std::istringstream guide(ReadFile(source / "docs/language.md"));
+    std::string line;
+    std::string marker;
+    int checked = 0;
+    while (std::getline(guide, line)) {
+        if (line.rfind("<!-- ", 0) == 0 && line.size() > 9) {
+            marker = line.substr(5, line.size() - 9);
+            continue;
+        }
+        if (line.rfind("```", 0) != 0 || marker.empty()) continue;
+        std::string block;
+        while (std::getline(guide, line) && line.rfind("```", 0) != 0) block += line + "\n";
+        if (marker.rfind("file: ", 0) == 0) {
+            Write(marker.substr(6), block);
+        } else if (marker.rfind("expand: ", 0) == 0) {
+            const Result r = Expand(SplitArgs(marker.substr(8)));
+            EXPECT_EQ(r.out, block) << marker;
+            ++checked;
+        } else if (marker.rfind("expand in source: ", 0) == 0) {
+            const Result r = Expand(SplitArgs(marker.substr(18)), source);
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.out, block) << marker;
+            ++checked;
+        }
+        marker.clear();
+    }
+    EXPECT_GE(checked, 5);
+}
+
+}  // namespace
