@@ -9,8 +9,9 @@ namespace zentrip {
 
 namespace {
 
-// How long the reader rests while the ring is full and the owner has yet to make room.
-constexpr auto kFullRingPause = std::chrono::milliseconds(2);
+// The longest the reader stays parked on a full ring without looking again; a wake-up it
+// missed costs no more than this.
+constexpr auto kFullRingPause = std::chrono::milliseconds(20);
 constexpr auto kRingPollPause = std::chrono::milliseconds(1);
 
 }  // namespace
@@ -50,6 +51,7 @@ void CSerialPort::Close() {
         // The reader looks at the flag after every wait of at most kReaderWaitMs and never
         // blocks otherwise, so this join is bounded by one wait plus one chunk.
         m_stop.store(true, std::memory_order_release);
+        m_roomSignal.release();
         m_reader.join();
         m_notify = nullptr;
     }
@@ -75,7 +77,11 @@ int CSerialPort::WriteString(const std::string& text) {
 
 int CSerialPort::ReadByte(char* ch) {
     if (!m_device) return 0;
-    if (m_reader.joinable()) return PopByte(ch);
+    if (m_reader.joinable()) {
+        if (!PopByte(ch)) return 0;
+        RoomMade();
+        return 1;
+    }
     return m_device->Read(ch, 1) == 1 ? 1 : 0;
 }
 
@@ -87,6 +93,7 @@ int CSerialPort::Read(void* buffer, int count) {
     auto* out = static_cast<char*>(buffer);
     int taken = 0;
     while (taken < count && PopByte(out + taken)) ++taken;
+    if (taken > 0) RoomMade();
     return taken;
 }
 
@@ -139,6 +146,23 @@ int CSerialPort::PopByte(char* ch) {
     return 1;
 }
 
+void CSerialPort::RoomMade() {
+    // Both sides exchange the flag, so the two exchanges are ordered: either ours comes later
+    // and sees the reader's request, or the reader's comes later and then sees our new tail.
+    if (m_wantRoom.exchange(false, std::memory_order_acq_rel)) m_roomSignal.release();
+}
+
+void CSerialPort::WaitForRoom(std::uint32_t head) {
+    while (m_roomSignal.try_acquire()) {
+    }  // drop signals meant for an earlier wait
+    m_wantRoom.exchange(true, std::memory_order_acq_rel);
+    const bool full = head - m_rxTail.load(std::memory_order_acquire) == kRingSize;
+    if (full && !m_stop.load(std::memory_order_acquire)) {
+        m_roomSignal.try_acquire_for(kFullRingPause);
+    }
+    m_wantRoom.store(false, std::memory_order_relaxed);
+}
+
 void CSerialPort::ReaderLoop() {
     struct EndMark {
         std::atomic<bool>& ended;
@@ -149,7 +173,7 @@ void CSerialPort::ReaderLoop() {
         std::uint32_t head = m_rxHead.load(std::memory_order_relaxed);
         const std::uint32_t room = kRingSize - (head - m_rxTail.load(std::memory_order_acquire));
         if (room == 0) {
-            std::this_thread::sleep_for(kFullRingPause);
+            WaitForRoom(head);
             continue;
         }
         const bool ready = m_device->WaitReadable(kReaderWaitMs);

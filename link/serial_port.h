@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <semaphore>
 #include <string>
 #include <thread>
 
@@ -79,6 +80,8 @@ private:
     void ReaderLoop();
     std::uint32_t Waiting() const;  // consumer side: bytes in the ring
     int PopByte(char* ch);
+    void WaitForRoom(std::uint32_t head);  // reader side, while the ring is full
+    void RoomMade();                        // consumer side, after taking bytes
 
     SerialDeviceOpener& m_opener;
     DevicePathFn m_devicePathFn;
@@ -103,6 +106,10 @@ private:
     std::array<char, kRingSize> m_ring{};
     std::atomic<std::uint32_t> m_rxHead{0};
     std::atomic<std::uint32_t> m_rxTail{0};
+    // A full ring parks the reader until the consumer takes bytes; the consumer signals only
+    // when the reader said it waits, so reads stay cheap and never block.
+    std::atomic<bool> m_wantRoom{false};
+    std::counting_semaphore<> m_roomSignal{0};
 };
 
 }  // namespace zentrip

@@ -107,8 +107,10 @@ TEST(PosixSerialDevice, AppliesRawEightNOneAndEveryRateThenRestoresTheLine) {
     ASSERT_EQ(tcsetattr(pty.SlaveFd(), TCSANOW, &before), 0);
     ASSERT_EQ(tcgetattr(pty.SlaveFd(), &before), 0);
 
-    const std::uint32_t rates[] = {300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400};
-    const speed_t speeds[] = {B300, B1200, B2400, B4800, B9600, B19200, B38400, B57600, B115200, B230400};
+    const std::uint32_t rates[] = {300,   1200,  2400,  4800,   9600,
+                                   19200, 38400, 57600, 115200, 230400};
+    const speed_t speeds[] = {B300,   B1200,  B2400,  B4800,   B9600,
+                              B19200, B38400, B57600, B115200, B230400};
     for (int i = 0; i < 10; ++i) {
         SCOPED_TRACE(rates[i]);
         std::string error;
@@ -255,7 +257,8 @@ TEST(UucpLock, LiveHolderRefusesTheOpenAndStaleLocksAreIgnored) {
     std::snprintf(ascii, sizeof ascii, "%10d\n", static_cast<int>(getpid()));
     std::ofstream(lockFile, std::ios::trunc) << ascii;
     EXPECT_FALSE(opener->Open(pty.SlavePath(), 9600, &error));
-    EXPECT_EQ(error, "Device or resource busy (locked by process " + std::to_string(getpid()) + ")");
+    EXPECT_EQ(error,
+              "Device or resource busy (locked by process " + std::to_string(getpid()) + ")");
 
     const std::int32_t self = getpid();
     std::ofstream(lockFile, std::ios::trunc | std::ios::binary)
