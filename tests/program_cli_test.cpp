@@ -444,6 +444,24 @@ TEST_F(ProgramCliTest, SimulateRunsWithoutADeviceAndPrintsTheTranscript) {
     EXPECT_NE(Out().find("** Programming Complete **"), std::string::npos) << Out();
     EXPECT_NE(Err().find("rx ATH1\\r"), std::string::npos) << Err();
     EXPECT_NE(Err().find("rx ATDT 12 34;\\r"), std::string::npos) << Err();
+
+    // A remote session: dialled, time requested after the 15 s answer wait, closed at the end.
+    const std::string remote =
+        m_dir.Write("remote.orv", "11 22\n#session 1234 \"555-0100\" 5\n33 44 ; note\n").string();
+    ASSERT_EQ(RunCli({"--simulate", "--no-init", remote}), 0) << Err();
+    EXPECT_EQ(Out(), "\r\nBeginning programming from " + remote +
+                         "\r\n\r\n"
+                         "[    1] 11 22\r\n"
+                         "[    2] #session 1234 \"555-0100\" 5\r\n"
+                         "[    3] 33 44 ; note\r\n"
+                         "\r\n ** Programming Complete ** \r\n"
+                         "\r\nClosing session with remote controller.\r\n");
+    for (const char* text : {"Dialing controller @ 555-0100\nWaiting for answer...\n",
+                             "Requesting time - 5 minutes.\n", "\n0 rx ATH1\\r\n",
+                             "\n1000 rx ATDT 555-0100;\\r\n", "\n16000 rx ATDT 123479050 *;\\r\n",
+                             "rx ATDT 33 44 ;\\r\n", "rx ATDT 1234 79 001 *;\\r\n"}) {
+        EXPECT_NE(Err().find(text), std::string::npos) << text << "\n" << Err();
+    }
 }
 
 }  // namespace
