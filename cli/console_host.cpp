@@ -26,7 +26,7 @@ std::string ForTerminal(std::string_view text) {
 }  // namespace
 
 ConsoleHost::ConsoleHost(ConsoleOutput& output, ErrorPolicy policy, bool directChecked,
-                         InterruptWatch* interrupts, std::FILE* answers)
+                         InterruptWatch* interrupts, int answers)
     : m_output(output),
       m_policy(policy),
       m_directChecked(directChecked),
@@ -72,9 +72,19 @@ MessageBoxAnswer ConsoleHost::MessageBox(std::string_view text, MessageBoxButton
             break;
     }
     m_output.Err("[y/N] ");
-    const bool yes = ReadYes(m_answers);
-    // Typed answers echo on the terminal; answers from a pipe are shown here instead.
-    if (!isatty(fileno(m_answers))) m_output.Err(yes ? "y\n" : "n\n");
+    // Ctrl-C at the question is the No answer (and the Stop button).
+    bool interrupted = false;
+    const bool yes = ReadYes(m_answers, [&] {
+        interrupted = interrupted || (m_interrupts && m_interrupts->TakeStopRequest());
+        return interrupted;
+    });
+    if (interrupted) {
+        m_output.Err("^C\n");
+        if (m_stop) m_stop();
+    } else if (!isatty(m_answers)) {
+        // Typed answers echo on the terminal; answers from a pipe are shown here instead.
+        m_output.Err(yes ? "y\n" : "n\n");
+    }
     m_output.InputEchoed();
     return yes ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
 }

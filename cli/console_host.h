@@ -19,7 +19,7 @@ class ConsoleHost final : public RunHost {
 public:
     // The stop action is the Stop button's handler (StopProgramming of the session).
     ConsoleHost(ConsoleOutput& output, ErrorPolicy policy, bool directChecked,
-                InterruptWatch* interrupts, std::FILE* answers);
+                InterruptWatch* interrupts, int answers);
 
     void SetStopAction(std::function<void()> stop) { m_stop = std::move(stop); }
 
@@ -53,7 +53,7 @@ private:
     ErrorPolicy m_policy;
     bool m_directChecked;
     InterruptWatch* m_interrupts;
-    std::FILE* m_answers;
+    int m_answers;  // where the answers to questions are read, stdin
     std::function<void()> m_stop;
     MemoryTextSink m_results;
     MemoryTextSink m_editor;

@@ -3,7 +3,7 @@
 // so a run in a pipe or a script never hangs on a question nobody sees.
 #pragma once
 
-#include <cstdio>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -15,8 +15,9 @@ enum class ErrorPolicy { kAsk, kContinue, kStop };
 std::optional<ErrorPolicy> ParseErrorPolicy(std::string_view text);
 ErrorPolicy DefaultErrorPolicy(bool stdinIsTerminal);
 
-// Reads one answer line from in: true for "y" or "yes" in any letter case (blanks around it
-// allowed); false for anything else and at the end of the input.
-bool ReadYes(std::FILE* in);
+// Reads one answer line from fd, byte by byte so nothing beyond the line is taken: true for
+// "y" or "yes" in any letter case (blanks around it allowed); false for anything else, at
+// the end of the input, and as soon as interrupted() holds (checked while waiting).
+bool ReadYes(int fd, const std::function<bool()>& interrupted);
 
 }  // namespace zentrip::cli

@@ -61,8 +61,8 @@ const char kHelp[] =
     "                  the error count and the elapsed time\n"
     "\n"
     "Ctrl-C is the STOP button: the run stops after the current line (a \"wait\" command\n"
-    "or a telephone pause finishes first) and ends as usual. A second Ctrl-C closes the\n"
-    "port and ends at once.\n"
+    "or a telephone pause finishes first) and ends as usual; at the continue question it\n"
+    "is the No answer. A second Ctrl-C closes the port and ends at once.\n"
     "\n"
     "exit status:\n"
     "  0  complete, no controller errors\n"
@@ -162,7 +162,7 @@ int Program(int argc, char** argv) {
     InterruptWatch interrupts;
     const ErrorPolicy policy =
         options.onError.value_or(DefaultErrorPolicy(isatty(STDIN_FILENO) != 0));
-    ConsoleHost host(output, policy, options.direct, &interrupts, stdin);
+    ConsoleHost host(output, policy, options.direct, &interrupts, STDIN_FILENO);
 
     std::unique_ptr<SimulatedLine> simulated;
     if (options.simulate) {

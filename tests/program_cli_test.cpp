@@ -297,13 +297,29 @@ TEST_F(ProgramCliTest, FatalProgramFileErrorHalts) {
     EXPECT_EQ(Out().substr(Out().size() - std::min(Out().size(), end.size())), end) << Out();
 }
 
-TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const std::string terminal = ptsname(master);
+// A pseudo-terminal for the CLI's stdin and stderr.
+class Terminal {
+public:
+    Terminal() : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
+            m_path = ptsname(m_master);
+        }
+    }
+    ~Terminal() {
+        if (m_master >= 0) close(m_master);
+    }
+    int Master() const { return m_master; }
+    const char* Path() const { return m_path.c_str(); }
+    bool Ok() const { return !m_path.empty(); }
 
+private:
+    int m_master;
+    std::string m_path;
+};
+
+TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
+    Terminal terminal;
+    ASSERT_TRUE(terminal.Ok());
     const std::string device = StartSim({"--complain-on", "22"});
     std::string program;
     for (int i = 0; i < 12; ++i) program += i == 3 ? "22\n" : "11\n";
@@ -311,15 +327,14 @@ TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
     m_cli = std::make_unique<Child>(
         std::vector<std::string>{ZENTRIP_CLI, "program", "--direct", "--no-init", "--device",
                                  device, m_file},
-        Env(), "", terminal.c_str());
-    m_cli->ReadTerminal(master);
+        Env(), "", terminal.Path());
+    m_cli->ReadTerminal(terminal.Master());
     // No --on-error: stdin is a terminal, so the user is asked.
     ASSERT_TRUE(m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; },
                                  kRunLimit))
         << Err();
-    ASSERT_EQ(write(master, "y\n", 2), 2);
+    ASSERT_EQ(write(terminal.Master(), "y\n", 2), 2);
     ASSERT_EQ(m_cli->Wait(kRunLimit), 1) << Err();
-    close(master);
     EXPECT_NE(Err().find("Line 0000"), std::string::npos) << Err();
     EXPECT_NE(Err().find("Errors 00001  Elapsed 00:00:0"), std::string::npos) << Err();
     // The status line stays on the terminal: the results on stdout are untouched by it.
@@ -329,6 +344,28 @@ TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
               std::string::npos)
         << Out();
     EXPECT_EQ(Out().find('\033'), std::string::npos);
+}
+
+TEST_F(ProgramCliTest, CtrlCAtTheQuestionAnswersNo) {
+    Terminal terminal;
+    ASSERT_TRUE(terminal.Ok());
+    const std::string device = StartSim({"--complain-on", "22"});
+    m_file = m_dir.Write("prog.orv", "11\n22\n33\n").string();
+    m_cli = std::make_unique<Child>(
+        std::vector<std::string>{ZENTRIP_CLI, "program", "--direct", "--no-init", "--device",
+                                 device, m_file},
+        Env(), "", terminal.Path());
+    m_cli->ReadTerminal(terminal.Master());
+    ASSERT_TRUE(m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; },
+                                 kRunLimit))
+        << Err();
+    kill(m_cli->Pid(), SIGINT);
+    ASSERT_EQ(m_cli->Wait(kRunLimit), 2) << Err();
+    EXPECT_EQ(Out(), Begin() +
+                         "[    1] 11\r\n"
+                         "[    2] 22\r\n"
+                         "Error in Line 2 (Controller Reported ERROR 12) \r\n"
+                         "\r\n** Programming halted by error condition. **");
 }
 
 TEST_F(ProgramCliTest, NotStartedWhenFileOrPortCannotBeOpened) {
