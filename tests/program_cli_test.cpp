@@ -456,8 +456,16 @@ TEST_F(ProgramCliTest, DevicePulledMidRunHaltsWithinTwoSeconds) {
     const auto took = Clock::now() - pulled;
     ASSERT_EQ(status, 2) << Err();
     EXPECT_LT(took, milliseconds(2000));
-    // One clear line naming the device, no string of questions, no completion message.
-    EXPECT_NE(Out().find(device), std::string::npos) << Out();
+    // One clear last line naming the device and the reason, no string of questions, no
+    // completion message.
+    const std::string head = "\r\n** Programming halted: serial device " + device + " lost (";
+    const auto at = Out().rfind(head);
+    ASSERT_NE(at, std::string::npos) << Out();
+    const std::string tail = Out().substr(at + head.size());
+    const auto reasonEnd = tail.find(')');
+    ASSERT_NE(reasonEnd, std::string::npos) << tail;
+    EXPECT_GT(reasonEnd, 0u) << tail;
+    EXPECT_EQ(tail.substr(reasonEnd), "). **\r\n") << tail;
     EXPECT_EQ(Out().find("Programming complete"), std::string::npos) << Out();
     EXPECT_EQ(Count(Err(), "Do you want to continue programming?"), 0u) << Err();
 }
