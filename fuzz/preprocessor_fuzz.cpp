@@ -32,7 +32,7 @@ const std::string& ScratchDir() {
 void WriteFile(const std::string& path, std::string_view content) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) std::abort();
-    std::fwrite(content.data(), 1, content.size(), file);
+    if (!content.empty()) std::fwrite(content.data(), 1, content.size(), file);
     std::fclose(file);
 }
 

@@ -71,8 +71,9 @@ TEST_F(ModemTest, InitModemOnAPortThatWillNotOpenOnlyReportsIt) {
     modem.InitModem(4, "ATZ");
     EXPECT_TRUE(line.Writes().empty());
     EXPECT_EQ(clock.TickMs(), 0u);
-    EXPECT_EQ(host.editor.Text(),
-              "Failed to open serial port COM4. Can't\r\nprogram controller under this condition!\r\n");
+    EXPECT_EQ(
+        host.editor.Text(),
+        "Failed to open serial port COM4. Can't\r\nprogram controller under this condition!\r\n");
 }
 
 TEST_F(ModemTest, HangUpSendsAtThenAth0OneSecondLater) {
@@ -135,7 +136,7 @@ TEST_F(ModemTest, ToneDialOfALongTextGoesOutIn20CharacterPiecesEachWaitedForTheW
     const std::string digits = "123456789012345678901234567890123456789012345";  // 45
     std::string text = digits + "\r";
     modem.ToneDial(text);
-    EXPECT_EQ(text, digits);  // cut, not extended
+    EXPECT_EQ(text, digits);                         // cut, not extended
     const std::uint64_t step = (2 * 45 + 26) * 100;  // 11.6 s per piece
     EXPECT_EQ(Recorded(), (Writes{{0, "ATDT "},
                                   {0, digits.substr(0, 20)},

@@ -43,8 +43,8 @@ std::string CloseSessionCommand(const SessionState& state) {
     return state.m_password + " 79 001 *";
 }
 
-void OpenRemoteSession(std::string_view line, SessionState& state, CSerialPort& port,
-                       CModem& modem, Clock& clock, LinkHost& host) {
+void OpenRemoteSession(std::string_view line, SessionState& state, CSerialPort& port, CModem& modem,
+                       Clock& clock, LinkHost& host) {
     CEditWriter writer;
     TextSink& editor = host.SourceEditor();
     writer.Append(editor, line);
@@ -64,7 +64,8 @@ void OpenRemoteSession(std::string_view line, SessionState& state, CSerialPort& 
     // A password or number cut to fit would open the wrong controller or dial the wrong
     // number without a word; such a line is refused instead.
     if (password.size() > SessionState::kPasswordLength) {
-        writer.Append(editor, "** ERROR: Control operator password longer than 31 characters. **\r");
+        writer.Append(editor,
+                      "** ERROR: Control operator password longer than 31 characters. **\r");
         return;
     }
     state.m_password = password;
@@ -95,7 +96,9 @@ void OpenRemoteSession(std::string_view line, SessionState& state, CSerialPort& 
     writer.Append(editor, " minutes.\r");
 
     std::string request = state.m_password;
-    request.append("79").append(tokenizer.FormatDigits(LeadingNumber(minutes) * 10, 3)).append(" *");
+    request.append("79")
+        .append(tokenizer.FormatDigits(LeadingNumber(minutes) * 10, 3))
+        .append(" *");
     modem.ToneDial(request);
     state.m_sessionInProgress = true;
     state.m_remoteSession = true;

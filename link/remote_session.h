@@ -36,7 +36,7 @@ std::string CloseSessionCommand(const SessionState& state);
 // for it to answer, requests the connect time and marks the session open. A refused line
 // (session already open, password or number missing or too long) sends nothing and leaves
 // the flags as they were. Every text goes to the source editor.
-void OpenRemoteSession(std::string_view line, SessionState& state, CSerialPort& port,
-                       CModem& modem, Clock& clock, LinkHost& host);
+void OpenRemoteSession(std::string_view line, SessionState& state, CSerialPort& port, CModem& modem,
+                       Clock& clock, LinkHost& host);
 
 }  // namespace zentrip

@@ -73,7 +73,8 @@ TEST_F(RemoteSessionTest, MinutesBecomeThreeDigitsOfTenTimesTheNumber) {
 
 TEST_F(RemoteSessionTest, RefusedLinesSendNothingAndLeaveTheFlags) {
     Open("#session\r");
-    EXPECT_EQ(host.editor.Text(), "#session\r\n** ERROR: Control operator password missing. **\r\n");
+    EXPECT_EQ(host.editor.Text(),
+              "#session\r\n** ERROR: Control operator password missing. **\r\n");
     EXPECT_EQ(state.m_password, "");
 
     host.editor.SetText("");

@@ -26,7 +26,8 @@ void CEditWriter::Append(TextSink& sink, std::string_view text) {
     // cut happens rarely rather than on every append.
     if (sink.Length() > kTrimThreshold) {
         const std::string whole = sink.Text();
-        if (whole.size() > kKeptLength) sink.SetText(std::string_view(whole).substr(whole.size() - kKeptLength));
+        if (whole.size() > kKeptLength)
+            sink.SetText(std::string_view(whole).substr(whole.size() - kKeptLength));
     }
     const std::size_t end = sink.Length();
     sink.SetSelection(end, end);

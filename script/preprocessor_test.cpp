@@ -161,6 +161,29 @@ TEST_F(PreprocessorTest, FailureInsideAnIncludeTravelsUpAndTheIncluderStaysOpen)
     EXPECT_EQ(rest.end, CPreprocessor::kFailed);
 }
 
+TEST_F(PreprocessorTest, SymbolsOutliveTheirIncludeFile) {
+    Write("prog.orv", "#include defs.inc\nTONE RPT *\n#include use.inc\n");
+    Write("defs.inc", "#define TONE 88\n");
+    Write("use.inc", "#define RPT 42\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    const Run run = Drain(pp);
+    ASSERT_EQ(run.lines.size(), 5u);
+    EXPECT_EQ(run.lines[2], "88 RPT *\n");  // RPT is not defined yet
+    EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
+}
+
+TEST_F(PreprocessorTest, LongIncludeNameIsCutInTheMessage) {
+    const std::string name(300, 'n');
+    Write("prog.orv", "#include " + name + "\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    EXPECT_EQ(Drain(pp).end, CPreprocessor::kIncludeFailed);
+    // The name is a 255-character token; the message is cut at 255 characters.
+    EXPECT_EQ(std::string(pp.ErrorText()),
+              ("Unable to open include file '" + name).substr(0, 255));
+}
+
 TEST_F(PreprocessorTest, RecursionAndRepeatedIncludes) {
     Write("prog.orv", "#include part.inc\n#include part.inc\n#include loop1.inc\n");
     Write("part.inc", "p\n");

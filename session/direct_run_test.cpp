@@ -36,23 +36,26 @@ TEST_F(DirectRun, CountsErrorsAndAsksAtTheFirstComplaintAndEverySilence) {
         "XX 9 ; trailing comment\n");
 
     EXPECT_EQ(line.Written(), "\r\rGOOD1\rBAD1\rBAD2\rMUTE1\rBAD3\rMUTE2\r79\rAT\rATH0\r");
-    EXPECT_EQ(host.Results(),
-              Header() +
-                  "[    1] ; comment line\r\n[    2] #define XX 7\r\n[    3] GOOD 1\r\n[    4] bad 1\r\n"
-                  "Error in Line 4 (Controller Reported ERROR 12) \r\n"
-                  "[    5] BAD 2\r\nError in Line 5 (Controller Reported ERROR 12) \r\n"
-                  "[    6] MUTE 1\r\nError in Line 6 (Error: Controller failed to respond.) \r\n"
-                  "[    8] BAD 3\r\nError in Line 8 (Controller Reported ERROR 12) \r\n"
-                  "[    9] #SHOW\r\n"
-                  "[   10] MUTE 2\r\nError in Line 10 (Error: Controller failed to respond.) \r\n"
-                  "[   11] 7 9 ; trailing comment\r\n"
-                  "\r\n\r\nProgramming complete with 00005 total errors");
+    EXPECT_EQ(
+        host.Results(),
+        Header() +
+            "[    1] ; comment line\r\n[    2] #define XX 7\r\n[    3] GOOD 1\r\n[    4] bad 1\r\n"
+            "Error in Line 4 (Controller Reported ERROR 12) \r\n"
+            "[    5] BAD 2\r\nError in Line 5 (Controller Reported ERROR 12) \r\n"
+            "[    6] MUTE 1\r\nError in Line 6 (Error: Controller failed to respond.) \r\n"
+            "[    8] BAD 3\r\nError in Line 8 (Controller Reported ERROR 12) \r\n"
+            "[    9] #SHOW\r\n"
+            "[   10] MUTE 2\r\nError in Line 10 (Error: Controller failed to respond.) \r\n"
+            "[   11] 7 9 ; trailing comment\r\n"
+            "\r\n\r\nProgramming complete with 00005 total errors");
     ASSERT_EQ(host.MessageBoxTexts().size(), 3u);
-    EXPECT_EQ(host.MessageBoxTexts()[0],
-              "==== Error reported by controller during upload. ====\r\n\r\nLINE FROM FILE:\r\n\r\n"
-              "bad 1\r\r\n\r\nController Reported ERROR 12\r\n\r\nDo you want to continue programming?");
-    EXPECT_NE(host.MessageBoxTexts()[1].find("MUTE 1\r\r\n\r\nError: Controller failed to respond."),
-              std::string::npos);
+    EXPECT_EQ(
+        host.MessageBoxTexts()[0],
+        "==== Error reported by controller during upload. ====\r\n\r\nLINE FROM FILE:\r\n\r\n"
+        "bad 1\r\r\n\r\nController Reported ERROR 12\r\n\r\nDo you want to continue programming?");
+    EXPECT_NE(
+        host.MessageBoxTexts()[1].find("MUTE 1\r\r\n\r\nError: Controller failed to respond."),
+        std::string::npos);
     EXPECT_NE(host.MessageBoxTexts()[2].find("MUTE 2"), std::string::npos);
     EXPECT_NE(std::find(host.Events().begin(), host.Events().end(),
                         "box yesno stop -> yes: " + host.MessageBoxTexts()[0]),
@@ -84,8 +87,9 @@ TEST_F(DirectRun, ALateReplyIsEatenByTheNextLinesEchoWait) {
     host.QueueAnswer(MessageBoxAnswer::Yes);
     host.OnMessageBox([&](std::string_view) { clock.AdvanceMs(500); });  // the user reads
     Run("#direct\nONE\nTWO\n");
-    EXPECT_NE(host.Results().find("[    2] ONE\r\nError in Line 2 (Error: Controller failed to respond.) \r\n"
-                                  "[    3] TWO\r\nError in Line 3 (Controller Reported TWO) \r\n"),
+    EXPECT_NE(host.Results().find(
+                  "[    2] ONE\r\nError in Line 2 (Error: Controller failed to respond.) \r\n"
+                  "[    3] TWO\r\nError in Line 3 (Controller Reported TWO) \r\n"),
               std::string::npos);
     EXPECT_EQ(host.MessageBoxTexts().size(), 1u);
 }
@@ -110,7 +114,8 @@ TEST_F(DirectRun, SilenceCostsTheFullEchoWait) {
     const Writes writes = Recorded();
     ASSERT_EQ(writes.size(), 6u);
     EXPECT_EQ(writes[2], (std::pair<std::uint64_t, std::string>{300, "X"}));
-    EXPECT_EQ(writes[4], (std::pair<std::uint64_t, std::string>{300 + 20 + 255 * 5 + 1000, "AT\r"}));
+    EXPECT_EQ(writes[4],
+              (std::pair<std::uint64_t, std::string>{300 + 20 + 255 * 5 + 1000, "AT\r"}));
 }
 
 TEST_F(DirectRun, StopBetweenLinesEndsAfterTheCurrentLine) {
@@ -121,29 +126,11 @@ TEST_F(DirectRun, StopBetweenLinesEndsAfterTheCurrentLine) {
     });
     Run("#direct\nONE\nTWO\n");
     EXPECT_EQ(line.Written(), "\r\rONE\rAT\rATH0\r");
-    EXPECT_EQ(host.Results(), Header() + "[    1] #direct\r\n[    2] ONE\r\n"
-                                         "\r\n\r\n** Programming halted by user. **\r\n");
+    EXPECT_EQ(host.Results(), Header() +
+                                  "[    1] #direct\r\n[    2] ONE\r\n"
+                                  "\r\n\r\n** Programming halted by user. **\r\n");
     EXPECT_EQ(programmer.LastOutcome(), CProgrammer::RunOutcome::HaltedByUser);
 }
-
-// Presses Stop when a pause of the given length begins, as a user would during a wait command.
-class StopOnPauseClock : public Clock {
-public:
-    StopOnPauseClock(FakeClock& base, std::uint32_t pauseMs) : m_base(base), m_pauseMs(pauseMs) {}
-    void SetProgrammer(CProgrammer* programmer) { m_programmer = programmer; }
-    std::uint64_t TickMs() override { return m_base.TickMs(); }
-    void SleepMs(std::uint32_t ms) override {
-        if (ms == m_pauseMs && m_programmer) m_programmer->StopProgramming();
-        m_base.SleepMs(ms);
-    }
-    std::int64_t CalendarSeconds() override { return m_base.CalendarSeconds(); }
-    LocalTime LocalNow() override { return m_base.LocalNow(); }
-
-private:
-    FakeClock& m_base;
-    std::uint32_t m_pauseMs;
-    CProgrammer* m_programmer = nullptr;
-};
 
 TEST_F(DirectRun, StopDuringAWaitCommandTakesEffectAfterTheWaitAndItsLine) {
     Attach();
@@ -154,7 +141,8 @@ TEST_F(DirectRun, StopDuringAWaitCommandTakesEffectAfterTheWaitAndItsLine) {
     run.ProgramFromFile();
     EXPECT_EQ(line.Written(), "\r\rONE\rAT\rATH0\r");
     const std::string results = host.Results();
-    EXPECT_NE(results.find("[    3] #wait 3\r\n\r\n\r\n** Programming halted by user. **\r\n"), std::string::npos);
+    EXPECT_NE(results.find("[    3] #wait 3\r\n\r\n\r\n** Programming halted by user. **\r\n"),
+              std::string::npos);
     EXPECT_EQ(std::count(clock.Sleeps().begin(), clock.Sleeps().end(), 3000u), 1);
     EXPECT_EQ(run.LastOutcome(), CProgrammer::RunOutcome::HaltedByUser);
 }
@@ -201,17 +189,20 @@ TEST_F(DirectRun, AVanishedDeviceEndsTheRunWithoutAskingAndNamesTheDevice) {
                 *pending += ch;
                 continue;
             }
-            if (*pending == "LOST") fake.Pull("Input/output error");
-            else if (!pending->empty()) fake.Feed(*pending + "\r\nOK\r\n");
+            if (*pending == "LOST")
+                fake.Pull("Input/output error");
+            else if (!pending->empty())
+                fake.Feed(*pending + "\r\nOK\r\n");
             pending->clear();
         }
     });
     Run("#direct\nONE\nLOST\nTHREE\nFOUR\n");
     const std::uint64_t lostAt = line.Writes().back().tickMs;
     EXPECT_EQ(line.Written(), "\r\rONE\rLOST\r");
-    EXPECT_EQ(host.Results(),
-              Header() + "[    1] #direct\r\n[    2] ONE\r\n[    3] LOST\r\n"
-                         "\r\n** Programming halted: serial device /dev/ttyS1 lost (Input/output error). **\r\n");
+    EXPECT_EQ(host.Results(), Header() +
+                                  "[    1] #direct\r\n[    2] ONE\r\n[    3] LOST\r\n"
+                                  "\r\n** Programming halted: serial device /dev/ttyS1 lost "
+                                  "(Input/output error). **\r\n");
     EXPECT_TRUE(host.MessageBoxTexts().empty());
     EXPECT_EQ(host.TotalErrors(), "00000");
     EXPECT_EQ(programmer.LastOutcome(), CProgrammer::RunOutcome::HaltedDeviceLost);

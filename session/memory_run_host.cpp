@@ -8,9 +8,12 @@ namespace {
 
 const char* ChangeName(MemoryTextSink::Change change) {
     switch (change) {
-        case MemoryTextSink::Change::Inserted: return "+ ";
-        case MemoryTextSink::Change::Set: return "= ";
-        case MemoryTextSink::Change::Deleted: return "- ";
+        case MemoryTextSink::Change::Inserted:
+            return "+ ";
+        case MemoryTextSink::Change::Set:
+            return "= ";
+        case MemoryTextSink::Change::Deleted:
+            return "- ";
     }
     return "? ";
 }
@@ -54,8 +57,8 @@ MessageBoxAnswer MemoryRunHost::MessageBox(std::string_view text, MessageBoxButt
                                            MessageBoxIcon icon) {
     m_boxTexts.emplace_back(text);
     if (m_onBox) m_onBox(text);
-    MessageBoxAnswer answer = buttons == MessageBoxButtons::YesNo ? MessageBoxAnswer::No
-                                                                  : MessageBoxAnswer::Ok;
+    MessageBoxAnswer answer =
+        buttons == MessageBoxButtons::YesNo ? MessageBoxAnswer::No : MessageBoxAnswer::Ok;
     if (!m_answers.empty()) {
         answer = m_answers.front();
         m_answers.pop_front();
@@ -63,7 +66,9 @@ MessageBoxAnswer MemoryRunHost::MessageBox(std::string_view text, MessageBoxButt
     std::string event = buttons == MessageBoxButtons::YesNo ? "box yesno" : "box ok";
     if (icon == MessageBoxIcon::Stop) event += " stop";
     if (icon == MessageBoxIcon::Information) event += " information";
-    event += answer == MessageBoxAnswer::Yes ? " -> yes" : answer == MessageBoxAnswer::No ? " -> no" : " -> ok";
+    event += answer == MessageBoxAnswer::Yes  ? " -> yes"
+             : answer == MessageBoxAnswer::No ? " -> no"
+                                              : " -> ok";
     Record(event + ": " + std::string(text));
     return answer;
 }

@@ -54,7 +54,9 @@ public:
     // What the next file choices return, in order; without one the choice is cancelled.
     void QueueFileChoice(std::optional<std::string> path) { m_choices.push_back(std::move(path)); }
     void OnPump(std::function<void()> hook) { m_onPump = std::move(hook); }
-    void OnMessageBox(std::function<void(std::string_view text)> hook) { m_onBox = std::move(hook); }
+    void OnMessageBox(std::function<void(std::string_view text)> hook) {
+        m_onBox = std::move(hook);
+    }
 
     // Record.
     const std::vector<std::string>& Events() const { return m_events; }

@@ -28,8 +28,10 @@ protected:
         programmer.SetWorkingFile("/home/user/mine.orv");
     }
     void TearDown() override {
-        if (oldTmpdir) setenv("TMPDIR", oldTmpdir->c_str(), 1);
-        else unsetenv("TMPDIR");
+        if (oldTmpdir)
+            setenv("TMPDIR", oldTmpdir->c_str(), 1);
+        else
+            unsetenv("TMPDIR");
     }
     // Looks at the working file from inside the run.
     void WatchWorkingFile() {
@@ -42,8 +44,9 @@ protected:
     }
     std::vector<std::string> ControllerLines() const { return simulator->Controller().Lines(); }
     std::size_t FilesInFolder() const {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder.Path()),
-                                                      std::filesystem::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(folder.Path()),
+                          std::filesystem::directory_iterator()));
     }
 
     std::shared_ptr<sim::Simulator> simulator;
@@ -114,7 +117,8 @@ TEST_F(ProgramWindow, NothingSelectedOrTooLittleTextStartsNoRun) {
     host.EditorSink().SetSelection(2, 2);
     programmer.ProgramSelected();
     EXPECT_EQ(host.Events().back(),
-              "box ok information -> ok: First select the text you want sent to the\rcontroller in the EDIT window.");
+              "box ok information -> ok: First select the text you want sent to the\rcontroller in "
+              "the EDIT window.");
 
     host.EditorSink().SetText("X");
     const std::size_t before = host.Events().size();
@@ -169,7 +173,9 @@ TEST_F(ProgramWindow, TheFileChoiceAcceptsANewFileInAnExistingFolder) {
     programmer.SelectWorkingFile();
     EXPECT_EQ(programmer.WorkingFile(), path);
     EXPECT_EQ(host.Editor(), "\r** File content couldn't be displayed. **\r");
-    EXPECT_EQ(host.Events()[1], "choose file *.* [Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||] -> " + path);
+    EXPECT_EQ(
+        host.Events()[1],
+        "choose file *.* [Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||] -> " + path);
     EXPECT_EQ(host.Events()[2], "working file " + path);
 }
 
@@ -177,9 +183,10 @@ TEST_F(ProgramWindow, WithoutAWorkingFileTheRunAsksForOneAndACancelEndsIt) {
     programmer.SetWorkingFile("");
     host.EditorSink().SetText("keep");
     programmer.ProgramFromFile();
-    EXPECT_EQ(host.Events(), (std::vector<std::string>{
-                                 "editor= keep", "results= ", "errors 00000",
-                                 "choose file *.* [Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||] -> cancel"}));
+    EXPECT_EQ(host.Events(),
+              (std::vector<std::string>{"editor= keep", "results= ", "errors 00000",
+                                        "choose file *.* [Orvane Files (*.orv) | *.orv | All Files "
+                                        "(*.*) | *.* ||] -> cancel"}));
     EXPECT_FALSE(programmer.IsProgrammingActive());
     EXPECT_TRUE(line.OpenedPaths().empty());
 }

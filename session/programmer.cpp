@@ -14,8 +14,8 @@ namespace zentrip {
 
 namespace {
 
-constexpr int kLineSize = 2047;                    // what ReadLine is given
-constexpr int kLineBuffer = kLineSize + 3;         // plus a CR the run may add and the zero
+constexpr int kLineSize = 2047;             // what ReadLine is given
+constexpr int kLineBuffer = kLineSize + 3;  // plus a CR the run may add and the zero
 constexpr std::int64_t kTimeRenewalSeconds = 120;
 constexpr std::uint32_t kPrepareWaitMs = 300;
 constexpr std::uint32_t kPollMs = 5;
@@ -68,6 +68,12 @@ CProgrammer::CProgrammer(RunHost& host, Clock& clock, SerialDeviceOpener& opener
     m_serialPort.SetDevicePathFn([this](int port) { return DevicePathOf(m_commSettings, port); });
 }
 
+// Whole seconds on the monotonic tick count: a clock set back or forward during a session must
+// not stall or rush the connect-time renewals.
+std::int64_t CProgrammer::RunSeconds() {
+    return static_cast<std::int64_t>(m_clock.TickMs() / 1000);
+}
+
 void CProgrammer::Show(std::string_view text) { CEditWriter().Append(m_host.ResultsPane(), text); }
 
 void CProgrammer::ShowErrors() { m_host.SetTotalErrorsText(Format("%05d", m_errorCount)); }
@@ -118,7 +124,8 @@ void CProgrammer::ProgramFromFile() {
     ShowFileInEditor(m_workingFile);
 
     if (!m_serialPort.Open(m_commSettings.port, m_commSettings.dataRate)) {
-        m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok, MessageBoxIcon::None);
+        m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok,
+                          MessageBoxIcon::None);
         m_programmingActive = false;
         return;
     }
@@ -156,7 +163,7 @@ void CProgrammer::ProgramFromFile() {
     }
 
     m_host.EnableProgramButton(false);
-    m_deadline = m_clock.CalendarSeconds() + kTimeRenewalSeconds;
+    m_deadline = RunSeconds() + kTimeRenewalSeconds;
     m_host.PumpMessages();
     LoopEnd end = LoopEnd::Halted;
     if (!DeviceLostHalt()) end = m_stopRequested ? LoopEnd::UserHalt : RunLines(preprocessor);
@@ -171,14 +178,14 @@ void CProgrammer::ProgramFromFile() {
 CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
     char buffer[kLineBuffer] = {};
     for (;;) {
-        const bool renewalDue = m_clock.CalendarSeconds() >= m_deadline && m_session.m_remoteSession &&
+        const bool renewalDue = RunSeconds() >= m_deadline && m_session.m_remoteSession &&
                                 !m_directMode && m_session.m_sessionInProgress;
         if (renewalDue) {
             Show("Requesting additional controller time.\r");
             m_clock.SleepMs(kTimeRequestPauseMs);
             std::string request = AdditionalTimeCommand(m_session);
             m_modem.ToneDial(request);
-            m_deadline = m_clock.CalendarSeconds() + kTimeRenewalSeconds;
+            m_deadline = RunSeconds() + kTimeRenewalSeconds;
         } else {
             ++m_lineNumber;
             m_host.SetLineNumberText(Format("%05d", m_lineNumber));
@@ -199,9 +206,7 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
             if (line.empty() || line.back() != '\r') line += '\r';
             const bool hidden = preprocessor.IsHidden();
             if (!hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
-            if (line.size() >= 2) {
-                if (const LoopEnd end = SendLine(line, hidden); end != LoopEnd::EndOfFile) return end;
-            }
+            if (line.size() >= 2 && !SendLine(line, hidden)) return LoopEnd::Halted;
         }
         m_host.PumpMessages();
         if (DeviceLostHalt()) return LoopEnd::Halted;
@@ -209,42 +214,43 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
     }
 }
 
-// Delivers one line; EndOfFile here means "go on with the next line".
-CProgrammer::LoopEnd CProgrammer::SendLine(std::string& line, bool hidden) {
+// Delivers one line; false when the run halts because of it.
+bool CProgrammer::SendLine(std::string& line, bool hidden) {
     if (!m_directMode && StartsWithNoCase(line, "#session")) {
         m_host.SetCursor(RunCursor::Wait);
         OpenRemoteSession(line, m_session, m_serialPort, m_modem, m_clock, m_host);
         m_host.SetCursor(RunCursor::Arrow);
-        return LoopEnd::EndOfFile;
+        return true;
     }
     m_host.PumpMessages();
     if (!m_directMode) {
-        if (line[0] != ';' && line[0] != '#' && m_session.m_sessionInProgress) m_modem.ToneDial(line);
-        return LoopEnd::EndOfFile;
+        if (line[0] != ';' && line[0] != '#' && m_session.m_sessionInProgress)
+            m_modem.ToneDial(line);
+        return true;
     }
 
     std::string verdict;
-    if (SendLineDirect(m_serialPort, m_clock, line, &verdict) == 1) return LoopEnd::EndOfFile;
+    if (SendLineDirect(m_serialPort, m_clock, line, &verdict) == 1) return true;
     // A cable that is gone gets no question, line after line: the run ends here.
-    if (DeviceLostHalt()) return LoopEnd::Halted;
+    if (DeviceLostHalt()) return false;
     ++m_errorCount;
     ShowErrors();
     if (hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
     Show(Format("Error in Line %d (%s) \r\n", m_lineNumber, verdict.c_str()));
     const std::size_t noAnswer = verdict.find("failed to respond", 1);
     const bool ask = m_errorCount == 1 || (noAnswer != std::string::npos && noAnswer > 1);
-    if (!ask) return LoopEnd::EndOfFile;
+    if (!ask) return true;
     const std::string question = Format(
         "==== Error reported by controller during upload. ====\r\n\r\nLINE FROM FILE:\r\n\r\n%s"
         "\r\n\r\n%s\r\n\r\nDo you want to continue programming?",
         line.c_str(), verdict.c_str());
     if (m_host.MessageBox(question, MessageBoxButtons::YesNo, MessageBoxIcon::Stop) ==
         MessageBoxAnswer::Yes)
-        return LoopEnd::EndOfFile;
+        return true;
     Show("\r\n** Programming halted by error condition. **");
     m_stopRequested = true;
     m_outcome = RunOutcome::HaltedByError;
-    return LoopEnd::Halted;
+    return false;
 }
 
 bool CProgrammer::DeviceLostHalt() {

@@ -38,12 +38,12 @@ class CProgrammer {
 public:
     // How the last run ended; the command line turns it into its exit status.
     enum class RunOutcome {
-        NotStarted,      // refused, no working file, port or program file not opened
-        Complete,        // end of file reached (see ErrorCount for controller errors)
-        HaltedByUser,    // Stop
-        HaltedByError,   // No to the continue question
-        HaltedFatal,     // fatal preprocessor error
-        HaltedDeviceLost // the serial device vanished
+        NotStarted,       // refused, no working file, port or program file not opened
+        Complete,         // end of file reached (see ErrorCount for controller errors)
+        HaltedByUser,     // Stop
+        HaltedByError,    // No to the continue question
+        HaltedFatal,      // fatal preprocessor error
+        HaltedDeviceLost  // the serial device vanished
     };
 
     // Real serial devices.
@@ -92,9 +92,10 @@ private:
     enum class LoopEnd { EndOfFile, UserHalt, Halted };
 
     LoopEnd RunLines(CPreprocessor& preprocessor);
-    LoopEnd SendLine(std::string& line, bool hidden);
+    bool SendLine(std::string& line, bool hidden);
     void EndRun();
     bool DeviceLostHalt();
+    std::int64_t RunSeconds();
     void Show(std::string_view text);
     void ShowErrors();
     bool ProgramFromText(const std::string& text);
@@ -115,7 +116,7 @@ private:
     RunOutcome m_outcome = RunOutcome::NotStarted;
     int m_lineNumber = 0;
     int m_errorCount = 0;
-    std::int64_t m_deadline = 0;
+    std::int64_t m_deadline = 0;  // RunSeconds() when more connect time is due
 };
 
 }  // namespace zentrip

@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* kFilter = "Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||";
 constexpr const char* kAlreadyProgramming = "In the process of programming a controller already.";
-constexpr const char* kTempFileError = "Error creating temporary file.\rUnable to program from window.";
+constexpr const char* kTempFileError =
+    "Error creating temporary file.\rUnable to program from window.";
 constexpr int kPieceSize = 500;  // each read takes at most 499 characters
 
 struct FileCloser {
@@ -72,8 +73,9 @@ void CProgrammer::ProgramSelected() {
     std::size_t end = 0;
     editor.GetSelection(&start, &end);
     if (start == end) {
-        m_host.MessageBox("First select the text you want sent to the\rcontroller in the EDIT window.",
-                          MessageBoxButtons::Ok, MessageBoxIcon::Information);
+        m_host.MessageBox(
+            "First select the text you want sent to the\rcontroller in the EDIT window.",
+            MessageBoxButtons::Ok, MessageBoxIcon::Information);
         return;
     }
     start = std::min(start, text.size());

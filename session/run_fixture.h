@@ -22,7 +22,8 @@ using Writes = std::vector<std::pair<std::uint64_t, std::string>>;
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zentrip-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zentrip-test-XXXXXX").string();
         m_path = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~ScratchFolder() {
@@ -38,6 +39,26 @@ public:
 
 private:
     std::string m_path;
+};
+
+// Presses Stop when a pause of the given length begins, as a user would during a wait
+// command; every reading and pause goes to the wrapped clock.
+class StopOnPauseClock : public Clock {
+public:
+    StopOnPauseClock(Clock& base, std::uint32_t pauseMs) : m_base(base), m_pauseMs(pauseMs) {}
+    void SetProgrammer(CProgrammer* programmer) { m_programmer = programmer; }
+    std::uint64_t TickMs() override { return m_base.TickMs(); }
+    void SleepMs(std::uint32_t ms) override {
+        if (ms == m_pauseMs && m_programmer) m_programmer->StopProgramming();
+        m_base.SleepMs(ms);
+    }
+    std::int64_t CalendarSeconds() override { return m_base.CalendarSeconds(); }
+    LocalTime LocalNow() override { return m_base.LocalNow(); }
+
+private:
+    Clock& m_base;
+    std::uint32_t m_pauseMs;
+    CProgrammer* m_programmer = nullptr;
 };
 
 class VirtualRun : public ::testing::Test {

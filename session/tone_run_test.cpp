@@ -14,19 +14,20 @@ TEST_F(ToneRun, LocalToneRunTakesTheLineOffHookAndDialsEveryProgramLine) {
 
     EXPECT_EQ(Recorded(), (Writes{{0, "ATH1\r"},
                                   {1000, "ATDT "},
-                                  {1000, "12 34;\r"},    // 2 x 7 + 26 steps
+                                  {1000, "12 34;\r"},  // 2 x 7 + 26 steps
                                   {5000, "ATDT "},
-                                  {5000, "5;\r"},        // 2 x 3 + 26 steps
-                                  {10200, "ATDT "},      // after the 2 s wait
-                                  {10200, "AB;\r"},      // cut at the hyphen
-                                  {14600, "AT\r"},       // close, 1000 ms, hang-up
+                                  {5000, "5;\r"},    // 2 x 3 + 26 steps
+                                  {10200, "ATDT "},  // after the 2 s wait
+                                  {10200, "AB;\r"},  // cut at the hyphen
+                                  {14600, "AT\r"},   // close, 1000 ms, hang-up
                                   {15600, "ATH0\r"}}));
     EXPECT_EQ(line.OpenedRates(), (std::vector<std::uint32_t>{2400, 9600}));
     EXPECT_EQ(line.OpenedPaths(), (std::vector<std::string>{"/dev/ttyS1", "/dev/ttyS1"}));
     EXPECT_EQ(line.OpenDevices(), 0);
-    EXPECT_EQ(host.Results(), Banner() +
-                                  "[    1] 12 34\r\n[    2] ;note\r\n[    3] \r\n[    4] 5\r\n"
-                                  "[    5] #wait 2\r\n[    6] AB-9\r\n\r\n ** Programming Complete ** \r\n");
+    EXPECT_EQ(host.Results(),
+              Banner() +
+                  "[    1] 12 34\r\n[    2] ;note\r\n[    3] \r\n[    4] 5\r\n"
+                  "[    5] #wait 2\r\n[    6] AB-9\r\n\r\n ** Programming Complete ** \r\n");
     EXPECT_EQ(host.LineNumber(), "00007");
     EXPECT_EQ(host.TotalErrors(), "00000");
     EXPECT_EQ(programmer.LastOutcome(), CProgrammer::RunOutcome::Complete);
@@ -66,8 +67,10 @@ TEST_F(ToneRun, RemoteSessionDialsRequestsTimeRenewsItAndClosesTheSession) {
     EXPECT_EQ(Recorded(), expected);
 
     const std::string results = host.Results();
-    EXPECT_NE(results.find("[   26] 1234567\r\nRequesting additional controller time.\r\n[   27] 1234567\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        results.find(
+            "[   26] 1234567\r\nRequesting additional controller time.\r\n[   27] 1234567\r\n"),
+        std::string::npos);
     EXPECT_NE(results.find("[   28] 1234567\r\n\r\n ** Programming Complete ** \r\n\r\n"
                            "Closing session with remote controller.\r\n"),
               std::string::npos);
@@ -83,6 +86,24 @@ TEST_F(ToneRun, RemoteSessionDialsRequestsTimeRenewsItAndClosesTheSession) {
     EXPECT_NE(std::find(wait, events.end(), "cursor arrow"), events.end());
 }
 
+TEST_F(ToneRun, ARenewalThatFellDueBeforeTheSessionOpenedGoesOutRightAfterIt) {
+    Run("#wait 130\n#session 1 2\n3\n");
+    const std::uint64_t open = 130000 + 1000 + 15000 + (2 * 10 + 26) * 100;  // "1790 30 *" dialled
+    const std::uint64_t renewed = open + 5000 + (2 * 12 + 26) * 100;
+    EXPECT_EQ(Recorded(), (Writes{{130000, "ATH1\r"},
+                                  {131000, "ATDT 2;\r"},
+                                  {146000, "ATDT "},
+                                  {146000, "179030 *;\r"},
+                                  {open + 5000, "ATDT "},
+                                  {open + 5000, "1 79 030 *;\r"},
+                                  {renewed, "ATDT "},
+                                  {renewed, "3;\r"},
+                                  {renewed + 3200, "ATDT "},
+                                  {renewed + 3200, "1 79 001 *;\r"},
+                                  {renewed + 3200 + 5000 + 1000, "AT\r"},
+                                  {renewed + 3200 + 5000 + 2000, "ATH0\r"}}));
+}
+
 TEST_F(ToneRun, ARefusedSessionLineLeavesTheRunSilentToTheEnd) {
     Run("#session 4711\n12\n");
     EXPECT_EQ(Recorded(), (Writes{{1000, "AT\r"}, {2000, "ATH0\r"}}));
@@ -90,18 +111,19 @@ TEST_F(ToneRun, ARefusedSessionLineLeavesTheRunSilentToTheEnd) {
               std::string::npos);
     EXPECT_EQ(host.Results().find("Closing session"), std::string::npos);
     EXPECT_EQ(host.Results().find("Requesting additional"), std::string::npos);
-    EXPECT_NE(host.Results().find("[    2] 12\r\n\r\n ** Programming Complete ** "), std::string::npos);
+    EXPECT_NE(host.Results().find("[    2] 12\r\n\r\n ** Programming Complete ** "),
+              std::string::npos);
 }
 
 TEST_F(ToneRun, ASessionLineOnlyAnIncludeHoldsFindsALocalToneRun) {
     const std::string include = folder.Write("session.inc", "#session 4711 555\n");
     Run("#include " + include + "\n34\n");
-    EXPECT_EQ(Recorded(), (Writes{{0, "ATH1\r"},
-                                  {1000, "ATDT "},
-                                  {1000, "34;\r"},
-                                  {5400, "AT\r"},
-                                  {6400, "ATH0\r"}}));
-    EXPECT_NE(host.Editor().find("#session 4711 555\r\n\r\n** Error: Remote session already in progress.\r\n"),
+    EXPECT_EQ(
+        Recorded(),
+        (Writes{
+            {0, "ATH1\r"}, {1000, "ATDT "}, {1000, "34;\r"}, {5400, "AT\r"}, {6400, "ATH0\r"}}));
+    EXPECT_NE(host.Editor().find(
+                  "#session 4711 555\r\n\r\n** Error: Remote session already in progress.\r\n"),
               std::string::npos);
     EXPECT_FALSE(programmer.Session().m_remoteSession);
 }

@@ -8,7 +8,7 @@ const char* const kSimUsage =
     "usage: zentrip-sim [--link PATH] [options]\n"
     "\n"
     "A simulated Orvane controller and Hayes modem on a pseudo-terminal. Prints the device\n"
-    "path on its first line and serves it until SIGINT or SIGTERM.\n"
+    "path on its first line and serves it until SIGINT, SIGTERM or SIGHUP.\n"
     "\n"
     "  --link PATH          make PATH a symlink to the device (removed on exit)\n"
     "  --mode MODE          auto (default): lines starting with AT go to the modem, others\n"
