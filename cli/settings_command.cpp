@@ -26,7 +26,8 @@ const char* const kUsage =
     "                    (empty to clear)\n"
     "  --device N=PATH   the device behind COM port N, an absolute path (default /dev/ttyS<N-1>)\n"
     "\n"
-    "The settings live in $XDG_CONFIG_HOME (default ~/.config)/TALVEN_ORVANE7K_PGMR/Settings.ini.\n";
+    "The settings live in $XDG_CONFIG_HOME (default "
+    "~/.config)/TALVEN_ORVANE7K_PGMR/Settings.ini.\n";
 
 std::optional<long long> ParseNumber(const std::string& text) {
     long long value = 0;
@@ -49,7 +50,8 @@ void Show(const CommSettings& settings) {
 bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::string* error) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option != "--port" && option != "--rate" && option != "--modem-init" && option != "--device") {
+        if (option != "--port" && option != "--rate" && option != "--modem-init" &&
+            option != "--device") {
             *error = "unknown option '" + option + "'";
             return false;
         }
@@ -67,21 +69,26 @@ bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::string* er
             settings.port = static_cast<std::int32_t>(*port);
         } else if (option == "--rate") {
             const auto rate = ParseNumber(value);
-            if (!rate || *rate < 0 || *rate > UINT32_MAX || !IsOfferedRate(static_cast<std::uint32_t>(*rate))) {
-                *error = "--rate must be one of 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, not '" +
-                         value + "'";
+            if (!rate || *rate < 0 || *rate > UINT32_MAX ||
+                !IsOfferedRate(static_cast<std::uint32_t>(*rate))) {
+                *error =
+                    "--rate must be one of 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+                    "115200, 230400, not '" +
+                    value + "'";
                 return false;
             }
             settings.dataRate = static_cast<std::uint32_t>(*rate);
         } else if (option == "--modem-init") {
             if (value.size() > kModemInitStringMax) {
-                *error = "--modem-init holds at most 127 characters, this one has " + std::to_string(value.size());
+                *error = "--modem-init holds at most 127 characters, this one has " +
+                         std::to_string(value.size());
                 return false;
             }
             settings.modemInitString = value;
         } else {
             const auto eq = value.find('=');
-            const auto port = eq == std::string::npos ? std::nullopt : ParseNumber(value.substr(0, eq));
+            const auto port =
+                eq == std::string::npos ? std::nullopt : ParseNumber(value.substr(0, eq));
             if (!port || *port < 1 || *port > kComPortCount) {
                 *error = "--device takes N=PATH with N from 1 to 4, not '" + value + "'";
                 return false;
@@ -108,7 +115,8 @@ int RunSettings(int argc, char** argv) {
     CommSettings settings;
     std::string problem;
     LoadSettings(settings, &problem);
-    if (!problem.empty()) std::fprintf(stderr, "zentrip-cli settings: warning: %s; defaults used\n", problem.c_str());
+    if (!problem.empty())
+        std::fprintf(stderr, "zentrip-cli settings: warning: %s; defaults used\n", problem.c_str());
 
     std::string error;
     if (!ApplyOptions(argc, argv, settings, &error)) {
@@ -123,7 +131,8 @@ int RunSettings(int argc, char** argv) {
     return 0;
 }
 
-const CommandRegistrar registrar({"settings", "show or change the stored serial settings", &RunSettings});
+const CommandRegistrar registrar({"settings", "show or change the stored serial settings",
+                                  &RunSettings});
 
 }  // namespace
 

@@ -38,7 +38,8 @@ void LoadSettings(CommSettings& settings, std::string* problem, const std::strin
     store.Load(problem);
 
     settings.port = ParseInt<std::int32_t>(store.Get(kComPortValue)).value_or(kDefaultComPort);
-    settings.dataRate = ParseInt<std::uint32_t>(store.Get(kDataRateValue)).value_or(kDefaultDataRate);
+    settings.dataRate =
+        ParseInt<std::uint32_t>(store.Get(kDataRateValue)).value_or(kDefaultDataRate);
 
     // Like a 128-byte query of the original store: a longer string cannot be read at all, and
     // a string ends at its first zero byte.
@@ -60,7 +61,8 @@ bool SaveSettings(const CommSettings& settings, std::string* error, const std::s
     store.Set(kDataRateValue, std::to_string(settings.dataRate));
     store.Set(kModemInitStringValue, FitModemInitString(settings.modemInitString));
     for (int port = 1; port <= kComPortCount; ++port) {
-        store.Set(DevicePathValueName(port), settings.devicePaths[static_cast<std::size_t>(port - 1)]);
+        store.Set(DevicePathValueName(port),
+                  settings.devicePaths[static_cast<std::size_t>(port - 1)]);
     }
     return store.Save(error);
 }

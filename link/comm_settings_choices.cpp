@@ -12,7 +12,8 @@ RateChoice LookupRate(std::uint32_t rate) {
 }
 
 std::uint32_t RateAtIndex(int index) {
-    return kDataRates[static_cast<std::size_t>(std::clamp(index, 0, static_cast<int>(kDataRates.size()) - 1))];
+    return kDataRates[static_cast<std::size_t>(
+        std::clamp(index, 0, static_cast<int>(kDataRates.size()) - 1))];
 }
 
 bool IsOfferedRate(std::uint32_t rate) {

@@ -10,7 +10,7 @@
 
 namespace zentrip {
 
-inline constexpr std::array<std::uint32_t, 10> kDataRates{300,   1200,  2400,   4800,   9600,
+inline constexpr std::array<std::uint32_t, 10> kDataRates{300,   1200,  2400,  4800,   9600,
                                                           19200, 38400, 57600, 115200, 230400};
 inline constexpr std::size_t kModemInitStringMax = 127;
 

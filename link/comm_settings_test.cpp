@@ -47,7 +47,8 @@ TEST_F(CommSettingsTest, StoreLivesUnderXdgConfigHome) {
     unsetenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
     if (home) {
-        EXPECT_EQ(SettingsStore::DefaultPath(), std::string(home) + "/.config/TALVEN_ORVANE7K_PGMR/Settings.ini");
+        EXPECT_EQ(SettingsStore::DefaultPath(),
+                  std::string(home) + "/.config/TALVEN_ORVANE7K_PGMR/Settings.ini");
     }
 }
 
@@ -68,7 +69,8 @@ TEST_F(CommSettingsTest, EveryValueSurvivesSaveAndLoad) {
     out.port = 4;
     out.dataRate = 230400;
     out.modemInitString = " AT&F \"quoted\" \\back\r\n\t\x01\xff =; #end ";
-    out.devicePaths = {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_x y-if00", "/tmp/a=b;c", "/dev/ttyACM1"};
+    out.devicePaths = {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_x y-if00", "/tmp/a=b;c",
+                       "/dev/ttyACM1"};
     std::string error;
     ASSERT_TRUE(SaveSettings(out, &error)) << error;
 
@@ -127,14 +129,23 @@ TEST_F(CommSettingsTest, CorruptFilesFallBackValueByValue) {
     const std::string huge(50000, '7');
     const Case cases[] = {
         {"garbage", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR=[[[]]]\n==\n", 1, 9600, ""},
-        {"binary with a good value", std::string("\0\xff\xfe", 3) + "\n[Settings]\nComPort=3\n\x01\x02=\x03\n", 3, 9600, ""},
-        {"wrong types", "[Settings]\nComPort=COM2\nDataRate=9600.5\nModemInitString=\"unterminated\n", 1, 9600, ""},
-        {"out of range", "[Settings]\nComPort=2147483648\nDataRate=-1\nModemInitString=\"bad\\q\"\n", 1, 9600, ""},
-        {"huge value", "[Settings]\nComPort=2\nDataRate=" + huge + "\nModemInitString=" + std::string(128, 'A') + "\n", 2, 9600, ""},
+        {"binary with a good value",
+         std::string("\0\xff\xfe", 3) + "\n[Settings]\nComPort=3\n\x01\x02=\x03\n", 3, 9600, ""},
+        {"wrong types",
+         "[Settings]\nComPort=COM2\nDataRate=9600.5\nModemInitString=\"unterminated\n", 1, 9600,
+         ""},
+        {"out of range",
+         "[Settings]\nComPort=2147483648\nDataRate=-1\nModemInitString=\"bad\\q\"\n", 1, 9600, ""},
+        {"huge value",
+         "[Settings]\nComPort=2\nDataRate=" + huge + "\nModemInitString=" + std::string(128, 'A') +
+             "\n",
+         2, 9600, ""},
         {"huge file", "[Settings]\nComPort=2\n;" + std::string(100000, 'x') + "\n", 1, 9600, ""},
         {"other section only", "[Other]\nComPort=2\n[Settings\nDataRate=300\n", 1, 9600, ""},
-        {"truncated escape", "[Settings]\nModemInitString=\"AT\\x4\"\nDataRate=19200\n", 1, 19200, ""},
-        {"longest modem string", "[Settings]\nModemInitString=" + std::string(127, 'B') + "\n", 1, 9600, std::string(127, 'B')},
+        {"truncated escape", "[Settings]\nModemInitString=\"AT\\x4\"\nDataRate=19200\n", 1, 19200,
+         ""},
+        {"longest modem string", "[Settings]\nModemInitString=" + std::string(127, 'B') + "\n", 1,
+         9600, std::string(127, 'B')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,7 +162,8 @@ TEST_F(CommSettingsTest, CorruptFilesFallBackValueByValue) {
 }
 
 TEST_F(CommSettingsTest, UnusableDevicePathsFallBack) {
-    WriteFile("[Settings]\nDevice1=ttyUSB0\nDevice2=\nDevice3=\"/dev/tty\\nS9\"\nDevice4=/dev/ttyACM0\n");
+    WriteFile(
+        "[Settings]\nDevice1=ttyUSB0\nDevice2=\nDevice3=\"/dev/tty\\nS9\"\nDevice4=/dev/ttyACM0\n");
     const CommSettings s = Loaded();
     EXPECT_EQ(s.devicePaths[0], "/dev/ttyS0");
     EXPECT_EQ(s.devicePaths[1], "/dev/ttyS1");

@@ -55,7 +55,8 @@ bool NaturalLess(const std::string& a, const std::string& b) {
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
-        if (std::isdigit(static_cast<unsigned char>(a[i])) && std::isdigit(static_cast<unsigned char>(b[j]))) {
+        if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+            std::isdigit(static_cast<unsigned char>(b[j]))) {
             std::size_t ie = i;
             std::size_t je = j;
             while (ie < a.size() && std::isdigit(static_cast<unsigned char>(a[ie]))) ++ie;
@@ -77,13 +78,15 @@ bool NaturalLess(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::vector<SerialDeviceInfo> ListSerialDevices(const std::string& devRoot, const std::string& sysRoot) {
+std::vector<SerialDeviceInfo> ListSerialDevices(const std::string& devRoot,
+                                                const std::string& sysRoot) {
     std::vector<SerialDeviceInfo> byId;
     std::vector<SerialDeviceInfo> nodes;
     std::error_code ec;
 
     for (const auto& entry : fs::directory_iterator(fs::path(devRoot) / "serial/by-id", ec)) {
-        const fs::path target = fs::weakly_canonical(entry.path().parent_path() / fs::read_symlink(entry.path(), ec), ec);
+        const fs::path target = fs::weakly_canonical(
+            entry.path().parent_path() / fs::read_symlink(entry.path(), ec), ec);
         byId.push_back({entry.path().string(), ec ? std::string() : "-> " + target.string()});
     }
     for (const auto& entry : fs::directory_iterator(devRoot, ec)) {
@@ -97,7 +100,9 @@ std::vector<SerialDeviceInfo> ListSerialDevices(const std::string& devRoot, cons
             if (!driver.empty() && IsRealUart(path, &note)) nodes.push_back({path, driver + note});
         }
     }
-    const auto byPath = [](const SerialDeviceInfo& a, const SerialDeviceInfo& b) { return NaturalLess(a.path, b.path); };
+    const auto byPath = [](const SerialDeviceInfo& a, const SerialDeviceInfo& b) {
+        return NaturalLess(a.path, b.path);
+    };
     std::sort(byId.begin(), byId.end(), byPath);
     std::sort(nodes.begin(), nodes.end(), byPath);
     byId.insert(byId.end(), nodes.begin(), nodes.end());

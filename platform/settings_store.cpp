@@ -23,13 +23,12 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-std::string ErrnoText(const std::string& what, int err) {
-    return what + ": " + std::strerror(err);
-}
+std::string ErrnoText(const std::string& what, int err) { return what + ": " + std::strerror(err); }
 
 // mkdir -p for the folders above the file; existing folders are fine.
 bool MakeParents(const std::string& path, std::string* error) {
-    for (std::size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1)) {
+    for (std::size_t pos = path.find('/', 1); pos != std::string::npos;
+         pos = path.find('/', pos + 1)) {
         const std::string dir = path.substr(0, pos);
         if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
             if (error) *error = ErrnoText(dir, errno);
@@ -135,7 +134,8 @@ void SettingsStore::Load(std::string* problem) {
         }
         m_values.insert_or_assign(std::string(Trim(line.substr(0, eq))), *value);
     }
-    if (badLines && problem) *problem = m_path + ": " + std::to_string(badLines) + " malformed line(s) ignored";
+    if (badLines && problem)
+        *problem = m_path + ": " + std::to_string(badLines) + " malformed line(s) ignored";
 }
 
 bool SettingsStore::Save(std::string* error) const {
@@ -179,8 +179,10 @@ void SettingsStore::Set(std::string_view name, std::string value) {
 }
 
 std::string FormatIniValue(std::string_view raw) {
-    const bool plain = !raw.empty() && raw.find_first_not_of(
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._+-") == std::string_view::npos;
+    const bool plain = !raw.empty() &&
+                       raw.find_first_not_of(
+                           "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._+-") ==
+                           std::string_view::npos;
     return plain ? std::string(raw) : QuoteIniValue(raw);
 }
 
@@ -223,11 +225,21 @@ std::optional<std::string> UnquoteIniValue(std::string_view text) {
         }
         if (++i == text.size()) return std::nullopt;
         switch (text[i]) {
-            case '\\': out += '\\'; break;
-            case '"': out += '"'; break;
-            case 'r': out += '\r'; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
+            case '\\':
+                out += '\\';
+                break;
+            case '"':
+                out += '"';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case 'x': {
                 if (i + 2 >= text.size()) return std::nullopt;
                 const int hi = HexDigit(text[i + 1]);
@@ -237,7 +249,8 @@ std::optional<std::string> UnquoteIniValue(std::string_view text) {
                 i += 2;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
         }
     }
     return out;

@@ -13,7 +13,8 @@ namespace zentrip {
 
 class SettingsStore {
 public:
-    // The store of this user: $XDG_CONFIG_HOME (default ~/.config)/TALVEN_ORVANE7K_PGMR/Settings.ini.
+    // The store of this user: $XDG_CONFIG_HOME (default
+    // ~/.config)/TALVEN_ORVANE7K_PGMR/Settings.ini.
     static std::string DefaultPath();
 
     explicit SettingsStore(std::string path = DefaultPath(), std::string section = "Settings");

@@ -19,7 +19,8 @@ bool Matches(const std::optional<std::regex>& re, std::string_view line) {
 }
 }  // namespace
 
-std::optional<SimController> SimController::Create(const ControllerOptions& options, std::string* error) {
+std::optional<SimController> SimController::Create(const ControllerOptions& options,
+                                                   std::string* error) {
     SimController controller(options);
     if (!Compile(options.complainPattern, controller.m_complainOn, error)) return std::nullopt;
     if (!Compile(options.silentPattern, controller.m_silentOn, error)) return std::nullopt;

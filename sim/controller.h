@@ -16,16 +16,17 @@ namespace zentrip::sim {
 
 struct ControllerOptions {
     std::string complaint = "ERROR 12";  // the answer to a line matching complainPattern
-    std::string complainPattern;          // ECMAScript regex searched in the line; empty: none
-    std::string silentPattern;            // same; a silent line gets neither echo nor answer
-    std::uint32_t replyDelayMs = 0;       // the answer comes this long after the echo
-    bool echoWithoutLf = false;           // echo ends with CR only
+    std::string complainPattern;         // ECMAScript regex searched in the line; empty: none
+    std::string silentPattern;           // same; a silent line gets neither echo nor answer
+    std::uint32_t replyDelayMs = 0;      // the answer comes this long after the echo
+    bool echoWithoutLf = false;          // echo ends with CR only
 };
 
 class SimController {
 public:
     // Nullopt with the reason in *error when a pattern is not a valid regular expression.
-    static std::optional<SimController> Create(const ControllerOptions& options, std::string* error);
+    static std::optional<SimController> Create(const ControllerOptions& options,
+                                               std::string* error);
 
     // One received line, without its line end.
     void Line(std::string_view line, SimOutputs& out);

@@ -22,7 +22,8 @@ int ReadNumber(std::string_view line, std::size_t& pos) {
 }
 
 bool IsToneDigit(char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'D') || c == '*' || c == '#';
+    return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'D') || c == '*' ||
+           c == '#';
 }
 
 }  // namespace
@@ -82,7 +83,8 @@ bool HayesModem::Execute(std::string_view line, std::uint64_t nowMs, std::string
                 if (line[pos] == '?') {
                     ++pos;
                     char text[16];
-                    std::snprintf(text, sizeof text, "%03d\r\n", m_registers[static_cast<std::size_t>(reg)]);
+                    std::snprintf(text, sizeof text, "%03d\r\n",
+                                  m_registers[static_cast<std::size_t>(reg)]);
                     info += text;
                     break;
                 }
@@ -97,14 +99,24 @@ bool HayesModem::Execute(std::string_view line, std::uint64_t nowMs, std::string
                 Reset();
                 break;
             case '&': {
-                if (pos >= line.size() || !std::isalpha(static_cast<unsigned char>(line[pos]))) return false;
+                if (pos >= line.size() || !std::isalpha(static_cast<unsigned char>(line[pos])))
+                    return false;
                 const char option = Upper(line[pos++]);
                 ReadNumber(line, pos);
                 if (option == 'F') Reset();
                 break;
             }
-            case 'E': case 'V': case 'Q': case 'M': case 'L': case 'X':
-            case 'B': case 'C': case 'N': case 'W': case 'I':
+            case 'E':
+            case 'V':
+            case 'Q':
+            case 'M':
+            case 'L':
+            case 'X':
+            case 'B':
+            case 'C':
+            case 'N':
+            case 'W':
+            case 'I':
                 ReadNumber(line, pos);
                 break;
             default:
@@ -134,8 +146,10 @@ void HayesModem::Dial(std::string_view line, std::string_view dialString, std::u
             record.tones += c;
         }
     }
-    record.playMs = static_cast<std::uint32_t>(record.tones.size()) * 2u * static_cast<std::uint32_t>(m_registers[11]) +
-                    static_cast<std::uint32_t>(commas) * 1000u * static_cast<std::uint32_t>(m_registers[8]);
+    record.playMs =
+        static_cast<std::uint32_t>(record.tones.size()) * 2u *
+            static_cast<std::uint32_t>(m_registers[11]) +
+        static_cast<std::uint32_t>(commas) * 1000u * static_cast<std::uint32_t>(m_registers[8]);
     m_offHook = true;
     m_dials.push_back(std::move(record));
 }

@@ -18,10 +18,10 @@ namespace zentrip::sim {
 
 struct DialRecord {
     std::uint64_t atMs;
-    std::string command;         // the whole command line as received, e.g. "ATDT 1234 *;"
-    std::string tones;           // the DTMF digits it plays: 0-9, A-D, * and #, in upper case
-    bool returnsToCommandMode;   // the dial string ended in ";"
-    std::uint32_t playMs;        // tone on and off per digit (S11 each), plus S8 s per comma
+    std::string command;        // the whole command line as received, e.g. "ATDT 1234 *;"
+    std::string tones;          // the DTMF digits it plays: 0-9, A-D, * and #, in upper case
+    bool returnsToCommandMode;  // the dial string ended in ";"
+    std::uint32_t playMs;       // tone on and off per digit (S11 each), plus S8 s per comma
 };
 
 class HayesModem {
@@ -31,7 +31,9 @@ public:
     // One received command line, without its CR.
     void Line(std::string_view line, std::uint64_t nowMs, SimOutputs& out);
 
-    int Register(int n) const { return n >= 0 && n < 256 ? m_registers[static_cast<std::size_t>(n)] : -1; }
+    int Register(int n) const {
+        return n >= 0 && n < 256 ? m_registers[static_cast<std::size_t>(n)] : -1;
+    }
     bool OffHook() const { return m_offHook; }
     const std::vector<DialRecord>& Dials() const { return m_dials; }
     // All tone digits played so far, in order.

@@ -50,7 +50,8 @@ void RemoveLink(const std::string& linkPath, const std::string& device) {
 int main(int argc, char** argv) {
     zentrip::sim::SimArgs args;
     std::string error;
-    if (!zentrip::sim::ParseSimArgs(std::vector<std::string>(argv + 1, argv + argc), &args, &error)) {
+    if (!zentrip::sim::ParseSimArgs(std::vector<std::string>(argv + 1, argv + argc), &args,
+                                    &error)) {
         std::fprintf(stderr, "zentrip-sim: %s\n\n%s", error.c_str(), zentrip::sim::kSimUsage);
         return 2;
     }
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
     if (!args.transcriptPath.empty()) {
         transcript.reset(std::fopen(args.transcriptPath.c_str(), "w"));
         if (!transcript) {
-            std::fprintf(stderr, "zentrip-sim: %s: %s\n", args.transcriptPath.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "zentrip-sim: %s: %s\n", args.transcriptPath.c_str(),
+                         std::strerror(errno));
             return 1;
         }
     }

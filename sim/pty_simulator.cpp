@@ -34,7 +34,8 @@ std::unique_ptr<PtySimulator> PtySimulator::Start(const SimOptions& options, std
         return nullptr;
     }
     char name[128];
-    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
+    if (grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name, sizeof name) != 0) {
         if (error) *error = ErrnoText("pty");
         close(master);
         return nullptr;
@@ -97,6 +98,17 @@ void PtySimulator::WithSimulator(const std::function<void(const Simulator&)>& lo
     look(*m_simulator);
 }
 
+// A real port loses what it received once it is closed; a pty keeps it for the next client,
+// which would then read answers meant for the last one (say the modem's OKs to InitModem as
+// the echo of its first line). Opening the slave ourselves to flush it is safe only now:
+// no client holds it, so nothing it waits for can be lost.
+void PtySimulator::DiscardUnreadReplies() {
+    const int fd = open(m_devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    tcflush(fd, TCIFLUSH);
+    close(fd);
+}
+
 std::uint64_t PtySimulator::NowMs() const {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now() - m_start)
@@ -110,6 +122,7 @@ void PtySimulator::Serve() {
     };
     std::deque<Pending> pending;
     std::size_t transcriptSeen = 0;
+    bool connected = false;
 
     // Hands new transcript entries to the sink outside the lock's critical work.
     const auto flushTranscript = [&] {
@@ -136,7 +149,8 @@ void PtySimulator::Serve() {
                 blocked = true;
                 break;
             }
-            const std::string sent = w > 0 ? bytes.substr(0, static_cast<std::size_t>(w)) : std::string();
+            const std::string sent =
+                w > 0 ? bytes.substr(0, static_cast<std::size_t>(w)) : std::string();
             if (w > 0 && static_cast<std::size_t>(w) < bytes.size()) {
                 bytes.erase(0, static_cast<std::size_t>(w));
             } else {
@@ -150,26 +164,42 @@ void PtySimulator::Serve() {
         int timeout = 1000;
         if (!pending.empty() && !blocked) {
             const std::uint64_t now = NowMs();
-            timeout = pending.front().dueMs > now ? static_cast<int>(std::min<std::uint64_t>(pending.front().dueMs - now, 1000)) : 0;
+            timeout =
+                pending.front().dueMs > now
+                    ? static_cast<int>(std::min<std::uint64_t>(pending.front().dueMs - now, 1000))
+                    : 0;
         }
         pollfd fds[2] = {{m_master, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
                          {m_wakeRead, POLLIN, 0}};
         if (poll(fds, 2, timeout) < 0 && errno != EINTR) break;
         if (fds[1].revents) break;
 
-        bool idle = (fds[0].revents & (POLLHUP | POLLERR)) && !(fds[0].revents & POLLIN);
+        // A hang-up on the master means no client holds the slave open now.
+        const bool clientGone = fds[0].revents & (POLLHUP | POLLERR);
+        bool idle = clientGone && !(fds[0].revents & POLLIN);
         if (fds[0].revents & POLLIN) {
             const ssize_t n = read(m_master, buffer, sizeof buffer);
             if (n > 0) {
                 std::lock_guard lock(m_mutex);
                 const std::uint64_t now = NowMs();
-                for (auto& output : m_simulator->Receive(std::string_view(buffer, static_cast<std::size_t>(n)), now)) {
-                    const std::uint64_t due = std::max(now + output.delayMs, pending.empty() ? 0 : pending.back().dueMs);
+                for (auto& output : m_simulator->Receive(
+                         std::string_view(buffer, static_cast<std::size_t>(n)), now)) {
+                    if (clientGone) continue;  // written and closed: no one hears the answer
+                    const std::uint64_t due =
+                        std::max(now + output.delayMs, pending.empty() ? 0 : pending.back().dueMs);
                     pending.push_back({due, std::move(output.bytes)});
                 }
             } else if (n < 0 && errno == EIO) {
                 idle = true;
             }
+        }
+        if (clientGone && connected) {
+            connected = false;
+            pending.clear();
+            DiscardUnreadReplies();
+            ++m_disconnects;
+        } else if (!clientGone) {
+            connected = true;
         }
         if (idle) {
             pollfd wake{m_wakeRead, POLLIN, 0};

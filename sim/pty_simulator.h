@@ -37,16 +37,19 @@ public:
     std::vector<DialRecord> Dials() const;
     // Reads any state under the lock: WithSimulator([](const Simulator& s) { ... }).
     void WithSimulator(const std::function<void(const Simulator&)>& look) const;
+    // How often a client closed the device; its unread answers were dropped each time.
+    int Disconnects() const { return m_disconnects.load(); }
 
 private:
     PtySimulator(std::unique_ptr<Simulator> simulator, int master, int wakeRead, int wakeWrite,
                  std::string devicePath, TranscriptSink sink);
     void Serve();
+    void DiscardUnreadReplies();
     std::uint64_t NowMs() const;
 
     std::unique_ptr<Simulator> m_simulator;
     int m_master;
-    int m_wakeRead;   // a pipe wakes the thread for Stop
+    int m_wakeRead;  // a pipe wakes the thread for Stop
     int m_wakeWrite;
     std::string m_devicePath;
     TranscriptSink m_sink;
@@ -54,6 +57,7 @@ private:
     mutable std::mutex m_mutex;
     std::thread m_thread;
     std::atomic<bool> m_stopped{false};
+    std::atomic<int> m_disconnects{0};
 };
 
 }  // namespace zentrip::sim

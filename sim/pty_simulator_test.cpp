@@ -1,11 +1,10 @@
 #include "sim/pty_simulator.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 
@@ -20,7 +19,8 @@ using SteadyClock = std::chrono::steady_clock;
 // The client side of the pty, as a serial port would open it.
 class Slave {
 public:
-    explicit Slave(const std::string& path) : m_fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+    explicit Slave(const std::string& path)
+        : m_fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
         termios tio{};
         if (m_fd >= 0 && tcgetattr(m_fd, &tio) == 0) {
             cfmakeraw(&tio);
@@ -31,7 +31,9 @@ public:
         if (m_fd >= 0) close(m_fd);
     }
     bool IsOpen() const { return m_fd >= 0; }
-    void Send(std::string_view bytes) { ASSERT_EQ(write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    void Send(std::string_view bytes) {
+        ASSERT_EQ(write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
     // Reads until `want` bytes arrived or the generous limit passed.
     std::string Receive(std::size_t want, Ms limit = Ms(5000)) {
         std::string got;
@@ -111,6 +113,27 @@ TEST(PtySimulatorTest, ServesAgainAfterTheClientClosedAndReopened) {
     pty->Stop();
 }
 
+// A closed port keeps nothing for the next one, as on a real line: the answers to what a client
+// wrote just before closing (the modem's OKs to InitModem) must not greet the next client.
+TEST(PtySimulatorTest, AnswersLeftUnreadAreGoneAfterTheClientCloses) {
+    auto pty = StartSim();
+    ASSERT_TRUE(pty);
+    {
+        Slave first(pty->DevicePath());
+        first.Send("AT\rAT\r1\r");
+        const auto end = SteadyClock::now() + Ms(5000);
+        while (pty->GetTranscript().size() < 4 && SteadyClock::now() < end) {
+            std::this_thread::sleep_for(Ms(5));
+        }
+    }
+    const auto end = SteadyClock::now() + Ms(5000);
+    while (pty->Disconnects() < 1 && SteadyClock::now() < end) std::this_thread::sleep_for(Ms(5));
+    ASSERT_EQ(pty->Disconnects(), 1);
+    Slave second(pty->DevicePath());
+    second.Send("2\r");
+    EXPECT_EQ(second.Receive(7), "2\r\nOK\r\n");
+}
+
 // The device layer Zentrip itself uses, opening the simulator twice in a row as a run does.
 TEST(PtySimulatorTest, SerialPortTalksToItAcrossReopens) {
     auto pty = StartSim();
@@ -125,7 +148,8 @@ TEST(PtySimulatorTest, SerialPortTalksToItAcrossReopens) {
         const auto end = SteadyClock::now() + Ms(5000);
         while (got.size() < expected.size() && SteadyClock::now() < end) {
             char buffer[64];
-            if (port.WaitReadable(50)) got.append(buffer, static_cast<std::size_t>(port.Read(buffer, sizeof buffer)));
+            if (port.WaitReadable(50))
+                got.append(buffer, static_cast<std::size_t>(port.Read(buffer, sizeof buffer)));
         }
         EXPECT_EQ(got, expected);
         port.Close();

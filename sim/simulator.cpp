@@ -33,7 +33,8 @@ void Simulator::NoteSent(std::string_view bytes, std::uint64_t atMs) {
 void Simulator::Route(std::string_view line, std::uint64_t nowMs, SimOutputs& out) {
     bool toModem = m_mode == SimMode::Modem;
     if (m_mode == SimMode::Auto) {
-        toModem = line.size() >= 2 && (line[0] == 'A' || line[0] == 'a') && (line[1] == 'T' || line[1] == 't');
+        toModem = line.size() >= 2 && (line[0] == 'A' || line[0] == 'a') &&
+                  (line[1] == 'T' || line[1] == 't');
     }
     if (toModem) {
         m_modem.Line(line, nowMs, out);
@@ -44,9 +45,12 @@ void Simulator::Route(std::string_view line, std::uint64_t nowMs, SimOutputs& ou
 
 const char* SimModeName(SimMode mode) {
     switch (mode) {
-        case SimMode::Controller: return "controller";
-        case SimMode::Modem: return "modem";
-        case SimMode::Auto: break;
+        case SimMode::Controller:
+            return "controller";
+        case SimMode::Modem:
+            return "modem";
+        case SimMode::Auto:
+            break;
     }
     return "auto";
 }

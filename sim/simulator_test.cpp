@@ -20,7 +20,8 @@ std::unique_ptr<Simulator> Make(SimOptions options = {}) {
 // All bytes of the outputs, and their delays, as one comparable text.
 std::string Joined(const SimOutputs& outputs) {
     std::string all;
-    for (const auto& o : outputs) all += (o.delayMs ? "+" + std::to_string(o.delayMs) + ":" : "") + o.bytes;
+    for (const auto& o : outputs)
+        all += (o.delayMs ? "+" + std::to_string(o.delayMs) + ":" : "") + o.bytes;
     return all;
 }
 
@@ -33,10 +34,12 @@ TEST(SimController, EchoesEachLineThenAcceptsIt) {
     // counted once, empty lines ignored.
     EXPECT_EQ(Joined(sim->Receive("12", 0)), "");
     EXPECT_EQ(Joined(sim->Receive("3\r45\r", 0)), "123\r\nOK\r\n45\r\nOK\r\n");
-    EXPECT_EQ(Joined(sim->Receive("typed\n\r\r\nA\r\nB\n", 0)), "typed\r\nOK\r\nA\r\nOK\r\nB\r\nOK\r\n");
+    EXPECT_EQ(Joined(sim->Receive("typed\n\r\r\nA\r\nB\n", 0)),
+              "typed\r\nOK\r\nA\r\nOK\r\nB\r\nOK\r\n");
     // In controller mode AT lines are just lines.
     EXPECT_EQ(Joined(sim->Receive("ATH1\r", 0)), "ATH1\r\nOK\r\n");
-    EXPECT_EQ(sim->Controller().Lines(), (std::vector<std::string>{"123456", "123", "45", "typed", "A", "B", "ATH1"}));
+    EXPECT_EQ(sim->Controller().Lines(),
+              (std::vector<std::string>{"123456", "123", "45", "typed", "A", "B", "ATH1"}));
 }
 
 TEST(SimController, ComplaintSilenceLateAnswerAndEchoWithoutLf) {
@@ -139,8 +142,8 @@ TEST(SimModem, AnswersErrorToGarbage) {
     SimOptions options;
     options.mode = SimMode::Modem;
     auto sim = Make(options);
-    for (const char* line : {"HELLO\r", "A\r", "ATS300=1\r", "ATS11=999\r", "ATS11\r", "ATH2\r", "AT&\r",
-                             "ATK\r", "AT\x01\xff\r"}) {
+    for (const char* line : {"HELLO\r", "A\r", "ATS300=1\r", "ATS11=999\r", "ATS11\r", "ATH2\r",
+                             "AT&\r", "ATK\r", "AT\x01\xff\r"}) {
         EXPECT_EQ(Joined(sim->Receive(line, 0)), "ERROR\r\n") << line;
     }
     EXPECT_EQ(sim->Modem().Errors(), 9);

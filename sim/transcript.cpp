@@ -20,11 +20,20 @@ std::string EscapeBytes(std::string_view bytes) {
     for (const char c : bytes) {
         const auto u = static_cast<unsigned char>(c);
         switch (c) {
-            case '\r': out += "\\r"; continue;
-            case '\n': out += "\\n"; continue;
-            case '\t': out += "\\t"; continue;
-            case '\\': out += "\\\\"; continue;
-            default: break;
+            case '\r':
+                out += "\\r";
+                continue;
+            case '\n':
+                out += "\\n";
+                continue;
+            case '\t':
+                out += "\\t";
+                continue;
+            case '\\':
+                out += "\\\\";
+                continue;
+            default:
+                break;
         }
         if (u < 0x20 || u >= 0x7f) {
             char hex[5];
@@ -46,10 +55,18 @@ std::optional<std::string> UnescapeBytes(std::string_view text) {
         }
         if (++i == text.size()) return std::nullopt;
         switch (text[i]) {
-            case 'r': out += '\r'; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case '\\': out += '\\'; break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case '\\':
+                out += '\\';
+                break;
             case 'x': {
                 if (i + 2 >= text.size()) return std::nullopt;
                 const int hi = HexDigit(text[i + 1]);
@@ -59,7 +76,8 @@ std::optional<std::string> UnescapeBytes(std::string_view text) {
                 i += 2;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
         }
     }
     return out;

@@ -31,9 +31,10 @@ TEST(SimTranscript, MalformedLinesAreRefused) {
 TEST(SimArgsTest, OptionsAndRefusals) {
     SimArgs args;
     std::string error;
-    ASSERT_TRUE(ParseSimArgs({"--link", "/tmp/x", "--mode", "modem", "--complain-on", "^9", "--complaint",
-                              "ERROR 3", "--silent-on", "X", "--delay", "250", "--no-lf", "--transcript", "t"},
-                             &args, &error))
+    ASSERT_TRUE(ParseSimArgs(
+        {"--link", "/tmp/x", "--mode", "modem", "--complain-on", "^9", "--complaint", "ERROR 3",
+         "--silent-on", "X", "--delay", "250", "--no-lf", "--transcript", "t"},
+        &args, &error))
         << error;
     EXPECT_EQ(args.linkPath, "/tmp/x");
     EXPECT_EQ(args.transcriptPath, "t");

@@ -54,15 +54,16 @@ TEST_F(SettingsCliTest, ShowsDefaultsOnFirstRunWithoutCreatingTheFile) {
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, "settings file: " + m_file +
                               "\nport: 1\nrate: 9600\nmodem-init: \"\"\n"
-                              "device 1: /dev/ttyS0\ndevice 2: /dev/ttyS1\ndevice 3: /dev/ttyS2\ndevice 4: /dev/ttyS3\n");
+                              "device 1: /dev/ttyS0\ndevice 2: /dev/ttyS1\ndevice 3: "
+                              "/dev/ttyS2\ndevice 4: /dev/ttyS3\n");
     EXPECT_FALSE(fs::exists(m_file));
 }
 
 TEST_F(SettingsCliTest, EveryValueRoundTrips) {
     const std::string modem = " AT&F \"E0\" M1\\L2 ";
     auto result = Settings({"--port", "4", "--rate", "230400", "--modem-init", modem, "--device",
-                            "1=/dev/ttyUSB0", "--device", "2=/dev/serial/by-id/usb-FTDI x-if00", "--device",
-                            "3=/dev/ttyACM3", "--device", "4=/tmp/sim link"});
+                            "1=/dev/ttyUSB0", "--device", "2=/dev/serial/by-id/usb-FTDI x-if00",
+                            "--device", "3=/dev/ttyACM3", "--device", "4=/tmp/sim link"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
     result = Settings({});
@@ -77,8 +78,11 @@ TEST_F(SettingsCliTest, EveryValueRoundTrips) {
     EXPECT_EQ(shown["device 4"], "/tmp/sim link");
 
     // Each value on its own, and back; the others stay.
-    for (const auto& [option, value, key] : std::vector<std::tuple<std::string, std::string, std::string>>{
-             {"--port", "2", "port"}, {"--rate", "300", "rate"}, {"--modem-init", "", "modem-init"}}) {
+    for (const auto& [option, value, key] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"--port", "2", "port"},
+             {"--rate", "300", "rate"},
+             {"--modem-init", "", "modem-init"}}) {
         result = Settings({option, value});
         ASSERT_EQ(result.exitCode, 0) << result.err;
         shown = Shown(Settings({}).out);
@@ -103,7 +107,8 @@ TEST_F(SettingsCliTest, BadValuesAreRefusedAndChangeNothing) {
         {{"--rate", "14400"}, "--rate must be one of 300,"},
         {{"--rate", "9600bps"}, "--rate must be one of"},
         {{"--rate", "-9600"}, "--rate must be one of"},
-        {{"--modem-init", std::string(128, 'X')}, "--modem-init holds at most 127 characters, this one has 128"},
+        {{"--modem-init", std::string(128, 'X')},
+         "--modem-init holds at most 127 characters, this one has 128"},
         {{"--device", "5=/dev/ttyUSB0"}, "--device takes N=PATH with N from 1 to 4"},
         {{"--device", "/dev/ttyUSB0"}, "--device takes N=PATH"},
         {{"--device", "1=ttyUSB0"}, "is not a usable device path"},
@@ -126,7 +131,8 @@ TEST_F(SettingsCliTest, BadValuesAreRefusedAndChangeNothing) {
 
 TEST_F(SettingsCliTest, CorruptStoreWarnsAndUnwritableStoreFails) {
     fs::create_directories(fs::path(m_file).parent_path());
-    std::ofstream(m_file, std::ios::binary) << "[Settings]\nComPort=2\nDataRate=\"fast\nbroken line\n\x01\xfe";
+    std::ofstream(m_file, std::ios::binary)
+        << "[Settings]\nComPort=2\nDataRate=\"fast\nbroken line\n\x01\xfe";
     auto result = Settings({});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.err.find("warning"), std::string::npos);

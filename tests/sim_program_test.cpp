@@ -1,12 +1,11 @@
 // zentrip-sim as a separate program: a pty behind a symlink that answers like a controller.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -32,7 +31,8 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     // Writes text through the link and reads until want bytes came back (or 5 s passed).
-    static std::string Exchange(const std::string& path, const std::string& text, std::size_t want) {
+    static std::string Exchange(const std::string& path, const std::string& text,
+                                std::size_t want) {
         const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (fd < 0) return "open failed";
         termios tio{};
@@ -60,7 +60,8 @@ protected:
 
 TEST_F(SimProgramTest, AnswersThroughItsLinkAndRemovesItOnSigterm) {
     const std::string transcript = m_dir + "/transcript";
-    BackgroundChild sim({ZENTRIP_SIM, "--link", m_link, "--transcript", transcript, "--complain-on", "^9"});
+    BackgroundChild sim(
+        {ZENTRIP_SIM, "--link", m_link, "--transcript", transcript, "--complain-on", "^9"});
     ASSERT_TRUE(sim.Started());
     const std::string device = sim.ReadLine(10000);
     ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
@@ -91,12 +92,14 @@ TEST_F(SimProgramTest, AnswersThroughItsLinkAndRemovesItOnSigterm) {
 }
 
 TEST_F(SimProgramTest, AnswersALineTypedWithSocat) {
-    if (RunChild({"/bin/sh", "-c", "command -v socat"}).exitCode != 0) GTEST_SKIP() << "socat not installed";
+    if (RunChild({"/bin/sh", "-c", "command -v socat"}).exitCode != 0)
+        GTEST_SKIP() << "socat not installed";
     BackgroundChild sim({ZENTRIP_SIM, "--link", m_link});
     ASSERT_TRUE(sim.Started());
     ASSERT_NE(sim.ReadLine(10000), "");
     // A typed line ends with LF; socat keeps the answer coming for up to 2 s after its input ends.
-    const auto result = RunChild({"/bin/sh", "-c", "printf 'STATUS\\n' | socat -t 2 - " + m_link + ",raw,echo=0"});
+    const auto result =
+        RunChild({"/bin/sh", "-c", "printf 'STATUS\\n' | socat -t 2 - " + m_link + ",raw,echo=0"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "STATUS\r\nOK\r\n");
     sim.Signal(SIGINT);
@@ -107,7 +110,8 @@ TEST_F(SimProgramTest, AnswersALineTypedWithSocat) {
 TEST_F(SimProgramTest, RefusesBadOptionsAndForeignLinkTargets) {
     auto result = RunChild({ZENTRIP_SIM, "--mode", "fax"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("--mode must be auto, controller or modem"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("--mode must be auto, controller or modem"), std::string::npos)
+        << result.err;
 
     result = RunChild({ZENTRIP_SIM, "--complain-on", "(["});
     EXPECT_EQ(result.exitCode, 1);

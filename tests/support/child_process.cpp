@@ -16,7 +16,8 @@ namespace zentrip::testing {
 
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv, int outFd, int errFd) {
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+            int outFd, int errFd) {
     // An extra entry replaces the inherited one of the same name.
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -57,7 +58,8 @@ int ExitCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; 
 
 }  // namespace
 
-ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
+ChildResult RunChild(const std::vector<std::string>& argv,
+                     const std::vector<std::string>& extraEnv) {
     ChildResult result;
     int out[2];
     int err[2];

@@ -16,7 +16,8 @@ struct ChildResult {
 };
 
 // Runs argv[0] with the arguments, extra "NAME=value" entries added to the environment.
-ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {});
+ChildResult RunChild(const std::vector<std::string>& argv,
+                     const std::vector<std::string>& extraEnv = {});
 
 class BackgroundChild {
 public:
