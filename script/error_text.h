@@ -8,7 +8,7 @@
 namespace zentrip {
 
 class ErrorText {
-  public:
+public:
     static constexpr std::size_t kCapacity = 255;
 
     void Clear() { m_text[0] = '\0'; }
@@ -18,7 +18,7 @@ class ErrorText {
     const char* c_str() const { return m_text; }
     bool empty() const { return m_text[0] == '\0'; }
 
-  private:
+private:
     char m_text[kCapacity + 1] = {};
 };
 

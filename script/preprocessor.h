@@ -32,12 +32,12 @@
 namespace zentrip {
 
 class CPreprocessor {
-  public:
+public:
     // ReadLine results below 0.
-    static constexpr int kFailed = -1;  // not open, a command failed, no child scope
+    static constexpr int kFailed = -1;          // not open, a command failed, no child scope
     static constexpr int kRecursion = -2;
     static constexpr int kEndOfFile = -3;
-    static constexpr int kIncludeFailed = -4;  // no include name, or include not openable
+    static constexpr int kIncludeFailed = -4;   // no include name, or include not openable
 
     static constexpr int kLineSize = 4096;      // m_line; the largest usable n is kLineSize - 1
 

@@ -61,7 +61,7 @@ int CSymbolTable::DefineSymbol(const char* name, const char* value) {
     try {
         std::string key;
         FoldInto(key, name, nameLength);
-        std::vector<int>& variants = m_byFoldedName[key];
+        std::vector<int>& variants = m_byFoldedName[key].indices;
         for (int index : variants) {
             if (m_names[index] == name) {
                 m_errorText.Format("Multiply defined symbol '%s'", name);
@@ -85,15 +85,13 @@ int CSymbolTable::DefineSymbol(const char* name, const char* value) {
 
 void CSymbolTable::SubstituteSymbols(char* line, int maxLength) {
     if (Count() == 0) return;
+    ++m_lineCount;
     m_candidates.clear();
     QueueCandidates(line, static_cast<int>(std::strlen(line)), -1);
-    int previous = -1;
     while (!m_candidates.empty()) {
         std::pop_heap(m_candidates.begin(), m_candidates.end(), std::greater<>());
         const int index = m_candidates.back();
         m_candidates.pop_back();
-        if (index <= previous) continue;  // queued more than once
-        previous = index;
         SubstituteOne(index, line, maxLength);
     }
 }
@@ -138,9 +136,14 @@ void CSymbolTable::QueueCandidates(const char* text, int length, int after) {
         const std::size_t runLength = static_cast<std::size_t>(i - begin);
         if (runLength < 2 || runLength > m_longestName) continue;
         FoldInto(m_folded, text + begin, runLength);
-        const auto variants = m_byFoldedName.find(m_folded);
-        if (variants == m_byFoldedName.end()) continue;
-        const std::vector<int>& indices = variants->second;
+        const auto found = m_byFoldedName.find(m_folded);
+        if (found == m_byFoldedName.end()) continue;
+        // Once per line is enough: the first time queued every variant after an index no
+        // larger than `after`, and those after the current symbol are still waiting.
+        Variants& variants = found->second;
+        if (variants.queuedInLine == m_lineCount) continue;
+        variants.queuedInLine = m_lineCount;
+        const std::vector<int>& indices = variants.indices;
         for (auto it = std::upper_bound(indices.begin(), indices.end(), after); it != indices.end();
              ++it) {
             m_candidates.push_back(*it);

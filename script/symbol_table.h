@@ -19,7 +19,7 @@
 namespace zentrip {
 
 class CSymbolTable {
-  public:
+public:
     static constexpr int kCapacity = 10000;
 
     // Rule failures are written into `errorText` (the root scope's).
@@ -37,7 +37,7 @@ class CSymbolTable {
     const std::string& Name(int index) const;
     const std::string& Value(int index) const;
 
-  private:
+private:
     // The ordered scan's steps for one symbol on the line; each value it inserts queues the
     // later symbols whose names occur in it.
     void SubstituteOne(int index, char* line, int maxLength);
@@ -49,8 +49,13 @@ class CSymbolTable {
     CTokenizer m_tokenizer;
     std::vector<std::string> m_names;
     std::vector<std::string> m_values;
-    // Case-folded name -> indices of its case variants, ascending.
-    std::unordered_map<std::string, std::vector<int>> m_byFoldedName;
+    // The case variants of one folded name, and the line during which they were last queued.
+    struct Variants {
+        std::vector<int> indices;  // ascending
+        unsigned long queuedInLine = 0;
+    };
+    std::unordered_map<std::string, Variants> m_byFoldedName;
+    unsigned long m_lineCount = 0;
     std::size_t m_longestName = 0;
     // Per-line scratch: a min-heap of symbol indices still to try, and a folded run.
     std::vector<int> m_candidates;

@@ -22,7 +22,7 @@ constexpr int kTables = 1000;
 constexpr int kLinesPerTable = 100;
 
 class RandomText {
-  public:
+public:
     int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
     bool Percent(int p) { return Below(100) < p; }
 
@@ -83,7 +83,7 @@ class RandomText {
         return Mix(names, 1 + Below(4));
     }
 
-  private:
+private:
     std::mt19937 m_rng{kRngStart};
 };
 

@@ -11,7 +11,7 @@ namespace {
 constexpr int kLineLimit = 2047;
 
 class SymbolTableTest : public ::testing::Test {
-  protected:
+protected:
     // The line after substitution, in a buffer of exactly maxLength + 1 characters.
     std::string Substitute(const std::string& line, int maxLength = kLineLimit) {
         std::vector<char> buffer(static_cast<std::size_t>(maxLength) + 1, '\0');

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -50,7 +51,6 @@ int CTokenizer::GetToken(const char* line, char* out, int index) const {
 
         int begin = p;
         int end = p;
-        int stop = p;
         int next = p;
         const char first = line[p];
         if (IsQuote(first)) {
@@ -58,11 +58,9 @@ int CTokenizer::GetToken(const char* line, char* out, int index) const {
             const char* close = std::strchr(line + begin, first);
             end = close ? static_cast<int>(close - line)
                         : begin + static_cast<int>(std::strlen(line + begin));
-            stop = end;
             next = close ? end + 1 : end;
         } else if (!IsDelimiter(first)) {
             while (line[end] != '\0' && !IsDelimiter(line[end])) ++end;
-            stop = end;
             next = end;
         }
         // A delimiter right after a consumed comma is an empty token; p stays put.
@@ -72,7 +70,7 @@ int CTokenizer::GetToken(const char* line, char* out, int index) const {
             if (length > kMaxTokenLength) length = kMaxTokenLength;
             std::memcpy(out, line + begin, static_cast<std::size_t>(length));
             out[length] = '\0';
-            return stop;
+            return end;
         }
         p = next;
     }
@@ -93,12 +91,8 @@ bool CTokenizer::ReplaceAt(char* line, int pos, int length, const char* text) co
     const std::size_t lineLength = std::strlen(line);
     const std::size_t textLength = std::strlen(text);
     // Out-of-range spans are clamped to the line rather than read past its end.
-    const std::size_t head =
-        pos < 0 ? 0
-                : (static_cast<std::size_t>(pos) > lineLength ? lineLength
-                                                              : static_cast<std::size_t>(pos));
-    std::size_t span = length < 0 ? 0 : static_cast<std::size_t>(length);
-    if (span > lineLength - head) span = lineLength - head;
+    const std::size_t head = std::clamp<std::size_t>(pos < 0 ? 0 : pos, 0, lineLength);
+    const std::size_t span = std::clamp<std::size_t>(length < 0 ? 0 : length, 0, lineLength - head);
 
     std::unique_ptr<char[]> result(new (std::nothrow) char[lineLength + textLength + 2]);
     if (!result) return false;

@@ -14,9 +14,9 @@ struct SearchKey {
 };
 
 class CTokenizer {
-  public:
-    static constexpr int kTokenSize = 256;     // callers' token buffers; tokens are cut at 255
-    static constexpr int kFileLineSize = 510;  // FindLineInFile reads at most 509 characters
+public:
+    static constexpr int kTokenSize = 256;      // callers' token buffers; tokens are cut at 255
+    static constexpr int kFileLineSize = 510;   // FindLineInFile reads at most 509 characters
 
     // Copies token `index` (from 0) of `line` into `out` (kTokenSize bytes). -1 when there is
     // no such token (out is then empty); otherwise where the scan stopped. A token longer than
@@ -39,7 +39,7 @@ class CTokenizer {
     // `value` as exactly `digits` digits; the text stays valid until the next call.
     const char* FormatDigits(int value, int digits);
 
-  private:
+private:
     char m_digits[16] = {};
 };
 

@@ -131,7 +131,7 @@ TEST(ReplaceAt, ReplacesTheSpanInPlace) {
 }
 
 class TempFile {
-  public:
+public:
     explicit TempFile(const std::string& content) {
         char name[] = "/tmp/zentrip_tokenizer_XXXXXX";
         const int fd = mkstemp(name);
@@ -144,7 +144,7 @@ class TempFile {
     ~TempFile() { std::remove(m_path.c_str()); }
     const char* path() const { return m_path.c_str(); }
 
-  private:
+private:
     std::string m_path;
 };
 
