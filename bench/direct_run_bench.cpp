@@ -95,12 +95,12 @@ void BM_DirectRun(benchmark::State& state) {
         worstLineRatio = std::max(worstLineRatio, lineRatio);
         runRatios += runRatio;
         ++runs;
-        std::printf("100 lines: %llu ms measured, %llu ms prescribed, ratio %.4f; "
-                    "whole run: %llu ms, %llu ms prescribed, ratio %.4f\n",
-                    static_cast<unsigned long long>(lines),
-                    static_cast<unsigned long long>(prescribed), lineRatio,
-                    static_cast<unsigned long long>(end - start),
-                    static_cast<unsigned long long>(prescribed + kFixedMs), runRatio);
+        std::printf(
+            "100 lines: %llu ms measured, %llu ms prescribed, ratio %.4f; "
+            "whole run: %llu ms, %llu ms prescribed, ratio %.4f\n",
+            static_cast<unsigned long long>(lines), static_cast<unsigned long long>(prescribed),
+            lineRatio, static_cast<unsigned long long>(end - start),
+            static_cast<unsigned long long>(prescribed + kFixedMs), runRatio);
     }
     std::filesystem::remove(path);
     if (runs == 0) return;

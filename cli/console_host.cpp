@@ -1,9 +1,9 @@
 #include "cli/console_host.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
-
-#include <unistd.h>
 
 namespace zentrip::cli {
 
@@ -44,8 +44,9 @@ ConsoleHost::ConsoleHost(ConsoleOutput& output, ErrorPolicy policy, bool directC
 
 void ConsoleHost::PumpMessages() {
     if (!m_interrupts || !m_interrupts->TakeStopRequest()) return;
-    m_output.Err("\n** Stop requested: the run stops after the current line "
-                 "(Ctrl-C again ends at once). **\n");
+    m_output.Err(
+        "\n** Stop requested: the run stops after the current line "
+        "(Ctrl-C again ends at once). **\n");
     if (m_stop) m_stop();
 }
 

@@ -40,8 +40,8 @@ public:
 
 private:
     void Write(std::FILE* to, std::string_view text);  // caller holds m_mutex
-    void Clear();                                       // caller holds m_mutex
-    void Draw();                                        // caller holds m_mutex
+    void Clear();                                      // caller holds m_mutex
+    void Draw();                                       // caller holds m_mutex
     void Tick();
 
     std::FILE* m_out;

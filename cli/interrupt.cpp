@@ -16,7 +16,8 @@ struct sigaction g_previous {};
 void OnInterrupt(int) {
     if (g_presses.fetch_add(1) == 0) return;
     // Only async-signal-safe calls from here on; _exit closes every descriptor, the port's too.
-    static const char kText[] = "\r\n** Interrupted again: port closed, programming abandoned. **\n";
+    static const char kText[] =
+        "\r\n** Interrupted again: port closed, programming abandoned. **\n";
     ssize_t ignored = write(STDERR_FILENO, kText, sizeof kText - 1);
     (void)ignored;
     _exit(2);

@@ -8,7 +8,7 @@ namespace zentrip::cli {
 
 class InterruptWatch {
 public:
-    InterruptWatch();  // installs the SIGINT handler
+    InterruptWatch();   // installs the SIGINT handler
     ~InterruptWatch();  // restores the previous one
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;

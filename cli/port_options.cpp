@@ -57,8 +57,9 @@ PortOptionResult TakePortOption(int argc, char** argv, int* i, PortOptions& opti
     } else if (name == "--rate") {
         std::uint32_t rate = 0;
         if (!ParseNumber(value, rate) || !IsOfferedRate(rate)) {
-            std::fprintf(stderr, "zentrip-cli: --rate takes one of 300, 1200, 2400, 4800, "
-                                 "9600, 19200, 38400, 57600, 115200, 230400, not '%s'\n",
+            std::fprintf(stderr,
+                         "zentrip-cli: --rate takes one of 300, 1200, 2400, 4800, "
+                         "9600, 19200, 38400, 57600, 115200, 230400, not '%s'\n",
                          text.c_str());
             return PortOptionResult::Bad;
         }

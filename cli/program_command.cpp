@@ -173,9 +173,9 @@ int Program(int argc, char** argv) {
             return kNotStarted;
         }
     }
-    auto made = simulated ? std::make_unique<CProgrammer>(host, simulated->GetClock(),
-                                                           simulated->Opener())
-                          : std::make_unique<CProgrammer>(host, DefaultClock());
+    auto made =
+        simulated ? std::make_unique<CProgrammer>(host, simulated->GetClock(), simulated->Opener())
+                  : std::make_unique<CProgrammer>(host, DefaultClock());
     CProgrammer& programmer = *made;
     // Options stand for this run only; nothing is saved.
     ApplyPortOptions(options.port, settings);
@@ -195,7 +195,8 @@ int Program(int argc, char** argv) {
     return ExitStatus(programmer);
 }
 
-const CommandRegistrar kRegistrar({"program", "program a controller from a program file", &Program});
+const CommandRegistrar kRegistrar({"program", "program a controller from a program file",
+                                   &Program});
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // zentrip-cli program end to end: the real program against zentrip-sim on a pseudo-terminal,
 // checking the bytes on stdout, the texts on stderr and the exit status of every way out.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -15,8 +16,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 extern char** environ;
 
@@ -184,7 +183,8 @@ protected:
 
     // Starts zentrip-sim with a link in the test's folder; the link's path.
     std::string StartSim(const std::vector<std::string>& options = {}) {
-        std::vector<std::string> args{ZENTRIP_SIM, "--link", (m_dir.Path() / "controller").string()};
+        std::vector<std::string> args{ZENTRIP_SIM, "--link",
+                                      (m_dir.Path() / "controller").string()};
         args.insert(args.end(), options.begin(), options.end());
         m_sim = std::make_unique<Child>(args, Env(), "");
         EXPECT_TRUE(m_sim->Started());
@@ -245,7 +245,8 @@ TEST_F(ProgramCliTest, AcceptedLinesCompleteWithStatusZero) {
 }
 
 TEST_F(ProgramCliTest, ComplaintsCountedAskedOnceAndContinued) {
-    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--complain-on", "22|44"}, {"--on-error", "continue"}), 1)
+    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--complain-on", "22|44"}, {"--on-error", "continue"}),
+              1)
         << Err();
     EXPECT_EQ(Out(), Begin() +
                          "[    1] 11\r\n"
@@ -261,10 +262,12 @@ TEST_F(ProgramCliTest, ComplaintsCountedAskedOnceAndContinued) {
 }
 
 TEST_F(ProgramCliTest, StopPolicyAndPipedStdinHaltAtTheFirstQuestion) {
-    const std::string halted = "[    2] 22\r\n"
-                               "Error in Line 2 (Controller Reported ERROR 12) \r\n"
-                               "\r\n** Programming halted by error condition. **";
-    ASSERT_EQ(RunDirect("11\n22\n33\n", {"--complain-on", "22"}, {"--on-error", "stop"}), 2) << Err();
+    const std::string halted =
+        "[    2] 22\r\n"
+        "Error in Line 2 (Controller Reported ERROR 12) \r\n"
+        "\r\n** Programming halted by error condition. **";
+    ASSERT_EQ(RunDirect("11\n22\n33\n", {"--complain-on", "22"}, {"--on-error", "stop"}), 2)
+        << Err();
     EXPECT_EQ(Out(), Begin() + "[    1] 11\r\n" + halted);
 
     // Without --on-error, stdin that is no terminal means stop: nobody could answer.
@@ -275,8 +278,9 @@ TEST_F(ProgramCliTest, StopPolicyAndPipedStdinHaltAtTheFirstQuestion) {
 
 TEST_F(ProgramCliTest, AskReadsTheAnswersFromStdin) {
     // A silent controller is asked about every time: Yes first, then No.
-    ASSERT_EQ(RunDirect("11\n22\n33\n44\n", {"--silent-on", "22|33"}, {"--on-error", "ask"}, "y\nno\n"),
-              2)
+    ASSERT_EQ(
+        RunDirect("11\n22\n33\n44\n", {"--silent-on", "22|33"}, {"--on-error", "ask"}, "y\nno\n"),
+        2)
         << Err();
     EXPECT_EQ(Count(Err(), "Do you want to continue programming?"), 2u) << Err();
     EXPECT_EQ(Out(), Begin() +
@@ -324,14 +328,14 @@ TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
     std::string program;
     for (int i = 0; i < 12; ++i) program += i == 3 ? "22\n" : "11\n";
     m_file = m_dir.Write("prog.orv", program).string();
-    m_cli = std::make_unique<Child>(
-        std::vector<std::string>{ZENTRIP_CLI, "program", "--direct", "--no-init", "--device",
-                                 device, m_file},
-        Env(), "", terminal.Path());
+    m_cli =
+        std::make_unique<Child>(std::vector<std::string>{ZENTRIP_CLI, "program", "--direct",
+                                                         "--no-init", "--device", device, m_file},
+                                Env(), "", terminal.Path());
     m_cli->ReadTerminal(terminal.Master());
     // No --on-error: stdin is a terminal, so the user is asked.
-    ASSERT_TRUE(m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; },
-                                 kRunLimit))
+    ASSERT_TRUE(
+        m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; }, kRunLimit))
         << Err();
     ASSERT_EQ(write(terminal.Master(), "y\n", 2), 2);
     ASSERT_EQ(m_cli->Wait(kRunLimit), 1) << Err();
@@ -351,13 +355,13 @@ TEST_F(ProgramCliTest, CtrlCAtTheQuestionAnswersNo) {
     ASSERT_TRUE(terminal.Ok());
     const std::string device = StartSim({"--complain-on", "22"});
     m_file = m_dir.Write("prog.orv", "11\n22\n33\n").string();
-    m_cli = std::make_unique<Child>(
-        std::vector<std::string>{ZENTRIP_CLI, "program", "--direct", "--no-init", "--device",
-                                 device, m_file},
-        Env(), "", terminal.Path());
+    m_cli =
+        std::make_unique<Child>(std::vector<std::string>{ZENTRIP_CLI, "program", "--direct",
+                                                         "--no-init", "--device", device, m_file},
+                                Env(), "", terminal.Path());
     m_cli->ReadTerminal(terminal.Master());
-    ASSERT_TRUE(m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; },
-                                 kRunLimit))
+    ASSERT_TRUE(
+        m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; }, kRunLimit))
         << Err();
     kill(m_cli->Pid(), SIGINT);
     ASSERT_EQ(m_cli->Wait(kRunLimit), 2) << Err();
@@ -407,10 +411,10 @@ TEST_F(ProgramCliTest, CommandLineMistakesAreNotStarted) {
 TEST_F(ProgramCliTest, StopRequestedByCtrlCEndsAfterTheCurrentLine) {
     StartSim();
     m_file = m_dir.Write("prog.orv", "11\n#wait 3\n22\n33\n").string();
-    m_cli = StartCli({"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(),
-                      m_file});
-    ASSERT_TRUE(m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; },
-                                 kRunLimit));
+    m_cli = StartCli(
+        {"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(), m_file});
+    ASSERT_TRUE(
+        m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; }, kRunLimit));
     usleep(1000000);  // line 1 has long been answered: the run is in the wait
     kill(m_cli->Pid(), SIGINT);
     ASSERT_EQ(m_cli->Wait(kRunLimit), 2) << Err();
@@ -423,10 +427,10 @@ TEST_F(ProgramCliTest, StopRequestedByCtrlCEndsAfterTheCurrentLine) {
 TEST_F(ProgramCliTest, SecondCtrlCEndsAtOnce) {
     StartSim();
     m_file = m_dir.Write("prog.orv", "11\n#wait 30\n22\n").string();
-    m_cli = StartCli({"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(),
-                      m_file});
-    ASSERT_TRUE(m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; },
-                                 kRunLimit));
+    m_cli = StartCli(
+        {"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(), m_file});
+    ASSERT_TRUE(
+        m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; }, kRunLimit));
     const auto start = Clock::now();
     kill(m_cli->Pid(), SIGINT);
     usleep(100000);
@@ -436,9 +440,9 @@ TEST_F(ProgramCliTest, SecondCtrlCEndsAtOnce) {
     EXPECT_NE(Err().find("Interrupted again"), std::string::npos) << Err();
     // The device was let go: the next run opens it.
     const std::string file = m_dir.Write("short.orv", "11\n").string();
-    EXPECT_EQ(RunCli({"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(),
-                      file}),
-              0)
+    EXPECT_EQ(
+        RunCli({"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(), file}),
+        0)
         << Err();
 }
 
@@ -447,9 +451,10 @@ TEST_F(ProgramCliTest, DevicePulledMidRunHaltsWithinTwoSeconds) {
     std::string program;
     for (int i = 0; i < 400; ++i) program += "12 34 56\n";
     m_file = m_dir.Write("prog.orv", program).string();
-    m_cli = StartCli({"--direct", "--no-init", "--on-error", "continue", "--device", device, m_file});
-    ASSERT_TRUE(m_cli->ReadUntil([&] { return Out().find("[    3]") != std::string::npos; },
-                                 kRunLimit));
+    m_cli =
+        StartCli({"--direct", "--no-init", "--on-error", "continue", "--device", device, m_file});
+    ASSERT_TRUE(
+        m_cli->ReadUntil([&] { return Out().find("[    3]") != std::string::npos; }, kRunLimit));
     kill(m_sim->Pid(), SIGKILL);
     const auto pulled = Clock::now();
     const int status = m_cli->Wait(milliseconds(10000));
