@@ -1,0 +1,62 @@
+// ConsoleHost: the main window's operations for a run without a window. The results pane
+// streams to stdout exactly as text enters it, the source editor and the message boxes go to
+// stderr, the line and error fields feed the terminal's status line, and the continue
+// question is answered by the --on-error policy. Ctrl-C reaches the run as the Stop button,
+// at the points where the run pumps its messages.
+#pragma once
+
+#include <functional>
+
+#include "cli/console_output.h"
+#include "cli/error_policy.h"
+#include "cli/interrupt.h"
+#include "platform/memory_text_sink.h"
+#include "session/run_host.h"
+
+namespace zentrip::cli {
+
+class ConsoleHost final : public RunHost {
+public:
+    // The stop action is the Stop button's handler (StopProgramming of the session).
+    ConsoleHost(ConsoleOutput& output, ErrorPolicy policy, bool directChecked,
+                InterruptWatch* interrupts, int answers);
+
+    void SetStopAction(std::function<void()> stop) { m_stop = std::move(stop); }
+
+    TextSink& SourceEditor() override { return m_editor; }
+    void PumpMessages() override;
+    TextSink& ResultsPane() override { return m_results; }
+    void SetLineNumberText(std::string_view text) override;
+    void SetTotalErrorsText(std::string_view text) override;
+    void SetWorkingFileText(std::string_view) override {}
+    MessageBoxAnswer MessageBox(std::string_view text, MessageBoxButtons buttons,
+                                MessageBoxIcon icon) override;
+    // The working file comes from the command line; there is nobody to choose another.
+    std::optional<std::string> ChooseProgramFile(std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    bool DirectModeChecked() override { return m_directChecked; }
+    void EnableProgramButton(bool) override {}
+    void ShowStopButton(std::string_view) override {}
+    void SetStopButtonCaption(std::string_view) override {}
+    void ShowStatusDisplay() override { m_output.StartRun(); }
+    void HideStatusDisplay() override {}
+    int WindowHeight() override { return kHeight; }
+    int FullHeight() override { return kHeight; }
+    void SetCursor(RunCursor) override {}
+    void FocusEditor() override {}
+
+private:
+    static constexpr int kHeight = 480;  // no animation: always unfolded
+
+    ConsoleOutput& m_output;
+    ErrorPolicy m_policy;
+    bool m_directChecked;
+    InterruptWatch* m_interrupts;
+    int m_answers;  // where the answers to questions are read, stdin
+    std::function<void()> m_stop;
+    MemoryTextSink m_results;
+    MemoryTextSink m_editor;
+};
+
+}  // namespace zentrip::cli

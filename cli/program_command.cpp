@@ -1,0 +1,203 @@
+// zentrip-cli program FILE: what starting Zentrip and pressing "Program from File" does,
+// without a window: the modem set-up, then one programming run of FILE.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/console_host.h"
+#include "cli/console_output.h"
+#include "cli/error_policy.h"
+#include "cli/interrupt.h"
+#include "cli/port_options.h"
+#include "cli/simulated_line.h"
+#include "link/comm_settings.h"
+#include "platform/clock.h"
+#include "session/programmer.h"
+
+namespace zentrip::cli {
+
+namespace {
+
+constexpr int kComplete = 0;
+constexpr int kCompleteWithErrors = 1;
+constexpr int kHalted = 2;
+constexpr int kNotStarted = 3;
+
+const char kHelp[] =
+    "usage: zentrip-cli program [OPTIONS] FILE\n"
+    "\n"
+    "Programs a controller from the program file FILE, as pressing \"Program from File\"\n"
+    "in Zentrip's window does: the modem is initialised first (as when Zentrip starts),\n"
+    "then FILE is expanded line by line and each line goes to the controller. The run\n"
+    "mode comes from the file and --direct: direct RS232 (the file holds \"#direct\", or\n"
+    "--direct), remote session by telephone (the file holds \"#session\"), or else local\n"
+    "touch tones through the modem.\n"
+    "\n"
+    "options:\n"
+    "%s"
+    "                  (the modem set-up and hang-up always talk at 9600)\n"
+    "  --direct        program directly via RS232 (the window's RS232 check box)\n"
+    "  --no-init       skip the modem initialisation before the run\n"
+    "  --on-error ask|continue|stop\n"
+    "                  the answer to \"Do you want to continue programming?\" after a\n"
+    "                  controller error: ask on the terminal, always Yes, or No at the\n"
+    "                  first question (default: ask when stdin is a terminal, else stop)\n"
+    "                  (ask: type y or yes to go on, anything else stops)\n"
+    "  --simulate      run against the built-in simulated controller (direct mode) or\n"
+    "                  modem (tone modes) instead of a device, in simulated time, and\n"
+    "                  print the traffic the simulator saw at the end (on stderr)\n"
+    "  --help          this text\n"
+    "\n"
+    "output:\n"
+    "  stdout          exactly the text of the window's \"Programming Status and Results\"\n"
+    "                  pane, lines ended by CR LF\n"
+    "  stderr          modem and session progress (the window's source editor), message\n"
+    "                  box texts and, on a terminal, a status line with the line number,\n"
+    "                  the error count and the elapsed time\n"
+    "\n"
+    "Ctrl-C is the STOP button: the run stops after the current line (a \"wait\" command\n"
+    "or a telephone pause finishes first) and ends as usual; at the continue question it\n"
+    "is the No answer. A second Ctrl-C closes the port and ends at once.\n"
+    "\n"
+    "exit status:\n"
+    "  0  complete, no controller errors\n"
+    "  1  complete, with controller errors\n"
+    "  2  halted: by the user, by the No answer after an error, by a fatal error in the\n"
+    "     program file, or because the serial device was lost\n"
+    "  3  not started: the program file or the serial port could not be opened, or the\n"
+    "     command line was wrong\n";
+
+struct ProgramOptions {
+    PortOptions port;
+    bool direct = false;
+    bool noInit = false;
+    bool simulate = false;
+    std::optional<ErrorPolicy> onError;
+    std::string file;
+};
+
+// Parses the command line; false (after saying why on stderr) when it is wrong.
+bool ParseOptions(int argc, char** argv, ProgramOptions& options, bool& help) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 < argc) return argv[++i];
+            std::fprintf(stderr, "zentrip-cli program: %s needs a value\n", name);
+            return nullptr;
+        };
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return true;
+        } else if (arg == "--direct") {
+            options.direct = true;
+        } else if (arg == "--no-init") {
+            options.noInit = true;
+        } else if (arg == "--simulate") {
+            options.simulate = true;
+        } else if (arg == "--on-error") {
+            const char* text = value("--on-error");
+            if (!text) return false;
+            options.onError = ParseErrorPolicy(text);
+            if (!options.onError) {
+                std::fprintf(stderr,
+                             "zentrip-cli program: --on-error takes ask, continue or stop, "
+                             "not '%s'\n",
+                             text);
+                return false;
+            }
+        } else if (const auto taken = TakePortOption(argc, argv, &i, options.port);
+                   taken != PortOptionResult::NotPortOption) {
+            if (taken == PortOptionResult::Bad) return false;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "zentrip-cli program: unknown option '%s'\n", arg.c_str());
+            return false;
+        } else if (!options.file.empty()) {
+            std::fprintf(stderr, "zentrip-cli program: one program file only\n");
+            return false;
+        } else {
+            options.file = arg;
+        }
+    }
+    if (options.file.empty()) {
+        std::fprintf(stderr, "zentrip-cli program: which program file? (see --help)\n");
+        return false;
+    }
+    return true;
+}
+
+int ExitStatus(const CProgrammer& programmer) {
+    switch (programmer.LastOutcome()) {
+        case CProgrammer::RunOutcome::NotStarted:
+            return kNotStarted;
+        case CProgrammer::RunOutcome::Complete:
+            return programmer.ErrorCount() > 0 ? kCompleteWithErrors : kComplete;
+        default:
+            return kHalted;
+    }
+}
+
+int Program(int argc, char** argv) {
+    CommSettings settings;
+    std::string problem;
+    LoadSettings(settings, &problem);
+    ProgramOptions options;
+    options.port = StoredPortOptions(settings);
+    bool help = false;
+    if (!ParseOptions(argc, argv, options, help)) return kNotStarted;
+    if (help) {
+        std::printf(kHelp, kPortOptionsHelp);
+        return kComplete;
+    }
+    if (!problem.empty()) {
+        std::fprintf(stderr, "zentrip-cli program: settings: %s (defaults used)\n",
+                     problem.c_str());
+    }
+
+    ConsoleOutput output(stdout, stderr, true);
+    InterruptWatch interrupts;
+    const ErrorPolicy policy =
+        options.onError.value_or(DefaultErrorPolicy(isatty(STDIN_FILENO) != 0));
+    ConsoleHost host(output, policy, options.direct, &interrupts, STDIN_FILENO);
+
+    std::unique_ptr<SimulatedLine> simulated;
+    if (options.simulate) {
+        std::string error;
+        simulated = SimulatedLine::Create(&error);
+        if (!simulated) {
+            std::fprintf(stderr, "zentrip-cli program: simulator: %s\n", error.c_str());
+            return kNotStarted;
+        }
+    }
+    auto made =
+        simulated ? std::make_unique<CProgrammer>(host, simulated->GetClock(), simulated->Opener())
+                  : std::make_unique<CProgrammer>(host, DefaultClock());
+    CProgrammer& programmer = *made;
+    // Options stand for this run only; nothing is saved.
+    ApplyPortOptions(options.port, settings);
+    programmer.Settings() = settings;
+    host.SetStopAction([&programmer] { programmer.StopProgramming(); });
+
+    if (!options.noInit) programmer.InitModem();
+    programmer.SetWorkingFile(options.file);
+    programmer.ProgramFromFile();
+    output.StopStatus();
+    // The results pane's last line has no line end of its own.
+    if (isatty(STDOUT_FILENO)) output.Err("\n");
+    if (simulated) {
+        output.Err("\n---- what the simulated devices received (rx) and sent (tx), in ms ----\n" +
+                   simulated->TranscriptText());
+    }
+    return ExitStatus(programmer);
+}
+
+const CommandRegistrar kRegistrar({"program", "program a controller from a program file",
+                                   &Program});
+
+}  // namespace
+
+}  // namespace zentrip::cli
