@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,12 +21,19 @@ namespace {
 constexpr int kFiles = 4;
 constexpr int kMaxCalls = 20000;
 
-const std::string& ScratchDir() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/zentrip-fuzz-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) std::abort();
-        return std::string(pattern);
+// Made once per process and removed at its exit; a plain array, so it outlives every
+// destructor that runs before the exit handler.
+const char* ScratchDir() {
+    static char dir[] = "/tmp/zentrip-fuzz-XXXXXX";
+    static const bool made = [] {
+        if (mkdtemp(dir) == nullptr) std::abort();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(dir, ignored);
+        });
+        return true;
     }();
+    (void)made;
     return dir;
 }
 
@@ -51,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         input.remove_prefix(1);
     }
 
-    const std::string& dir = ScratchDir();
+    const std::string dir = ScratchDir();
     for (int i = 0; i < kFiles; ++i) {
         const std::size_t cut = i + 1 < kFiles ? input.find("\n%%\n") : std::string_view::npos;
         WriteFile(dir + "/f" + std::to_string(i) + ".orv", input.substr(0, cut));
