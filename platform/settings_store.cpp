@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/escaped_text.h"
+
 namespace zentrip {
 
 namespace {
@@ -73,13 +75,6 @@ bool ReadCapped(const std::string& path, std::string* text, std::string* problem
     close(fd);
     text->resize(got);
     return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -187,73 +182,14 @@ std::string FormatIniValue(std::string_view raw) {
 }
 
 std::string QuoteIniValue(std::string_view raw) {
-    std::string out = "\"";
-    for (const char c : raw) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (u < 0x20 || u >= 0x7f) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return "\"" + EscapeText(raw, QuoteEscape::Escaped) + "\"";
 }
 
 std::optional<std::string> UnquoteIniValue(std::string_view text) {
     text = Trim(text);
     if (text.empty() || text.front() != '"') return std::string(text);
     if (text.size() < 2 || text.back() != '"') return std::nullopt;
-    text = text.substr(1, text.size() - 2);
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"') return std::nullopt;
-        if (c != '\\') {
-            out += c;
-            continue;
-        }
-        if (++i == text.size()) return std::nullopt;
-        switch (text[i]) {
-            case '\\':
-                out += '\\';
-                break;
-            case '"':
-                out += '"';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'x': {
-                if (i + 2 >= text.size()) return std::nullopt;
-                const int hi = HexDigit(text[i + 1]);
-                const int lo = HexDigit(text[i + 2]);
-                if (hi < 0 || lo < 0) return std::nullopt;
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                break;
-            }
-            default:
-                return std::nullopt;
-        }
-    }
-    return out;
+    return UnescapeText(text.substr(1, text.size() - 2), QuoteEscape::Escaped);
 }
 
 }  // namespace zentrip

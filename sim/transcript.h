@@ -21,8 +21,6 @@ struct TranscriptEntry {
 
 using Transcript = std::vector<TranscriptEntry>;
 
-std::string EscapeBytes(std::string_view bytes);
-std::optional<std::string> UnescapeBytes(std::string_view text);
 // "<ms> rx <escaped bytes>" without a line end.
 std::string FormatTranscriptLine(const TranscriptEntry& entry);
 std::optional<TranscriptEntry> ParseTranscriptLine(std::string_view line);
