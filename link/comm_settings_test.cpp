@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "link/comm_settings_choices.h"
+#include "tests/support/temp_dir.h"
 
 namespace zentrip {
 namespace {
@@ -18,15 +19,12 @@ namespace fs = std::filesystem;
 class CommSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string dir = (fs::temp_directory_path() / "zentrip-settings-XXXXXX").string();
-        ASSERT_NE(mkdtemp(dir.data()), nullptr);
-        m_dir = dir;
+        ASSERT_TRUE(m_temp.Ok());
         setenv("XDG_CONFIG_HOME", m_dir.c_str(), 1);
         m_file = m_dir + "/TALVEN_ORVANE7K_PGMR/Settings.ini";
     }
     void TearDown() override {
         chmod((m_dir + "/TALVEN_ORVANE7K_PGMR").c_str(), 0700);
-        fs::remove_all(m_dir);
         unsetenv("XDG_CONFIG_HOME");
     }
     void WriteFile(const std::string& bytes) {
@@ -38,7 +36,8 @@ protected:
         LoadSettings(settings, problem);
         return settings;
     }
-    std::string m_dir;
+    const testing::TempDir m_temp{"zentrip-settings-"};
+    const std::string m_dir = m_temp.Path();
     std::string m_file;
 };
 

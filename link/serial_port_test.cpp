@@ -11,26 +11,15 @@
 
 #include "link/serial_port.h"
 #include "platform/pseudo_terminal.h"
+#include "tests/support/wait_until.h"
 
 namespace zentrip {
 namespace {
 
 using std::chrono::steady_clock;
 
-long long MsSince(steady_clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(steady_clock::now() - start)
-        .count();
-}
-
-// Polls pred for up to timeoutMs; true as soon as it holds.
-bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000) {
-    const auto start = steady_clock::now();
-    while (!pred()) {
-        if (MsSince(start) > timeoutMs) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using testing::MsSince;
+using testing::WaitUntil;
 
 // Collects from the port until n bytes came; the port may be polled or have a reader.
 std::string ReadPort(CSerialPort& port, std::size_t n, int timeoutMs = 5000) {

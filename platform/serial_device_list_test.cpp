@@ -1,10 +1,11 @@
 #include "platform/serial_device_list.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "tests/support/temp_dir.h"
 
 namespace zentrip {
 namespace {
@@ -12,8 +13,9 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(SerialDeviceList, FindsAdaptersByIdLinksAndUartsWithADriver) {
-    std::string root = (fs::temp_directory_path() / "zentrip-devs-XXXXXX").string();
-    ASSERT_NE(mkdtemp(root.data()), nullptr);
+    const testing::TempDir temp("zentrip-devs-");
+    ASSERT_TRUE(temp.Ok());
+    const std::string root = temp.Path();
     const fs::path dev = fs::path(root) / "dev";
     const fs::path sys = fs::path(root) / "sys";
     fs::create_directories(dev / "serial/by-id");
@@ -40,7 +42,6 @@ TEST(SerialDeviceList, FindsAdaptersByIdLinksAndUartsWithADriver) {
     ASSERT_FALSE(devices.empty());
     EXPECT_EQ(devices[0].detail, "-> " + (dev / "ttyUSB2").string());
     EXPECT_EQ(devices[2].detail, "dw-apb-uart");
-    fs::remove_all(root);
 }
 
 TEST(SerialDeviceList, MissingFoldersGiveAnEmptyList) {

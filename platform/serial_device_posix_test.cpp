@@ -19,16 +19,16 @@
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_device.h"
 #include "platform/uucp_lock.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
 
 namespace zentrip {
 namespace {
 
 using std::chrono::steady_clock;
 
-long long MsSince(steady_clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(steady_clock::now() - start)
-        .count();
-}
+using testing::MsSince;
+using testing::TempDir;
 
 // Reads from the device until n bytes came, waiting for readiness in between.
 std::string ReadDevice(SerialDevice& device, std::size_t n) {
@@ -41,19 +41,6 @@ std::string ReadDevice(SerialDevice& device, std::size_t n) {
     }
     return got;
 }
-
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/zentrip-lock-XXXXXX";
-        m_path = mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(m_path); }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 TEST(PosixSerialDevice, CarriesRawBytesBothWaysInOrder) {
     PseudoTerminal pty;
@@ -229,7 +216,7 @@ TEST(UucpLock, ReadsBothPidFormats) {
 
 TEST(UucpLock, NamesTheLockAfterTheRealDevice) {
     EXPECT_EQ(UucpLockName("/dev/zentrip-missing/ttyS0"), "LCK..ttyS0");
-    TempDir dir;
+    TempDir dir{"zentrip-lock-"};
     const std::string target = dir.Path() + "/ttyUSB7";
     std::ofstream(target).put('x');
     std::filesystem::create_symlink(target, dir.Path() + "/usb-Orvane_adapter-if00");
@@ -239,7 +226,7 @@ TEST(UucpLock, NamesTheLockAfterTheRealDevice) {
 TEST(UucpLock, LiveHolderRefusesTheOpenAndStaleLocksAreIgnored) {
     PseudoTerminal pty;
     ASSERT_TRUE(pty.Ok());
-    TempDir dir;
+    TempDir dir{"zentrip-lock-"};
     auto opener = MakePosixSerialOpener({dir.Path() + "/missing", dir.Path()});
     const std::string lockFile = dir.Path() + "/" + UucpLockName(pty.SlavePath());
 

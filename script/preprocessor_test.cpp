@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_dir.h"
+
 namespace zentrip {
 namespace {
 
@@ -22,16 +24,11 @@ namespace fs = std::filesystem;
 class PreprocessorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/zentrip-preprocessor-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.Ok());
         m_oldDir = fs::current_path();
         fs::current_path(m_dir);
     }
-    void TearDown() override {
-        fs::current_path(m_oldDir);
-        fs::remove_all(m_dir);
-    }
+    void TearDown() override { fs::current_path(m_oldDir); }
 
     static void Write(const fs::path& path, const std::string& content) {
         if (path.has_parent_path()) fs::create_directories(path.parent_path());
@@ -60,7 +57,8 @@ protected:
         return run;
     }
 
-    fs::path m_dir;
+    const testing::TempDir m_temp{"zentrip-preprocessor-"};
+    const fs::path m_dir{m_temp.Path()};
     fs::path m_oldDir;
     FakeClock m_clock;
 };

@@ -41,7 +41,7 @@ protected:
                programmer.WorkingFile() + "\r\n\r\n";
     }
 
-    ScratchFolder folder;
+    TempDir folder;
     SystemClock clock;
     MemoryRunHost host{&clock};
     CProgrammer programmer{host, clock};

@@ -1,5 +1,5 @@
-// Test support for the programming run: a private folder for program files, and a run
-// wired to a recording fake line in virtual time with the in-memory host.
+// Test support for the programming run: a run wired to a recording fake line in virtual time with
+// the in-memory host.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,32 +14,11 @@
 #include "platform/fake_serial_line.h"
 #include "session/memory_run_host.h"
 #include "session/programmer.h"
+#include "tests/support/temp_dir.h"
 
 namespace zentrip::testing {
 
 using Writes = std::vector<std::pair<std::uint64_t, std::string>>;
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zentrip-test-XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& content) const {
-        const std::string path = m_path + "/" + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 // Presses Stop when a pause of the given length begins, as a user would during a wait
 // command; every reading and pause goes to the wrapped clock.
@@ -80,7 +59,7 @@ protected:
         return "\r\nBeginning programming from " + programmer.WorkingFile() + "\r\n\r\n";
     }
 
-    ScratchFolder folder;
+    TempDir folder;
     FakeClock clock;
     FakeSerialLine line{clock};
     FakeSerialOpener opener{line};

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_dir.h"
+
 extern char** environ;
 
 namespace {
@@ -38,15 +40,7 @@ std::string ReadFile(const fs::path& path) {
 
 class ExpandCliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zentrip-expand-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
+    void SetUp() override { ASSERT_TRUE(m_temp.Ok()); }
 
     void Write(const std::string& name, const std::string& text) const {
         std::ofstream(m_dir / name, std::ios::binary) << text;
@@ -82,7 +76,8 @@ protected:
         return result;
     }
 
-    fs::path m_dir;
+    const zentrip::testing::TempDir m_temp{"zentrip-expand-"};
+    const fs::path m_dir{m_temp.Path()};
 };
 
 TEST_F(ExpandCliTest, PrintsTheDeliveredLinesByteForByte) {

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 extern char** environ;
 
 namespace {
@@ -24,26 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "zentrip-cli-XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : "";
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& Path() const { return m_path; }
-    fs::path Write(const std::string& name, const std::string& text) const {
-        std::ofstream(m_path / name, std::ios::binary) << text;
-        return m_path / name;
-    }
-
-private:
-    fs::path m_path;
-};
+using zentrip::testing::TempDir;
 
 // A child process with its stdin, stdout and stderr on pipes, read without blocking the test.
 class Child {
@@ -177,21 +160,18 @@ class ProgramCliTest : public ::testing::Test {
 protected:
     void TearDown() override { m_sim.reset(); }
 
-    std::vector<std::string> Env() const {
-        return {"XDG_CONFIG_HOME=" + (m_dir.Path() / "config").string()};
-    }
+    std::vector<std::string> Env() const { return {"XDG_CONFIG_HOME=" + m_dir.File("config")}; }
 
     // Starts zentrip-sim with a link in the test's folder; the link's path.
     std::string StartSim(const std::vector<std::string>& options = {}) {
-        std::vector<std::string> args{ZENTRIP_SIM, "--link",
-                                      (m_dir.Path() / "controller").string()};
+        std::vector<std::string> args{ZENTRIP_SIM, "--link", m_dir.File("controller")};
         args.insert(args.end(), options.begin(), options.end());
         m_sim = std::make_unique<Child>(args, Env(), "");
         EXPECT_TRUE(m_sim->Started());
         EXPECT_TRUE(m_sim->ReadUntil([&] { return m_sim->Out().find('\n') != std::string::npos; },
                                      milliseconds(10000)))
             << m_sim->Err();
-        return (m_dir.Path() / "controller").string();
+        return m_dir.File("controller");
     }
 
     std::unique_ptr<Child> StartCli(std::vector<std::string> args, const std::string& input = "") {
@@ -209,7 +189,7 @@ protected:
     int RunDirect(const std::string& program, const std::vector<std::string>& simOptions,
                   std::vector<std::string> cliOptions, const std::string& input = "") {
         const std::string device = StartSim(simOptions);
-        m_file = m_dir.Write("prog.orv", program).string();
+        m_file = m_dir.Write("prog.orv", program);
         cliOptions.insert(cliOptions.end(), {"--direct", "--no-init", "--device", device, m_file});
         return RunCli(cliOptions, input);
     }
@@ -221,7 +201,7 @@ protected:
     const std::string& Out() const { return m_cli->Out(); }
     const std::string& Err() const { return m_cli->Err(); }
 
-    TempDir m_dir;
+    TempDir m_dir{"zentrip-cli-"};
     std::unique_ptr<Child> m_sim;
     std::unique_ptr<Child> m_cli;
     std::string m_file;
@@ -327,7 +307,7 @@ TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
     const std::string device = StartSim({"--complain-on", "22"});
     std::string program;
     for (int i = 0; i < 12; ++i) program += i == 3 ? "22\n" : "11\n";
-    m_file = m_dir.Write("prog.orv", program).string();
+    m_file = m_dir.Write("prog.orv", program);
     m_cli =
         std::make_unique<Child>(std::vector<std::string>{ZENTRIP_CLI, "program", "--direct",
                                                          "--no-init", "--device", device, m_file},
@@ -354,7 +334,7 @@ TEST_F(ProgramCliTest, CtrlCAtTheQuestionAnswersNo) {
     Terminal terminal;
     ASSERT_TRUE(terminal.Ok());
     const std::string device = StartSim({"--complain-on", "22"});
-    m_file = m_dir.Write("prog.orv", "11\n22\n33\n").string();
+    m_file = m_dir.Write("prog.orv", "11\n22\n33\n");
     m_cli =
         std::make_unique<Child>(std::vector<std::string>{ZENTRIP_CLI, "program", "--direct",
                                                          "--no-init", "--device", device, m_file},
@@ -374,13 +354,13 @@ TEST_F(ProgramCliTest, CtrlCAtTheQuestionAnswersNo) {
 
 TEST_F(ProgramCliTest, NotStartedWhenFileOrPortCannotBeOpened) {
     const std::string device = StartSim();
-    const std::string missing = (m_dir.Path() / "missing.orv").string();
+    const std::string missing = m_dir.File("missing.orv");
     ASSERT_EQ(RunCli({"--direct", "--no-init", "--device", device, missing}), 3) << Err();
     EXPECT_EQ(Out(), "Preparing controller for direct session.\r\nBeginning programming from " +
                          missing + "\r\n\r\nError: Couldn't open " + missing + "\r\n");
 
-    const std::string file = m_dir.Write("prog.orv", "11\n").string();
-    const std::string absent = (m_dir.Path() / "no-such-device").string();
+    const std::string file = m_dir.Write("prog.orv", "11\n");
+    const std::string absent = m_dir.File("no-such-device");
     ASSERT_EQ(RunCli({"--direct", "--no-init", "--device", absent, file}), 3);
     EXPECT_EQ(Out(), "");
     EXPECT_NE(Err().find("Failed to open serial port!"), std::string::npos) << Err();
@@ -410,9 +390,8 @@ TEST_F(ProgramCliTest, CommandLineMistakesAreNotStarted) {
 
 TEST_F(ProgramCliTest, StopRequestedByCtrlCEndsAfterTheCurrentLine) {
     StartSim();
-    m_file = m_dir.Write("prog.orv", "11\n#wait 3\n22\n33\n").string();
-    m_cli = StartCli(
-        {"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(), m_file});
+    m_file = m_dir.Write("prog.orv", "11\n#wait 3\n22\n33\n");
+    m_cli = StartCli({"--direct", "--no-init", "--device", m_dir.File("controller"), m_file});
     ASSERT_TRUE(
         m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; }, kRunLimit));
     usleep(1000000);  // line 1 has long been answered: the run is in the wait
@@ -426,9 +405,8 @@ TEST_F(ProgramCliTest, StopRequestedByCtrlCEndsAfterTheCurrentLine) {
 
 TEST_F(ProgramCliTest, SecondCtrlCEndsAtOnce) {
     StartSim();
-    m_file = m_dir.Write("prog.orv", "11\n#wait 30\n22\n").string();
-    m_cli = StartCli(
-        {"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(), m_file});
+    m_file = m_dir.Write("prog.orv", "11\n#wait 30\n22\n");
+    m_cli = StartCli({"--direct", "--no-init", "--device", m_dir.File("controller"), m_file});
     ASSERT_TRUE(
         m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; }, kRunLimit));
     const auto start = Clock::now();
@@ -439,10 +417,8 @@ TEST_F(ProgramCliTest, SecondCtrlCEndsAtOnce) {
     EXPECT_LT(Clock::now() - start, milliseconds(5000));
     EXPECT_NE(Err().find("Interrupted again"), std::string::npos) << Err();
     // The device was let go: the next run opens it.
-    const std::string file = m_dir.Write("short.orv", "11\n").string();
-    EXPECT_EQ(
-        RunCli({"--direct", "--no-init", "--device", (m_dir.Path() / "controller").string(), file}),
-        0)
+    const std::string file = m_dir.Write("short.orv", "11\n");
+    EXPECT_EQ(RunCli({"--direct", "--no-init", "--device", m_dir.File("controller"), file}), 0)
         << Err();
 }
 
@@ -450,7 +426,7 @@ TEST_F(ProgramCliTest, DevicePulledMidRunHaltsWithinTwoSeconds) {
     const std::string device = StartSim();
     std::string program;
     for (int i = 0; i < 400; ++i) program += "12 34 56\n";
-    m_file = m_dir.Write("prog.orv", program).string();
+    m_file = m_dir.Write("prog.orv", program);
     m_cli =
         StartCli({"--direct", "--no-init", "--on-error", "continue", "--device", device, m_file});
     ASSERT_TRUE(
@@ -476,7 +452,7 @@ TEST_F(ProgramCliTest, DevicePulledMidRunHaltsWithinTwoSeconds) {
 }
 
 TEST_F(ProgramCliTest, SimulateRunsWithoutADeviceAndPrintsTheTranscript) {
-    const std::string file = m_dir.Write("prog.orv", "#direct\n12 34\n#wait 600\n56\n").string();
+    const std::string file = m_dir.Write("prog.orv", "#direct\n12 34\n#wait 600\n56\n");
     const auto start = Clock::now();
     ASSERT_EQ(RunCli({"--simulate", "--device", "/nonexistent", file}), 0) << Err();
     // Simulated time: the ten-minute wait costs nothing.
@@ -489,7 +465,7 @@ TEST_F(ProgramCliTest, SimulateRunsWithoutADeviceAndPrintsTheTranscript) {
     EXPECT_NE(Err().find("rx 56\\r"), std::string::npos) << Err();
 
     // A tone-mode file goes to the simulated modem as touch tones.
-    const std::string tones = m_dir.Write("tones.orv", "12 34\n").string();
+    const std::string tones = m_dir.Write("tones.orv", "12 34\n");
     ASSERT_EQ(RunCli({"--simulate", "--no-init", tones}), 0) << Err();
     EXPECT_NE(Out().find("** Programming Complete **"), std::string::npos) << Out();
     EXPECT_NE(Err().find("rx ATH1\\r"), std::string::npos) << Err();
@@ -497,7 +473,7 @@ TEST_F(ProgramCliTest, SimulateRunsWithoutADeviceAndPrintsTheTranscript) {
 
     // A remote session: dialled, time requested after the 15 s answer wait, closed at the end.
     const std::string remote =
-        m_dir.Write("remote.orv", "11 22\n#session 1234 \"555-0100\" 5\n33 44 ; note\n").string();
+        m_dir.Write("remote.orv", "11 22\n#session 1234 \"555-0100\" 5\n33 44 ; note\n");
     ASSERT_EQ(RunCli({"--simulate", "--no-init", remote}), 0) << Err();
     EXPECT_EQ(Out(), "\r\nBeginning programming from " + remote +
                          "\r\n\r\n"

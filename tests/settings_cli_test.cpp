@@ -8,22 +8,21 @@
 #include <sstream>
 
 #include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using zentrip::testing::ChildResult;
 using zentrip::testing::RunChild;
+using zentrip::testing::TempDir;
 
 class SettingsCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string dir = (fs::temp_directory_path() / "zentrip-cli-settings-XXXXXX").string();
-        ASSERT_NE(mkdtemp(dir.data()), nullptr);
-        m_dir = dir;
+        ASSERT_TRUE(m_temp.Ok());
         m_file = m_dir + "/TALVEN_ORVANE7K_PGMR/Settings.ini";
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     ChildResult Settings(std::vector<std::string> args) {
         args.insert(args.begin(), {ZENTRIP_CLI, "settings"});
@@ -44,7 +43,8 @@ protected:
         return std::string((std::istreambuf_iterator<char>(in)), {});
     }
 
-    std::string m_dir;
+    const TempDir m_temp{"zentrip-cli-settings-"};
+    const std::string m_dir = m_temp.Path();
     std::string m_file;
 };
 

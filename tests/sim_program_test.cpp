@@ -13,22 +13,21 @@
 
 #include "sim/transcript.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using zentrip::testing::BackgroundChild;
 using zentrip::testing::RunChild;
+using zentrip::testing::TempDir;
 
 class SimProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string dir = (fs::temp_directory_path() / "zentrip-sim-XXXXXX").string();
-        ASSERT_NE(mkdtemp(dir.data()), nullptr);
-        m_dir = dir;
+        ASSERT_TRUE(m_temp.Ok());
         m_link = m_dir + "/orvane";
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     // Writes text through the link and reads until want bytes came back (or 5 s passed).
     static std::string Exchange(const std::string& path, const std::string& text,
@@ -54,7 +53,8 @@ protected:
         return got;
     }
 
-    std::string m_dir;
+    const TempDir m_temp{"zentrip-sim-"};
+    const std::string m_dir = m_temp.Path();
     std::string m_link;
 };
 

@@ -1,0 +1,45 @@
+// A private folder for one test: made with mkdtemp under the system's temporary folder and
+// removed with everything in it when the object goes. Header-only, so the unit tests of the
+// core folders can use it as well as the programs in tests/.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace zentrip::testing {
+
+class TempDir {
+public:
+    // The folder is named prefix followed by six random characters.
+    explicit TempDir(std::string_view prefix = "zentrip-test-") {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / (std::string(prefix) + "XXXXXX")).string();
+        if (mkdtemp(pattern.data())) m_path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    bool Ok() const { return !m_path.empty(); }
+    // Empty when the folder could not be made.
+    const std::string& Path() const { return m_path; }
+    std::string File(std::string_view name) const { return m_path + "/" + std::string(name); }
+    // Writes the bytes to a file in the folder; its path.
+    std::string Write(std::string_view name, std::string_view content) const {
+        const std::string path = File(name);
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+private:
+    std::string m_path;
+};
+
+}  // namespace zentrip::testing
