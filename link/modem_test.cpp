@@ -5,43 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/fake_serial_line.h"
-#include "platform/memory_text_sink.h"
+#include "link/modem_fixture.h"
 
 namespace zentrip {
 namespace {
 
-using Writes = std::vector<std::pair<std::uint64_t, std::string>>;
-
-class TestLinkHost : public LinkHost {
-public:
-    explicit TestLinkHost(Clock& clock) : m_clock(clock) {}
-    TextSink& SourceEditor() override { return editor; }
-    void PumpMessages() override { pumps.push_back(m_clock.TickMs()); }
-
-    MemoryTextSink editor;
-    std::vector<std::uint64_t> pumps;
-
-private:
-    Clock& m_clock;
-};
-
-class ModemTest : public ::testing::Test {
-protected:
-    Writes Recorded() const {
-        Writes out;
-        for (const auto& w : line.Writes()) out.emplace_back(w.tickMs, w.bytes);
-        return out;
-    }
-
-    FakeClock clock;
-    FakeSerialLine line{clock};
-    FakeSerialOpener opener{line};
-    CSerialPort port{opener};
-    TestLinkHost host{clock};
-    CModem modem{port, clock, host};
-};
+using ModemTest = testing::ModemLineTest;
+using testing::Writes;
 
 TEST_F(ModemTest, InitModemWithoutStringSendsThreeCommands400msApart) {
     modem.InitModem(2, "");

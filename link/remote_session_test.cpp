@@ -5,38 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_serial_line.h"
-#include "platform/memory_text_sink.h"
+#include "link/modem_fixture.h"
 
 namespace zentrip {
 namespace {
 
-using Writes = std::vector<std::pair<std::uint64_t, std::string>>;
+using testing::Writes;
 
-class EditorHost : public LinkHost {
-public:
-    TextSink& SourceEditor() override { return editor; }
-    void PumpMessages() override { ++pumps; }
-    MemoryTextSink editor;
-    int pumps = 0;
-};
-
-class RemoteSessionTest : public ::testing::Test {
+class RemoteSessionTest : public testing::ModemLineTest {
 protected:
     void SetUp() override { ASSERT_TRUE(port.Open(1, 2400)); }
     void Open(std::string_view text) { OpenRemoteSession(text, state, port, modem, clock, host); }
-    Writes Recorded() const {
-        Writes out;
-        for (const auto& w : line.Writes()) out.emplace_back(w.tickMs, w.bytes);
-        return out;
-    }
 
-    FakeClock clock;
-    FakeSerialLine line{clock};
-    FakeSerialOpener opener{line};
-    CSerialPort port{opener};
-    EditorHost host;
-    CModem modem{port, clock, host};
     SessionState state;
 };
 

@@ -1,24 +1,20 @@
-// Test support for the programming run: a run wired to a recording fake line in virtual time with
-// the in-memory host.
+// Test support for the programming run: a run wired to a recording fake line in virtual time
+// with the in-memory host.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "link/modem_fixture.h"
 #include "platform/fake_serial_line.h"
 #include "session/memory_run_host.h"
 #include "session/programmer.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip::testing {
-
-using Writes = std::vector<std::pair<std::uint64_t, std::string>>;
 
 // Presses Stop when a pause of the given length begins, as a user would during a wait
 // command; every reading and pause goes to the wrapped clock.
@@ -46,11 +42,7 @@ protected:
         programmer.SetPort(2);
         programmer.SetRate(2400);
     }
-    Writes Recorded() const {
-        Writes out;
-        for (const auto& w : line.Writes()) out.emplace_back(w.tickMs, w.bytes);
-        return out;
-    }
+    Writes Recorded() const { return RecordedWrites(line); }
     void Run(const std::string& program) {
         programmer.SetWorkingFile(folder.Write("program.orv", program));
         programmer.ProgramFromFile();
