@@ -1,10 +1,8 @@
 // zentrip-cli expand end to end: the built program on real files, comparing the bytes on
 // stdout, the text on stderr and the exit status. Also checks that docs/language.md and
 // examples/ show what expand prints.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,11 +11,8 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -49,31 +44,8 @@ protected:
     // Runs zentrip-cli expand with `args` in directory `cwd` (the temp directory by default).
     Result Expand(std::vector<std::string> args, fs::path cwd = {}) const {
         args.insert(args.begin(), {ZENTRIP_CLI, "expand"});
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const std::string out = (m_dir / ".stdout").string();
-        const std::string err = (m_dir / ".stderr").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        const fs::path oldDir = fs::current_path();
-        fs::current_path(cwd.empty() ? m_dir : cwd);
-        pid_t pid = -1;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        fs::current_path(oldDir);
-        posix_spawn_file_actions_destroy(&actions);
-        Result result;
-        if (spawned != 0) return result;
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        result.out = ReadFile(out);
-        result.err = ReadFile(err);
-        return result;
+        const auto r = zentrip::testing::RunChild(args, {}, (cwd.empty() ? m_dir : cwd).string());
+        return {r.exitCode, r.out, r.err};
     }
 
     const zentrip::testing::TempDir m_temp{"zentrip-expand-"};

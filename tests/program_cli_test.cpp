@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,9 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -37,34 +35,15 @@ public:
           const std::string& input, const char* terminal = nullptr) {
         int in[2], out[2], err[2];
         if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC)) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (terminal) {
-            posix_spawn_file_actions_addopen(&actions, 0, terminal, O_RDWR, 0);
-            posix_spawn_file_actions_adddup2(&actions, 0, 2);
-        } else {
-            posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-            posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-        }
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        // Its own process group, so a signal meant for it reaches nothing else.
-        posix_spawnattr_t attr;
-        posix_spawnattr_init(&attr);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        std::vector<std::string> envText;
-        for (char** e = environ; *e; ++e) envText.emplace_back(*e);
-        for (const auto& e : extraEnv) envText.push_back(e);
-        std::vector<char*> envp;
-        for (auto& e : envText) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        if (posix_spawn(&m_pid, argv[0], &actions, &attr, argv.data(), envp.data()) != 0) {
-            m_pid = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attr);
+        const int tty = terminal ? open(terminal, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+        zentrip::testing::ChildSetup setup;
+        setup.extraEnv = extraEnv;
+        setup.in = terminal ? tty : in[0];
+        setup.out = out[1];
+        setup.err = terminal ? tty : err[1];
+        setup.ownGroup = true;
+        m_pid = zentrip::testing::SpawnChild(args, setup);
+        if (tty >= 0) close(tty);
         close(in[0]);
         close(out[1]);
         close(err[1]);

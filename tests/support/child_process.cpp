@@ -16,37 +16,6 @@ namespace zentrip::testing {
 
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-            int outFd, int errFd) {
-    // An extra entry replaces the inherited one of the same name.
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        bool replaced = false;
-        for (const auto& extra : extraEnv) replaced = replaced || extra.rfind(name, 0) == 0;
-        if (!replaced) env.push_back(entry);
-    }
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> args = argv;
-    std::vector<char*> argp;
-    for (auto& a : args) argp.push_back(a.data());
-    argp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data()) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
 void Drain(int fd, std::string& into) {
     char buffer[4096];
     for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {
@@ -58,8 +27,47 @@ int ExitCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; 
 
 }  // namespace
 
-ChildResult RunChild(const std::vector<std::string>& argv,
-                     const std::vector<std::string>& extraEnv) {
+pid_t SpawnChild(const std::vector<std::string>& argv, const ChildSetup& setup) {
+    // An extra entry replaces the inherited one of the same name.
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const auto& extra : setup.extraEnv) replaced = replaced || extra.rfind(name, 0) == 0;
+        if (!replaced) env.push_back(entry);
+    }
+    env.insert(env.end(), setup.extraEnv.begin(), setup.extraEnv.end());
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> args = argv;
+    std::vector<char*> argp;
+    for (auto& a : args) argp.push_back(a.data());
+    argp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (setup.in < 0) {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    } else {
+        posix_spawn_file_actions_adddup2(&actions, setup.in, 0);
+    }
+    posix_spawn_file_actions_adddup2(&actions, setup.out, 1);
+    posix_spawn_file_actions_adddup2(&actions, setup.err, 2);
+    if (!setup.cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, setup.cwd.c_str());
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    if (setup.ownGroup) posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argp[0], &actions, &attr, argp.data(), envp.data()) != 0) pid = -1;
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+                     const std::string& cwd) {
     ChildResult result;
     int out[2];
     int err[2];
@@ -69,7 +77,12 @@ ChildResult RunChild(const std::vector<std::string>& argv,
         close(out[1]);
         return result;
     }
-    const pid_t pid = Spawn(argv, extraEnv, out[1], err[1]);
+    ChildSetup setup;
+    setup.extraEnv = extraEnv;
+    setup.cwd = cwd;
+    setup.out = out[1];
+    setup.err = err[1];
+    const pid_t pid = SpawnChild(argv, setup);
     close(out[1]);
     close(err[1]);
     // Outputs are small; reading one pipe to its end before the other cannot block the child.
@@ -85,7 +98,9 @@ ChildResult RunChild(const std::vector<std::string>& argv,
 BackgroundChild::BackgroundChild(const std::vector<std::string>& argv) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return;
-    m_pid = Spawn(argv, {}, out[1], 2);
+    ChildSetup setup;
+    setup.out = out[1];
+    m_pid = SpawnChild(argv, setup);
     close(out[1]);
     m_out = out[0];
 }

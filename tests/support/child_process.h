@@ -15,9 +15,22 @@ struct ChildResult {
     std::string err;
 };
 
-// Runs argv[0] with the arguments, extra "NAME=value" entries added to the environment.
+// How a child starts: its environment, folder and standard descriptors.
+struct ChildSetup {
+    std::vector<std::string> extraEnv;  // "NAME=value", each replacing an inherited entry
+    std::string cwd;                    // empty: the test's own
+    int in = -1;                        // -1: /dev/null
+    int out = 1;
+    int err = 2;
+    bool ownGroup = false;  // its own process group, so a signal meant for it reaches nothing else
+};
+
+// Starts argv[0] with the arguments; its pid, -1 when it could not be started.
+pid_t SpawnChild(const std::vector<std::string>& argv, const ChildSetup& setup);
+
+// Runs argv[0] with the arguments to its end, in folder cwd when given.
 ChildResult RunChild(const std::vector<std::string>& argv,
-                     const std::vector<std::string>& extraEnv = {});
+                     const std::vector<std::string>& extraEnv = {}, const std::string& cwd = {});
 
 class BackgroundChild {
 public:
