@@ -1,12 +1,13 @@
 #include "script/tokenizer.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "platform/temp_file.h"
 
 namespace zentrip {
 namespace {
@@ -130,22 +131,14 @@ TEST(ReplaceAt, ReplacesTheSpanInPlace) {
     EXPECT_STREQ(line, "1234eZ");
 }
 
-class TempFile {
+// A file with the given bytes for one test; deleted when the test leaves.
+class ProgramFile {
 public:
-    explicit TempFile(const std::string& content) {
-        char name[] = "/tmp/zentrip_tokenizer_XXXXXX";
-        const int fd = mkstemp(name);
-        EXPECT_GE(fd, 0);
-        m_path = name;
-        FILE* file = fdopen(fd, "w");
-        std::fwrite(content.data(), 1, content.size(), file);
-        std::fclose(file);
-    }
-    ~TempFile() { std::remove(m_path.c_str()); }
-    const char* path() const { return m_path.c_str(); }
+    explicit ProgramFile(const std::string& content) { EXPECT_TRUE(m_file.Create(content)); }
+    const char* path() const { return m_file.Path().c_str(); }
 
 private:
-    std::string m_path;
+    TempFile m_file;
 };
 
 SearchKey Key(const char* text, SearchKey* next = nullptr) {
@@ -156,7 +149,7 @@ SearchKey Key(const char* text, SearchKey* next = nullptr) {
 }
 
 TEST(FindLineInFile, FindsTheFirstLineHoldingEveryKey) {
-    TempFile file("define x 1\n#SESSION 555 1234\n; comment\n#session again\n#direct\n");
+    ProgramFile file("define x 1\n#SESSION 555 1234\n; comment\n#session again\n#direct\n");
     CTokenizer tokenizer;
     SearchKey session = Key("#session");
     char copy[CTokenizer::kFileLineSize] = {};
@@ -177,7 +170,7 @@ TEST(FindLineInFile, ReadsLongLinesInPiecesOf509) {
     // Line 1 is 1100 characters: pieces of 509, 509, then 82 and the line feed.
     std::string first(1100, 'a');
     first.replace(600, 5, "#key1");
-    TempFile file(first + "\n#key2\n");
+    ProgramFile file(first + "\n#key2\n");
     CTokenizer tokenizer;
     SearchKey key1 = Key("#key1");
     SearchKey key2 = Key("#KEY2");
@@ -190,7 +183,7 @@ TEST(FindLineInFile, ReadsLongLinesInPiecesOf509) {
     // A key that straddles two pieces is not found.
     std::string split(600, 'b');
     split.replace(506, 6, "#split");
-    TempFile straddle(split + "\n");
+    ProgramFile straddle(split + "\n");
     SearchKey splitKey = Key("#split");
     EXPECT_EQ(tokenizer.FindLineInFile(&splitKey, straddle.path(), nullptr, 0), 0);
 }
@@ -202,12 +195,12 @@ TEST(FindLineInFile, UnreadablePathsGiveMinusOne) {
     EXPECT_EQ(tokenizer.FindLineInFile(&key, nullptr, nullptr, 0), -1);
     EXPECT_EQ(tokenizer.FindLineInFile(&key, "/nonexistent/zentrip/file.orv", nullptr, 0), -1);
     EXPECT_EQ(tokenizer.FindLineInFile(&key, "/tmp", nullptr, 0), -1);
-    TempFile empty("");
+    ProgramFile empty("");
     EXPECT_EQ(tokenizer.FindLineInFile(&key, empty.path(), nullptr, 0), 0);
 }
 
 TEST(FindLineInFile, LastLineWithoutLineFeed) {
-    TempFile file("one\r\n#direct");
+    ProgramFile file("one\r\n#direct");
     CTokenizer tokenizer;
     SearchKey key = Key("#Direct");
     char copy[CTokenizer::kFileLineSize] = {};

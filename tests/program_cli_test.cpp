@@ -134,6 +134,26 @@ namespace {
 
 constexpr milliseconds kRunLimit{30000};
 
+// A pseudo-terminal for the CLI's stdin and stderr.
+class Terminal {
+public:
+    Terminal() : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
+            m_path = ptsname(m_master);
+        }
+    }
+    ~Terminal() {
+        if (m_master >= 0) close(m_master);
+    }
+    int Master() const { return m_master; }
+    const char* Path() const { return m_path.c_str(); }
+    bool Ok() const { return !m_path.empty(); }
+
+private:
+    int m_master;
+    std::string m_path;
+};
+
 // Each test gets its own settings store and its own simulated controller.
 class ProgramCliTest : public ::testing::Test {
 protected:
@@ -156,6 +176,15 @@ protected:
     std::unique_ptr<Child> StartCli(std::vector<std::string> args, const std::string& input = "") {
         args.insert(args.begin(), {ZENTRIP_CLI, "program"});
         return std::make_unique<Child>(args, Env(), input);
+    }
+
+    // A direct run of m_file with stdin and stderr on the terminal, which Err() then shows.
+    void StartDirectOnTerminal(const Terminal& terminal, const std::string& device) {
+        m_cli = std::make_unique<Child>(
+            std::vector<std::string>{ZENTRIP_CLI, "program", "--direct", "--no-init", "--device",
+                                     device, m_file},
+            Env(), "", terminal.Path());
+        m_cli->ReadTerminal(terminal.Master());
     }
 
     // A whole run; the exit status.
@@ -260,26 +289,6 @@ TEST_F(ProgramCliTest, FatalProgramFileErrorHalts) {
     EXPECT_EQ(Out().substr(Out().size() - std::min(Out().size(), end.size())), end) << Out();
 }
 
-// A pseudo-terminal for the CLI's stdin and stderr.
-class Terminal {
-public:
-    Terminal() : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
-        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
-            m_path = ptsname(m_master);
-        }
-    }
-    ~Terminal() {
-        if (m_master >= 0) close(m_master);
-    }
-    int Master() const { return m_master; }
-    const char* Path() const { return m_path.c_str(); }
-    bool Ok() const { return !m_path.empty(); }
-
-private:
-    int m_master;
-    std::string m_path;
-};
-
 TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
     Terminal terminal;
     ASSERT_TRUE(terminal.Ok());
@@ -287,11 +296,7 @@ TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
     std::string program;
     for (int i = 0; i < 12; ++i) program += i == 3 ? "22\n" : "11\n";
     m_file = m_dir.Write("prog.orv", program);
-    m_cli =
-        std::make_unique<Child>(std::vector<std::string>{ZENTRIP_CLI, "program", "--direct",
-                                                         "--no-init", "--device", device, m_file},
-                                Env(), "", terminal.Path());
-    m_cli->ReadTerminal(terminal.Master());
+    StartDirectOnTerminal(terminal, device);
     // No --on-error: stdin is a terminal, so the user is asked.
     ASSERT_TRUE(
         m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; }, kRunLimit))
@@ -314,11 +319,7 @@ TEST_F(ProgramCliTest, CtrlCAtTheQuestionAnswersNo) {
     ASSERT_TRUE(terminal.Ok());
     const std::string device = StartSim({"--complain-on", "22"});
     m_file = m_dir.Write("prog.orv", "11\n22\n33\n");
-    m_cli =
-        std::make_unique<Child>(std::vector<std::string>{ZENTRIP_CLI, "program", "--direct",
-                                                         "--no-init", "--device", device, m_file},
-                                Env(), "", terminal.Path());
-    m_cli->ReadTerminal(terminal.Master());
+    StartDirectOnTerminal(terminal, device);
     ASSERT_TRUE(
         m_cli->ReadUntil([&] { return Err().find("[y/N]") != std::string::npos; }, kRunLimit))
         << Err();
