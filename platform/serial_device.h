@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zentrip {
 
@@ -36,7 +37,11 @@ public:
                                                std::string* error) = 0;
 };
 
-// The opener of real devices.
+// The opener of real devices: refuses a device that another program holds (flock, TIOCEXCL)
+// or that a live process has locked the UUCP way in /var/lock or /run/lock. The error text is
+// the system's. Devices it hands out may be written on one thread while another reads.
 SerialDeviceOpener& PosixSerialOpener();
+// The same with other UUCP lock directories (tests use a directory of their own).
+std::unique_ptr<SerialDeviceOpener> MakePosixSerialOpener(std::vector<std::string> lockDirs);
 
 }  // namespace zentrip

@@ -1,4 +1,12 @@
-// Serial devices on termios. Raw 8N1, no flow control, reads that return at once.
+// Serial devices on termios: the one file that touches terminal settings (rates outside the
+// standard list go through serial_custom_rate.cpp, whose headers clash with these).
+//
+// Open takes the port for us alone: a live UUCP lock refuses it, flock stops every other
+// program that locks (root included, whom TIOCEXCL lets through), TIOCEXCL stops the ones that
+// do not. It saves the settings it finds and applies raw 8N1 without flow control, with
+// CLOCAL|CREAD and VMIN = VTIME = 0 so reads return at once. The descriptor is non-blocking;
+// writes wait for room with poll, so no byte is dropped. Closing drains for a bounded time,
+// then puts back exactly what Open changed.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -6,16 +14,34 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
 
+#include "platform/serial_custom_rate.h"
 #include "platform/serial_device.h"
+#include "platform/uucp_lock.h"
 
 namespace zentrip {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// The only place an errno becomes text.
 std::string SystemError(int err) { return std::strerror(err); }
+
+// A write that finds no room for this long is stuck for good. Generous: at 300 bits/s the
+// driver wakes writers only every 256 bytes, some 8.5 s apart.
+constexpr auto kWriteStall = std::chrono::seconds(30);
+constexpr int kWritePollMs = 200;
+// How long Close waits for queued bytes beyond the time the line needs to send them.
+constexpr int kDrainMarginMs = 500;
+constexpr int kDrainLimitMs = 10000;
 
 speed_t SpeedFor(std::uint32_t rate) {
     switch (rate) {
@@ -36,22 +62,57 @@ speed_t SpeedFor(std::uint32_t rate) {
 class PosixSerialDevice final : public SerialDevice {
 public:
     explicit PosixSerialDevice(int fd) : m_fd(fd) {}
-    ~PosixSerialDevice() override { close(m_fd); }
+    PosixSerialDevice(const PosixSerialDevice&) = delete;
+    PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
+
+    ~PosixSerialDevice() override {
+        if (!IsLost()) Drain();
+        if (m_saved) tcsetattr(m_fd, TCSANOW, &*m_saved);
+        if (m_setExclusive) ioctl(m_fd, TIOCNXCL);
+        close(m_fd);  // also releases the flock
+    }
+
+    // Every step of taking and configuring the port; an error text when it cannot be had.
+    std::optional<std::string> Configure(std::uint32_t rate) {
+        if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            return SystemError(errno == EWOULDBLOCK ? EBUSY : errno);
+        }
+        int wasExclusive = 0;
+        if (ioctl(m_fd, TIOCGEXCL, &wasExclusive) != 0) wasExclusive = 0;
+        if (ioctl(m_fd, TIOCEXCL) != 0) return SystemError(errno);
+        m_setExclusive = wasExclusive == 0;
+
+        termios tio{};
+        if (tcgetattr(m_fd, &tio) != 0) return SystemError(errno);
+        const termios original = tio;
+        cfmakeraw(&tio);
+        tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | CRTSCTS);
+        tio.c_cflag |= CS8 | CLOCAL | CREAD;
+        tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 0;
+        const speed_t speed = SpeedFor(rate);
+        if (speed != B0) cfsetspeed(&tio, speed);
+        // A device that refuses its settings is still used as it is, like the rate below.
+        if (tcsetattr(m_fd, TCSANOW, &tio) == 0) m_saved = original;
+        if (speed == B0 && rate != 0) SetCustomRate(m_fd, rate);
+        m_rate = rate;
+        return std::nullopt;
+    }
 
     std::size_t Write(const void* data, std::size_t n) override {
         const auto* p = static_cast<const char*>(data);
         std::size_t done = 0;
-        while (done < n && m_lostReason.empty()) {
+        auto lastProgress = Clock::now();
+        while (done < n && !IsLost()) {
             const ssize_t w = ::write(m_fd, p + done, n - done);
             if (w > 0) {
                 done += static_cast<std::size_t>(w);
+                lastProgress = Clock::now();
             } else if (w < 0 && errno == EINTR) {
                 continue;
             } else if (w < 0 && errno == EAGAIN) {
-                pollfd pfd{m_fd, POLLOUT, 0};
-                if (poll(&pfd, 1, 1000) > 0 && (pfd.revents & (POLLHUP | POLLERR))) {
-                    MarkLost(EIO);
-                }
+                WaitForRoom(lastProgress);
             } else {
                 MarkLost(w < 0 ? errno : EIO);
             }
@@ -60,74 +121,123 @@ public:
     }
 
     std::size_t Read(void* buffer, std::size_t n) override {
-        if (!m_lostReason.empty()) return 0;
+        if (n == 0 || IsLost()) return 0;
         for (;;) {
             const ssize_t r = ::read(m_fd, buffer, n);
             if (r > 0) return static_cast<std::size_t>(r);
             if (r < 0 && errno == EINTR) continue;
             if (r < 0 && errno == EAGAIN) return 0;
-            MarkLost(r < 0 ? errno : EIO);
+            if (r < 0) {
+                MarkLost(errno);
+                return 0;
+            }
+            // With VMIN = VTIME = 0 an empty read is normal, but it is also all that a hung-up
+            // device ever gives; only poll can tell the two apart.
+            CheckHangup();
             return 0;
         }
     }
 
     bool WaitReadable(int timeoutMs) override {
-        if (!m_lostReason.empty()) return false;
+        if (IsLost()) return false;
         pollfd pfd{m_fd, POLLIN, 0};
         const int ready = poll(&pfd, 1, timeoutMs);
+        if (ready < 0 && errno != EINTR) MarkLost(errno);
         if (ready <= 0) return false;
+        // A hung-up device also reports POLLIN; the read that follows finds out.
         if (pfd.revents & POLLIN) return true;
-        if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) MarkLost(EIO);
+        MarkLost(EIO);
         return false;
     }
 
-    bool IsLost() const override { return !m_lostReason.empty(); }
-    std::string LostReason() const override { return m_lostReason; }
+    bool IsLost() const override { return m_lost.load(std::memory_order_acquire); }
+
+    std::string LostReason() const override {
+        std::lock_guard lock(m_lostMutex);
+        return m_lostReason;
+    }
 
 private:
-    void MarkLost(int err) { m_lostReason = SystemError(err); }
+    void MarkLost(int err) {
+        std::lock_guard lock(m_lostMutex);
+        if (m_lostReason.empty()) m_lostReason = SystemError(err);
+        m_lost.store(true, std::memory_order_release);
+    }
 
-    int m_fd;
+    void CheckHangup() {
+        pollfd pfd{m_fd, POLLIN, 0};
+        if (poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) MarkLost(EIO);
+    }
+
+    void WaitForRoom(Clock::time_point lastProgress) {
+        pollfd pfd{m_fd, POLLOUT, 0};
+        const int ready = poll(&pfd, 1, kWritePollMs);
+        if (ready < 0 && errno != EINTR) return MarkLost(errno);
+        if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) return MarkLost(EIO);
+        if (Clock::now() - lastProgress > kWriteStall) MarkLost(ETIMEDOUT);
+    }
+
+    // tcdrain would wait forever on a line that never empties; watch the output queue instead,
+    // for as long as its bytes need at this rate plus a margin.
+    void Drain() {
+        int queued = 0;
+        if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+        const long long rate = m_rate >= 300 ? m_rate : 300;
+        const long long needMs = queued * 10LL * 1000 / rate + kDrainMarginMs;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(
+                                                 needMs < kDrainLimitMs ? needMs : kDrainLimitMs);
+        while (Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+        }
+        // Whatever is still queued would make close() wait in the driver; let it go.
+        tcflush(m_fd, TCOFLUSH);
+    }
+
+    const int m_fd;
+    std::uint32_t m_rate = 0;
+    std::optional<termios> m_saved;  // present once our settings took effect
+    bool m_setExclusive = false;
+    std::atomic<bool> m_lost{false};
+    mutable std::mutex m_lostMutex;
     std::string m_lostReason;
 };
 
 class PosixOpener final : public SerialDeviceOpener {
 public:
+    explicit PosixOpener(std::vector<std::string> lockDirs) : m_lockDirs(std::move(lockDirs)) {}
+
     std::unique_ptr<SerialDevice> Open(const std::string& path, std::uint32_t rate,
                                        std::string* error) override {
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return Fail(error, errno, -1);
-        if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) return Fail(error, errno, fd);
-        if (flock(fd, LOCK_EX | LOCK_NB) != 0) return Fail(error, errno, fd);
-        termios tio{};
-        if (tcgetattr(fd, &tio) != 0) return Fail(error, errno, fd);
-        cfmakeraw(&tio);
-        tio.c_cflag |= CLOCAL | CREAD;
-        tio.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS);
-        tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-        tio.c_cc[VMIN] = 0;
-        tio.c_cc[VTIME] = 0;
-        if (const speed_t speed = SpeedFor(rate); speed != B0) {
-            cfsetispeed(&tio, speed);
-            cfsetospeed(&tio, speed);
+        if (const auto holder = UucpLockHolder(path, m_lockDirs)) {
+            return Fail(error, SystemError(EBUSY) + " (locked by process " +
+                                   std::to_string(*holder) + ")");
         }
-        tcsetattr(fd, TCSANOW, &tio);
-        return std::make_unique<PosixSerialDevice>(fd);
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return Fail(error, SystemError(errno));
+        auto device = std::make_unique<PosixSerialDevice>(fd);
+        if (auto failure = device->Configure(rate)) return Fail(error, std::move(*failure));
+        return device;
     }
 
 private:
-    static std::unique_ptr<SerialDevice> Fail(std::string* error, int err, int fd) {
-        if (error) *error = SystemError(err);
-        if (fd >= 0) close(fd);
+    static std::unique_ptr<SerialDevice> Fail(std::string* error, std::string text) {
+        if (error) *error = std::move(text);
         return nullptr;
     }
+
+    std::vector<std::string> m_lockDirs;
 };
 
 }  // namespace
 
 SerialDeviceOpener& PosixSerialOpener() {
-    static PosixOpener opener;
+    static PosixOpener opener(DefaultUucpLockDirs());
     return opener;
+}
+
+std::unique_ptr<SerialDeviceOpener> MakePosixSerialOpener(std::vector<std::string> lockDirs) {
+    return std::make_unique<PosixOpener>(std::move(lockDirs));
 }
 
 }  // namespace zentrip
