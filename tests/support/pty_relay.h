@@ -1,0 +1,52 @@
+// A serial line of our own between the engine and a far tty (such as an LrzszPeer's), relayed
+// by a thread that can damage the bytes coming from the far side: one in `oneIn` on average,
+// chosen by a seeded generator so a failure can be replayed.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace zentrip::testing {
+
+class PtyRelay {
+public:
+    PtyRelay(const std::string& farTty, int oneIn, unsigned seed);
+    PtyRelay(const PtyRelay&) = delete;
+    PtyRelay& operator=(const PtyRelay&) = delete;
+    ~PtyRelay();
+
+    bool Ok() const { return m_master >= 0 && m_far >= 0; }
+    // The device the engine opens.
+    const std::string& Path() const { return m_path; }
+    int Corrupted() const { return m_corrupted.load(); }
+
+private:
+    void Run(int oneIn, unsigned seed);
+
+    int m_master = -1;
+    int m_slave = -1;  // held open so the master never sees a hang-up between the engine's opens
+    int m_far = -1;
+    std::string m_path;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_corrupted{0};
+    std::thread m_thread;
+};
+
+// A tty opened raw by a test that plays one side of the line itself.
+class RawTty {
+public:
+    explicit RawTty(const std::string& path);
+    RawTty(const RawTty&) = delete;
+    RawTty& operator=(const RawTty&) = delete;
+    ~RawTty();
+    bool Ok() const { return m_fd >= 0; }
+    void Write(const std::string& bytes);
+    // Reads until `count` bytes have come or `timeoutMs` passed.
+    std::string Read(std::size_t count, int timeoutMs);
+
+private:
+    int m_fd = -1;
+};
+
+}  // namespace zentrip::testing
