@@ -1,0 +1,101 @@
+#include "cli/port_options.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace zentrip::cli {
+
+namespace {
+
+constexpr std::uint32_t kRates[] = {300,   1200,  2400,  4800,   9600,
+                                    19200, 38400, 57600, 115200, 230400};
+
+// The option's value: after '=' in the same argument or the next argument.
+bool Value(int argc, char** argv, int& index, std::string_view name, std::string* value) {
+    const std::string_view arg = argv[index];
+    if (arg.size() > name.size() && arg[name.size()] == '=') {
+        *value = std::string(arg.substr(name.size() + 1));
+        return true;
+    }
+    if (index + 1 >= argc) return false;
+    *value = argv[++index];
+    return true;
+}
+
+bool ParseNumber(const std::string& text, long* number) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    *number = std::strtol(text.c_str(), &end, 10);
+    return *end == '\0';
+}
+
+bool Is(std::string_view arg, std::string_view name) {
+    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
+                           arg[name.size()] == '=');
+}
+
+}  // namespace
+
+const char* const kPortOptionsHelp =
+    "  --port N        COM port 1 to 4 (default 1); port N is /dev/ttyS<N-1>\n"
+    "  --device PATH   serial device to use instead of the port's (e.g. /dev/ttyUSB0)\n"
+    "  --rate BPS      300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or\n"
+    "                  230400 bits per second (default 9600)\n";
+
+PortOptions DefaultPortOptions() { return PortOptions{}; }
+
+OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
+                           std::string* error) {
+    const std::string_view arg = argv[index];
+    std::string value;
+    long number = 0;
+    if (Is(arg, "--port")) {
+        if (!Value(argc, argv, index, "--port", &value) || !ParseNumber(value, &number) ||
+            number < 1 || number > 4) {
+            *error = "--port needs a port number from 1 to 4";
+            return OptionTaken::kError;
+        }
+        options.port = static_cast<int>(number);
+        return OptionTaken::kYes;
+    }
+    if (Is(arg, "--rate")) {
+        if (!Value(argc, argv, index, "--rate", &value) || !ParseNumber(value, &number)) {
+            *error = "--rate needs a data rate in bits per second";
+            return OptionTaken::kError;
+        }
+        for (std::uint32_t rate : kRates) {
+            if (number == static_cast<long>(rate)) {
+                options.rate = rate;
+                return OptionTaken::kYes;
+            }
+        }
+        *error = "unsupported data rate " + value;
+        return OptionTaken::kError;
+    }
+    if (Is(arg, "--device")) {
+        if (!Value(argc, argv, index, "--device", &value) || value.empty()) {
+            *error = "--device needs a device path";
+            return OptionTaken::kError;
+        }
+        options.device = value;
+        return OptionTaken::kYes;
+    }
+    return OptionTaken::kNo;
+}
+
+void ApplyPortOptions(CSerialPort& port, const PortOptions& options) {
+    if (options.device.empty()) return;
+    port.SetDevicePathFn([device = options.device](int) { return device; });
+}
+
+std::string DescribePort(const CSerialPort& port, const PortOptions& options) {
+    const std::string path = port.DevicePath().empty()
+                                 ? (options.device.empty()
+                                        ? CSerialPort::DefaultDevicePath(options.port)
+                                        : options.device)
+                                 : port.DevicePath();
+    return "COM" + std::to_string(options.port) + " (" + path + ")";
+}
+
+}  // namespace zentrip::cli

@@ -1,0 +1,37 @@
+// The serial line options shared by the commands that use a port (send, receive, send-text,
+// program): --port N, --device PATH and --rate BPS, with their defaults and help text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "link/serial_port.h"
+
+namespace zentrip::cli {
+
+struct PortOptions {
+    int port = 1;               // COM port number, 1 to 4
+    std::uint32_t rate = 9600;  // bits per second, one of the ten rates
+    std::string device;         // overrides the device the port number leads to
+};
+
+// The port and rate to use when the command line names none.
+PortOptions DefaultPortOptions();
+
+enum class OptionTaken { kNo, kYes, kError };
+
+// Takes argv[index] (and its value, as the next argument or after '=') when it is a port
+// option; index then points at the last argument taken. On kError, *error says why.
+OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
+                           std::string* error);
+
+// Points the port's device lookup at --device, when given.
+void ApplyPortOptions(CSerialPort& port, const PortOptions& options);
+
+// "COM1 (/dev/ttyS0)": how messages name the port.
+std::string DescribePort(const CSerialPort& port, const PortOptions& options);
+
+// Help lines for the three options, ready to print under "options:".
+extern const char* const kPortOptionsHelp;
+
+}  // namespace zentrip::cli
