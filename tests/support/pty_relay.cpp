@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -47,13 +46,7 @@ bool WriteAll(int fd, const char* data, std::size_t n) {
 
 }  // namespace
 
-PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned seed) {
-    char name[256] = {};
-    if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) return;
-    MakeRaw(m_slave);
-    fcntl(m_master, F_SETFL, O_NONBLOCK);
-    m_path = name;
-    m_far = OpenRaw(farTty);
+PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned seed) : m_far(OpenRaw(farTty)) {
     if (!Ok()) return;
     m_thread = std::thread([this, oneIn, seed] { Run(oneIn, seed); });
 }
@@ -61,18 +54,17 @@ PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned seed) {
 PtyRelay::~PtyRelay() {
     m_stop = true;
     if (m_thread.joinable()) m_thread.join();
-    for (int fd : {m_master, m_slave, m_far}) {
-        if (fd >= 0) close(fd);
-    }
+    if (m_far >= 0) close(m_far);
 }
 
 void PtyRelay::Run(int oneIn, unsigned seed) {
+    const int master = m_line.MasterFd();
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> pick(0, oneIn - 1);
     std::uniform_int_distribution<int> flip(1, 255);
     char buffer[4096];
     while (!m_stop) {
-        pollfd fds[2] = {{m_far, POLLIN, 0}, {m_master, POLLIN, 0}};
+        pollfd fds[2] = {{m_far, POLLIN, 0}, {master, POLLIN, 0}};
         if (poll(fds, 2, 20) <= 0) continue;
         if (fds[0].revents & POLLIN) {
             const ssize_t n = read(m_far, buffer, sizeof buffer);
@@ -82,10 +74,10 @@ void PtyRelay::Run(int oneIn, unsigned seed) {
                     ++m_corrupted;
                 }
             }
-            if (n > 0) WriteAll(m_master, buffer, static_cast<std::size_t>(n));
+            if (n > 0) WriteAll(master, buffer, static_cast<std::size_t>(n));
         }
         if (fds[1].revents & POLLIN) {
-            const ssize_t n = read(m_master, buffer, sizeof buffer);
+            const ssize_t n = read(master, buffer, sizeof buffer);
             if (n > 0) WriteAll(m_far, buffer, static_cast<std::size_t>(n));
         }
         // A far side that went away leaves nothing to relay; avoid spinning on its hang-up.

@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/pseudo_terminal.h"
+
 namespace zentrip::testing {
 
 class PtyRelay {
@@ -16,18 +18,16 @@ public:
     PtyRelay& operator=(const PtyRelay&) = delete;
     ~PtyRelay();
 
-    bool Ok() const { return m_master >= 0 && m_far >= 0; }
+    bool Ok() const { return m_line.Ok() && m_far >= 0; }
     // The device the engine opens.
-    const std::string& Path() const { return m_path; }
+    const std::string& Path() const { return m_line.SlavePath(); }
     int Corrupted() const { return m_corrupted.load(); }
 
 private:
     void Run(int oneIn, unsigned seed);
 
-    int m_master = -1;
-    int m_slave = -1;  // held open so the master never sees a hang-up between the engine's opens
+    PseudoTerminal m_line;
     int m_far = -1;
-    std::string m_path;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_corrupted{0};
     std::thread m_thread;
