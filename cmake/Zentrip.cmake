@@ -27,13 +27,10 @@ function(zentrip_add_test name)
   target_compile_definitions(${name} PRIVATE
     ZENTRIP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ZENTRIP_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  # gtest_discover_tests flattens a list-valued LABELS (only the first label would survive),
-  # so the labels are set by a script that ctest reads after the discovered tests.
-  gtest_discover_tests(${name} TEST_LIST ${name}_TESTS DISCOVERY_TIMEOUT 30)
-  set(labels_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
-  file(WRITE ${labels_script}
-    "if(${name}_TESTS)\n"
-    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n"
-    "endif()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_script})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
+  # Labels are set after discovery: gtest_discover_tests keeps only the first label of a list.
+  set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${labels_file}
+    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()

@@ -19,20 +19,23 @@ public:
     static constexpr int kFileLineSize = 510;   // FindLineInFile reads at most 509 characters
 
     // Copies token `index` (from 0) of `line` into `out` (kTokenSize bytes). -1 when there is
-    // no such token (out is then empty); otherwise where the scan stopped.
+    // no such token (out is then empty); otherwise where the scan stopped. A token longer than
+    // 255 characters is cut to its first 255; the scan position is not affected.
     int GetToken(const char* line, char* out, int index) const;
     static bool IsDelimiter(char ch);
     static bool IsIdentifierChar(char ch);
     // 1-based position of `needle` in `haystack` at index `start` or later, ignoring ASCII
-    // case; 0 when none.
+    // case; 0 when none. A negative start counts as 0.
     int FindNoCase(const char* needle, const char* haystack, int start) const;
     // Replaces `length` characters at `pos` by `text`; the caller's buffer holds the result.
-    void ReplaceAt(char* line, int pos, int length, const char* text) const;
+    // A span reaching past the line's end is cut at the end. False when no memory could be had;
+    // the line is then unchanged.
+    bool ReplaceAt(char* line, int pos, int length, const char* text) const;
     // 1-based number of the first line at or after `startLine` holding every key of `list`
-    // (ignoring case); 0 when none; -1 when the file cannot be read. The found line goes to
-    // `copyOut` (kFileLineSize bytes) when given.
-    int FindLineInFile(const SearchKey* list, const char* path, char* copyOut,
-                       int startLine) const;
+    // (ignoring case); 0 when none; -1 when the path is empty or names no readable file (a
+    // directory included). Lines are read in pieces of at most 509 characters, each piece
+    // counted as a line. The found piece goes to `copyOut` (kFileLineSize bytes) when given.
+    int FindLineInFile(const SearchKey* list, const char* path, char* copyOut, int startLine) const;
     // `value` as exactly `digits` digits; the text stays valid until the next call.
     const char* FormatDigits(int value, int digits);
 

@@ -1,0 +1,139 @@
+// `zentrip-cli settings`: shows and sets the stored serial settings, the same store the
+// window uses. Every value is checked before anything is written: one bad value changes nothing.
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "cli/command.h"
+#include "link/comm_settings.h"
+#include "link/comm_settings_choices.h"
+
+namespace zentrip::cli {
+
+namespace {
+
+const char* const kUsage =
+    "usage: zentrip-cli settings [--port N] [--rate BPS] [--modem-init TEXT] [--device N=PATH]...\n"
+    "\n"
+    "Without options, shows the stored serial settings. With options, checks and stores the\n"
+    "given values, then shows the result; a bad value is refused and nothing is changed.\n"
+    "\n"
+    "  --port N          COM port 1 to 4\n"
+    "  --rate BPS        300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or 230400\n"
+    "  --modem-init TEXT supplemental modem initialisation string, at most 127 characters\n"
+    "                    (empty to clear)\n"
+    "  --device N=PATH   the device behind COM port N, an absolute path (default /dev/ttyS<N-1>)\n"
+    "\n"
+    "The settings live in $XDG_CONFIG_HOME (default "
+    "~/.config)/TALVEN_ORVANE7K_PGMR/Settings.ini.\n";
+
+std::optional<long long> ParseNumber(const std::string& text) {
+    long long value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+void Show(const CommSettings& settings) {
+    std::printf("settings file: %s\n", SettingsStore::DefaultPath().c_str());
+    std::printf("port: %d\n", settings.port);
+    std::printf("rate: %u\n", settings.dataRate);
+    std::printf("modem-init: %s\n", QuoteIniValue(settings.modemInitString).c_str());
+    for (int port = 1; port <= kComPortCount; ++port) {
+        std::printf("device %d: %s\n", port, DevicePathOf(settings, port).c_str());
+    }
+}
+
+// Applies the options to settings; false with the message for the user in *error.
+bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::string* error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option != "--port" && option != "--rate" && option != "--modem-init" &&
+            option != "--device") {
+            *error = "unknown option '" + option + "'";
+            return false;
+        }
+        if (i + 1 == argc) {
+            *error = option + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        if (option == "--port") {
+            const auto port = ParseNumber(value);
+            if (!port || *port < 1 || *port > kComPortCount) {
+                *error = "--port must be 1, 2, 3 or 4, not '" + value + "'";
+                return false;
+            }
+            settings.port = static_cast<std::int32_t>(*port);
+        } else if (option == "--rate") {
+            const auto rate = ParseNumber(value);
+            if (!rate || *rate < 0 || *rate > UINT32_MAX ||
+                !IsOfferedRate(static_cast<std::uint32_t>(*rate))) {
+                *error =
+                    "--rate must be one of 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+                    "115200, 230400, not '" +
+                    value + "'";
+                return false;
+            }
+            settings.dataRate = static_cast<std::uint32_t>(*rate);
+        } else if (option == "--modem-init") {
+            if (value.size() > kModemInitStringMax) {
+                *error = "--modem-init holds at most 127 characters, this one has " +
+                         std::to_string(value.size());
+                return false;
+            }
+            settings.modemInitString = value;
+        } else {
+            const auto eq = value.find('=');
+            const auto port =
+                eq == std::string::npos ? std::nullopt : ParseNumber(value.substr(0, eq));
+            if (!port || *port < 1 || *port > kComPortCount) {
+                *error = "--device takes N=PATH with N from 1 to 4, not '" + value + "'";
+                return false;
+            }
+            const std::string path = value.substr(eq + 1);
+            if (!IsUsableDevicePath(path)) {
+                *error = "--device " + std::to_string(*port) + ": '" + path +
+                         "' is not a usable device path (absolute, no control characters)";
+                return false;
+            }
+            settings.devicePaths[static_cast<std::size_t>(*port - 1)] = path;
+        }
+    }
+    return true;
+}
+
+int RunSettings(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    CommSettings settings;
+    std::string problem;
+    LoadSettings(settings, &problem);
+    if (!problem.empty())
+        std::fprintf(stderr, "zentrip-cli settings: warning: %s; defaults used\n", problem.c_str());
+
+    std::string error;
+    if (!ApplyOptions(argc, argv, settings, &error)) {
+        std::fprintf(stderr, "zentrip-cli settings: %s; nothing changed\n", error.c_str());
+        return 2;
+    }
+    if (argc > 1 && !SaveSettings(settings, &error)) {
+        std::fprintf(stderr, "zentrip-cli settings: cannot save: %s\n", error.c_str());
+        return 1;
+    }
+    Show(settings);
+    return 0;
+}
+
+const CommandRegistrar registrar({"settings", "show or change the stored serial settings",
+                                  &RunSettings});
+
+}  // namespace
+
+}  // namespace zentrip::cli

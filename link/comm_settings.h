@@ -1,0 +1,54 @@
+// CommSettings: the serial settings every conversation uses (COM port, data rate, the user's
+// supplemental modem string) plus the device path behind each COM port, with their
+// persistence in the per-user store. Loading never fails: each value that is missing or
+// unusable takes its own default.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "link/serial_port.h"
+#include "platform/settings_store.h"
+
+namespace zentrip {
+
+inline constexpr int kComPortCount = 4;
+
+struct CommSettings {
+    // Values before loading; the main window keeps them only if the store cannot be read.
+    std::int32_t port = 3;
+    std::uint32_t dataRate = 9600;
+    std::string modemInitString;  // at most kModemInitStringMax characters
+    std::array<std::string, kComPortCount> devicePaths{
+        CSerialPort::DefaultDevicePath(1), CSerialPort::DefaultDevicePath(2),
+        CSerialPort::DefaultDevicePath(3), CSerialPort::DefaultDevicePath(4)};
+};
+
+// Defaults of values missing from the store.
+inline constexpr std::int32_t kDefaultComPort = 1;
+inline constexpr std::uint32_t kDefaultDataRate = 9600;
+
+// Names of the stored values.
+inline constexpr const char* kComPortValue = "ComPort";
+inline constexpr const char* kDataRateValue = "DataRate";
+inline constexpr const char* kModemInitStringValue = "ModemInitString";
+std::string DevicePathValueName(int port);  // "Device1".."Device4"
+
+// Reads the store at path. A missing, unreadable or corrupt store is never fatal: every value
+// it does not supply in a usable form gets its default. *problem describes a file that could
+// not be read cleanly (empty for a good or missing file).
+void LoadSettings(CommSettings& settings, std::string* problem = nullptr,
+                  const std::string& path = SettingsStore::DefaultPath());
+// Writes all values, keeping other values of the store. False with the reason in *error.
+bool SaveSettings(const CommSettings& settings, std::string* error = nullptr,
+                  const std::string& path = SettingsStore::DefaultPath());
+
+// A device path the store accepts: absolute, without control characters, of sane length.
+bool IsUsableDevicePath(const std::string& path);
+// The device behind a port number; a port outside 1..4 gets the default path of its number.
+std::string DevicePathOf(const CommSettings& settings, int port);
+// Resolves port numbers through the store, re-read at each open so edits apply at once.
+CSerialPort::DevicePathFn StoredDevicePathFn(std::string path = SettingsStore::DefaultPath());
+
+}  // namespace zentrip

@@ -1,0 +1,250 @@
+#include "link/comm_settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "link/comm_settings_choices.h"
+
+namespace zentrip {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CommSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string dir = (fs::temp_directory_path() / "zentrip-settings-XXXXXX").string();
+        ASSERT_NE(mkdtemp(dir.data()), nullptr);
+        m_dir = dir;
+        setenv("XDG_CONFIG_HOME", m_dir.c_str(), 1);
+        m_file = m_dir + "/TALVEN_ORVANE7K_PGMR/Settings.ini";
+    }
+    void TearDown() override {
+        chmod((m_dir + "/TALVEN_ORVANE7K_PGMR").c_str(), 0700);
+        fs::remove_all(m_dir);
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    void WriteFile(const std::string& bytes) {
+        fs::create_directories(m_dir + "/TALVEN_ORVANE7K_PGMR");
+        std::ofstream(m_file, std::ios::binary) << bytes;
+    }
+    CommSettings Loaded(std::string* problem = nullptr) {
+        CommSettings settings;
+        LoadSettings(settings, problem);
+        return settings;
+    }
+    std::string m_dir;
+    std::string m_file;
+};
+
+TEST_F(CommSettingsTest, StoreLivesUnderXdgConfigHome) {
+    EXPECT_EQ(SettingsStore::DefaultPath(), m_file);
+    unsetenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (home) {
+        EXPECT_EQ(SettingsStore::DefaultPath(),
+                  std::string(home) + "/.config/TALVEN_ORVANE7K_PGMR/Settings.ini");
+    }
+}
+
+TEST_F(CommSettingsTest, FirstRunGivesDefaultsWithoutProblem) {
+    std::string problem;
+    const CommSettings s = Loaded(&problem);
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(s.port, 1);
+    EXPECT_EQ(s.dataRate, 9600u);
+    EXPECT_EQ(s.modemInitString, "");
+    EXPECT_EQ(s.devicePaths[0], "/dev/ttyS0");
+    EXPECT_EQ(s.devicePaths[3], "/dev/ttyS3");
+    EXPECT_EQ(PortButtonText(s.port, s.dataRate), " COM1\r9600 bps\rChange...");
+}
+
+TEST_F(CommSettingsTest, EveryValueSurvivesSaveAndLoad) {
+    CommSettings out;
+    out.port = 4;
+    out.dataRate = 230400;
+    out.modemInitString = " AT&F \"quoted\" \\back\r\n\t\x01\xff =; #end ";
+    out.devicePaths = {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_x y-if00", "/tmp/a=b;c",
+                       "/dev/ttyACM1"};
+    std::string error;
+    ASSERT_TRUE(SaveSettings(out, &error)) << error;
+
+    std::string problem;
+    const CommSettings in = Loaded(&problem);
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(in.port, 4);
+    EXPECT_EQ(in.dataRate, 230400u);
+    EXPECT_EQ(in.modemInitString, out.modemInitString);
+    EXPECT_EQ(in.devicePaths, out.devicePaths);
+
+    // The file is readable text with the value names of the store, and no temporary is left.
+    std::ifstream file(m_file);
+    const std::string text((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_EQ(text.rfind("[Settings]\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\nComPort=4\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nDataRate=230400\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nModemInitString=\""), std::string::npos) << text;
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(m_file).parent_path()), {}), 1);
+}
+
+TEST_F(CommSettingsTest, EachMissingValueTakesItsOwnDefault) {
+    WriteFile("[Settings]\nDataRate=2400\nDevice2=/dev/ttyUSB3\n");
+    CommSettings s = Loaded();
+    EXPECT_EQ(s.port, 1);
+    EXPECT_EQ(s.dataRate, 2400u);
+    EXPECT_EQ(s.modemInitString, "");
+    EXPECT_EQ(s.devicePaths[1], "/dev/ttyUSB3");
+    EXPECT_EQ(s.devicePaths[0], "/dev/ttyS0");
+
+    WriteFile("[Settings]\nComPort=2\nModemInitString=ATM0\n");
+    s = Loaded();
+    EXPECT_EQ(s.port, 2);
+    EXPECT_EQ(s.dataRate, 9600u);
+    EXPECT_EQ(s.modemInitString, "ATM0");
+}
+
+TEST_F(CommSettingsTest, StoredValuesOutsideTheChoicesStayAsStored) {
+    // Only the dialogs correct these; the settings keep them until then.
+    WriteFile("[Settings]\nComPort=-7\nDataRate=14400\n");
+    const CommSettings s = Loaded();
+    EXPECT_EQ(s.port, -7);
+    EXPECT_EQ(s.dataRate, 14400u);
+    EXPECT_EQ(ClampPort(s.port), 1);
+    EXPECT_EQ(LookupRate(s.dataRate).rate, 1200u);
+}
+
+TEST_F(CommSettingsTest, CorruptFilesFallBackValueByValue) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::int32_t port;
+        std::uint32_t rate;
+        std::string modem;
+    };
+    const std::string huge(50000, '7');
+    const Case cases[] = {
+        {"garbage", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR=[[[]]]\n==\n", 1, 9600, ""},
+        {"binary with a good value",
+         std::string("\0\xff\xfe", 3) + "\n[Settings]\nComPort=3\n\x01\x02=\x03\n", 3, 9600, ""},
+        {"wrong types",
+         "[Settings]\nComPort=COM2\nDataRate=9600.5\nModemInitString=\"unterminated\n", 1, 9600,
+         ""},
+        {"out of range",
+         "[Settings]\nComPort=2147483648\nDataRate=-1\nModemInitString=\"bad\\q\"\n", 1, 9600, ""},
+        {"huge value",
+         "[Settings]\nComPort=2\nDataRate=" + huge + "\nModemInitString=" + std::string(128, 'A') +
+             "\n",
+         2, 9600, ""},
+        {"huge file", "[Settings]\nComPort=2\n;" + std::string(100000, 'x') + "\n", 1, 9600, ""},
+        {"other section only", "[Other]\nComPort=2\n[Settings\nDataRate=300\n", 1, 9600, ""},
+        {"truncated escape", "[Settings]\nModemInitString=\"AT\\x4\"\nDataRate=19200\n", 1, 19200,
+         ""},
+        {"longest modem string", "[Settings]\nModemInitString=" + std::string(127, 'B') + "\n", 1,
+         9600, std::string(127, 'B')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(c.bytes);
+        const CommSettings s = Loaded();
+        EXPECT_EQ(s.port, c.port);
+        EXPECT_EQ(s.dataRate, c.rate);
+        EXPECT_EQ(s.modemInitString, c.modem);
+    }
+    WriteFile("[Settings]\nComPort=2\nno equals sign\n");
+    std::string problem;
+    EXPECT_EQ(Loaded(&problem).port, 2);
+    EXPECT_NE(problem.find("malformed"), std::string::npos) << problem;
+}
+
+TEST_F(CommSettingsTest, UnusableDevicePathsFallBack) {
+    WriteFile(
+        "[Settings]\nDevice1=ttyUSB0\nDevice2=\nDevice3=\"/dev/tty\\nS9\"\nDevice4=/dev/ttyACM0\n");
+    const CommSettings s = Loaded();
+    EXPECT_EQ(s.devicePaths[0], "/dev/ttyS0");
+    EXPECT_EQ(s.devicePaths[1], "/dev/ttyS1");
+    EXPECT_EQ(s.devicePaths[2], "/dev/ttyS2");
+    EXPECT_EQ(s.devicePaths[3], "/dev/ttyACM0");
+}
+
+TEST_F(CommSettingsTest, UnreadableFileIsReportedNotFatal) {
+    // A folder where the file should be cannot be read as a file.
+    fs::create_directories(m_file);
+    std::string problem;
+    const CommSettings s = Loaded(&problem);
+    EXPECT_EQ(s.port, 1);
+    EXPECT_NE(problem, "");
+}
+
+TEST_F(CommSettingsTest, UnwritableFolderIsReportedNotFatal) {
+    if (geteuid() == 0) {
+        // root writes anywhere; a file in the place of the folder stops even root
+        std::ofstream(m_dir + "/TALVEN_ORVANE7K_PGMR") << "x";
+    } else {
+        fs::create_directories(m_dir + "/TALVEN_ORVANE7K_PGMR");
+        chmod((m_dir + "/TALVEN_ORVANE7K_PGMR").c_str(), 0500);
+    }
+    CommSettings s;
+    s.port = 2;
+    std::string error;
+    EXPECT_FALSE(SaveSettings(s, &error));
+    EXPECT_NE(error.find("TALVEN_ORVANE7K_PGMR"), std::string::npos) << error;
+    EXPECT_EQ(Loaded().port, 1);
+}
+
+TEST_F(CommSettingsTest, SaveKeepsValuesItDoesNotOwn) {
+    WriteFile("[Settings]\nFutureOption=\"keep me\"\nComPort=2\n");
+    CommSettings s = Loaded();
+    s.dataRate = 57600;
+    ASSERT_TRUE(SaveSettings(s));
+    SettingsStore store;
+    store.Load();
+    EXPECT_EQ(store.Get("FutureOption"), "keep me");
+    EXPECT_EQ(store.Get("DataRate"), "57600");
+}
+
+TEST_F(CommSettingsTest, DevicePathFnFollowsTheStore) {
+    const auto resolve = StoredDevicePathFn();
+    EXPECT_EQ(resolve(2), "/dev/ttyS1");
+    CommSettings s;
+    s.devicePaths[1] = "/dev/ttyUSB7";
+    ASSERT_TRUE(SaveSettings(s));
+    EXPECT_EQ(resolve(2), "/dev/ttyUSB7");
+    EXPECT_EQ(resolve(7), "/dev/ttyS6");
+}
+
+TEST(CommSettingsChoices, RateLookupAndTrackbar) {
+    EXPECT_EQ(LookupRate(300).index, 0);
+    EXPECT_EQ(LookupRate(1200).index, 1);
+    EXPECT_EQ(LookupRate(230400).index, 9);
+    const RateChoice unknown = LookupRate(14400);
+    EXPECT_EQ(unknown.rate, 1200u);
+    EXPECT_EQ(unknown.index, 1);
+    EXPECT_EQ(LookupRate(0).rate, 1200u);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(LookupRate(RateAtIndex(i)).index, i);
+    EXPECT_EQ(RateAtIndex(9), 230400u);
+    EXPECT_EQ(RateAtIndex(42), 230400u);
+    EXPECT_EQ(RateAtIndex(-1), 300u);
+    EXPECT_EQ(RateBoxText(300), "  300");
+    EXPECT_EQ(RateBoxText(230400), "230400");
+    EXPECT_TRUE(IsOfferedRate(57600));
+    EXPECT_FALSE(IsOfferedRate(56000));
+}
+
+TEST(CommSettingsChoices, PortClampModemLimitAndButtonText) {
+    EXPECT_EQ(ClampPort(0), 1);
+    EXPECT_EQ(ClampPort(5), 1);
+    EXPECT_EQ(ClampPort(-3), 1);
+    EXPECT_EQ(ClampPort(4), 4);
+    EXPECT_EQ(FitModemInitString(std::string(200, 'x')).size(), 127u);
+    EXPECT_EQ(FitModemInitString("ATL0"), "ATL0");
+    EXPECT_EQ(PortButtonText(3, 115200), " COM3\r115200 bps\rChange...");
+    EXPECT_EQ(PortButtonText(2, 4000000000u), " COM2\r4000000000 bps\rChange...");
+}
+
+}  // namespace
+}  // namespace zentrip

@@ -1,0 +1,168 @@
+// `zentrip-cli settings` and `ports` end to end, each run with its own XDG_CONFIG_HOME.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "tests/support/child_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zentrip::testing::ChildResult;
+using zentrip::testing::RunChild;
+
+class SettingsCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string dir = (fs::temp_directory_path() / "zentrip-cli-settings-XXXXXX").string();
+        ASSERT_NE(mkdtemp(dir.data()), nullptr);
+        m_dir = dir;
+        m_file = m_dir + "/TALVEN_ORVANE7K_PGMR/Settings.ini";
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    ChildResult Settings(std::vector<std::string> args) {
+        args.insert(args.begin(), {ZENTRIP_CLI, "settings"});
+        return RunChild(args, {"XDG_CONFIG_HOME=" + m_dir});
+    }
+    // The shown settings as "name" -> "value".
+    static std::map<std::string, std::string> Shown(const std::string& out) {
+        std::map<std::string, std::string> values;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            const auto colon = line.find(": ");
+            if (colon != std::string::npos) values[line.substr(0, colon)] = line.substr(colon + 2);
+        }
+        return values;
+    }
+    std::string FileBytes() const {
+        std::ifstream in(m_file, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    }
+
+    std::string m_dir;
+    std::string m_file;
+};
+
+TEST_F(SettingsCliTest, ShowsDefaultsOnFirstRunWithoutCreatingTheFile) {
+    const auto result = Settings({});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "settings file: " + m_file +
+                              "\nport: 1\nrate: 9600\nmodem-init: \"\"\n"
+                              "device 1: /dev/ttyS0\ndevice 2: /dev/ttyS1\ndevice 3: "
+                              "/dev/ttyS2\ndevice 4: /dev/ttyS3\n");
+    EXPECT_FALSE(fs::exists(m_file));
+}
+
+TEST_F(SettingsCliTest, EveryValueRoundTrips) {
+    const std::string modem = " AT&F \"E0\" M1\\L2 ";
+    auto result = Settings({"--port", "4", "--rate", "230400", "--modem-init", modem, "--device",
+                            "1=/dev/ttyUSB0", "--device", "2=/dev/serial/by-id/usb-FTDI x-if00",
+                            "--device", "3=/dev/ttyACM3", "--device", "4=/tmp/sim link"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    result = Settings({});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    auto shown = Shown(result.out);
+    EXPECT_EQ(shown["port"], "4");
+    EXPECT_EQ(shown["rate"], "230400");
+    EXPECT_EQ(shown["modem-init"], "\" AT&F \\\"E0\\\" M1\\\\L2 \"");
+    EXPECT_EQ(shown["device 1"], "/dev/ttyUSB0");
+    EXPECT_EQ(shown["device 2"], "/dev/serial/by-id/usb-FTDI x-if00");
+    EXPECT_EQ(shown["device 3"], "/dev/ttyACM3");
+    EXPECT_EQ(shown["device 4"], "/tmp/sim link");
+
+    // Each value on its own, and back; the others stay.
+    for (const auto& [option, value, key] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"--port", "2", "port"},
+             {"--rate", "300", "rate"},
+             {"--modem-init", "", "modem-init"}}) {
+        result = Settings({option, value});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        shown = Shown(Settings({}).out);
+        EXPECT_EQ(shown[key], option == "--modem-init" ? "\"\"" : value);
+        EXPECT_EQ(shown["device 4"], "/tmp/sim link");
+    }
+    EXPECT_EQ(Shown(Settings({"--modem-init", std::string(127, 'X')}).out)["modem-init"],
+              "\"" + std::string(127, 'X') + "\"");
+}
+
+TEST_F(SettingsCliTest, BadValuesAreRefusedAndChangeNothing) {
+    ASSERT_EQ(Settings({"--port", "3", "--rate", "19200", "--modem-init", "ATM0"}).exitCode, 0);
+    const std::string before = FileBytes();
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--port", "5"}, "--port must be 1, 2, 3 or 4, not '5'"},
+        {{"--port", "0"}, "--port must be 1, 2, 3 or 4"},
+        {{"--port", "COM2"}, "--port must be 1, 2, 3 or 4"},
+        {{"--rate", "14400"}, "--rate must be one of 300,"},
+        {{"--rate", "9600bps"}, "--rate must be one of"},
+        {{"--rate", "-9600"}, "--rate must be one of"},
+        {{"--modem-init", std::string(128, 'X')},
+         "--modem-init holds at most 127 characters, this one has 128"},
+        {{"--device", "5=/dev/ttyUSB0"}, "--device takes N=PATH with N from 1 to 4"},
+        {{"--device", "/dev/ttyUSB0"}, "--device takes N=PATH"},
+        {{"--device", "1=ttyUSB0"}, "is not a usable device path"},
+        {{"--device", "1="}, "is not a usable device path"},
+        {{"--device", "1=/dev/tty\nUSB0"}, "is not a usable device path"},
+        {{"--port", "2", "--rate", "1"}, "--rate must be one of"},  // a good value before a bad one
+        {{"--port"}, "--port needs a value"},
+        {{"--colour", "red"}, "unknown option '--colour'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        const auto result = Settings(c.args);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("nothing changed"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(FileBytes(), before);
+    }
+}
+
+TEST_F(SettingsCliTest, CorruptStoreWarnsAndUnwritableStoreFails) {
+    fs::create_directories(fs::path(m_file).parent_path());
+    std::ofstream(m_file, std::ios::binary)
+        << "[Settings]\nComPort=2\nDataRate=\"fast\nbroken line\n\x01\xfe";
+    auto result = Settings({});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.err.find("warning"), std::string::npos);
+    EXPECT_EQ(Shown(result.out)["port"], "2");
+    EXPECT_EQ(Shown(result.out)["rate"], "9600");
+    // A store that repairs on the next save.
+    ASSERT_EQ(Settings({"--rate", "4800"}).exitCode, 0);
+    result = Settings({});
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(Shown(result.out)["rate"], "4800");
+
+    // A file where the store's folder should be: saving fails with a message, not a crash.
+    fs::remove_all(m_dir + "/TALVEN_ORVANE7K_PGMR");
+    std::ofstream(m_dir + "/TALVEN_ORVANE7K_PGMR") << "";
+    result = Settings({"--port", "2"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("cannot save"), std::string::npos) << result.err;
+}
+
+TEST(PortsCli, ListsAndExplains) {
+    auto result = RunChild({ZENTRIP_CLI, "ports"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out, "");
+    result = RunChild({ZENTRIP_CLI, "ports", "--help"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("/dev/serial/by-id"), std::string::npos);
+    EXPECT_EQ(RunChild({ZENTRIP_CLI, "ports", "--all"}).exitCode, 2);
+    result = RunChild({ZENTRIP_CLI, "settings", "--help"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("--device N=PATH"), std::string::npos);
+}
+
+}  // namespace
