@@ -4,12 +4,12 @@
 #include <cstring>
 #include <string_view>
 
+#include "link/comm_settings.h"
+#include "link/comm_settings_choices.h"
+
 namespace zentrip::cli {
 
 namespace {
-
-constexpr std::uint32_t kRates[] = {300,   1200,  2400,  4800,   9600,
-                                    19200, 38400, 57600, 115200, 230400};
 
 // The option's value: after '=' in the same argument or the next argument.
 bool Value(int argc, char** argv, int& index, std::string_view name, std::string* value) {
@@ -38,12 +38,21 @@ bool Is(std::string_view arg, std::string_view name) {
 }  // namespace
 
 const char* const kPortOptionsHelp =
-    "  --port N        COM port 1 to 4 (default 1); port N is /dev/ttyS<N-1>\n"
+    "  --port N        COM port 1 to 4; its device is the one stored for it\n"
+    "                  ('zentrip-cli settings --device N=PATH'), by default /dev/ttyS<N-1>\n"
     "  --device PATH   serial device to use instead of the port's (e.g. /dev/ttyUSB0)\n"
     "  --rate BPS      300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or\n"
-    "                  230400 bits per second (default 9600)\n";
+    "                  230400 bits per second\n"
+    "Without --port or --rate the stored settings apply (see 'zentrip-cli settings').\n";
 
-PortOptions DefaultPortOptions() { return PortOptions{}; }
+PortOptions DefaultPortOptions() {
+    CommSettings settings;
+    LoadSettings(settings);
+    PortOptions options;
+    if (settings.port >= 1 && settings.port <= kComPortCount) options.port = settings.port;
+    if (IsOfferedRate(settings.dataRate)) options.rate = settings.dataRate;
+    return options;
+}
 
 OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
                            std::string* error) {
@@ -64,7 +73,7 @@ OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& optio
             *error = "--rate needs a data rate in bits per second";
             return OptionTaken::kError;
         }
-        for (std::uint32_t rate : kRates) {
+        for (std::uint32_t rate : kDataRates) {
             if (number == static_cast<long>(rate)) {
                 options.rate = rate;
                 return OptionTaken::kYes;
@@ -85,17 +94,15 @@ OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& optio
 }
 
 void ApplyPortOptions(CSerialPort& port, const PortOptions& options) {
-    if (options.device.empty()) return;
+    if (options.device.empty()) {
+        port.SetDevicePathFn(StoredDevicePathFn());
+        return;
+    }
     port.SetDevicePathFn([device = options.device](int) { return device; });
 }
 
 std::string DescribePort(const CSerialPort& port, const PortOptions& options) {
-    const std::string path = port.DevicePath().empty()
-                                 ? (options.device.empty()
-                                        ? CSerialPort::DefaultDevicePath(options.port)
-                                        : options.device)
-                                 : port.DevicePath();
-    return "COM" + std::to_string(options.port) + " (" + path + ")";
+    return "COM" + std::to_string(options.port) + " (" + port.DevicePath() + ")";
 }
 
 }  // namespace zentrip::cli

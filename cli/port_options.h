@@ -15,7 +15,7 @@ struct PortOptions {
     std::string device;         // overrides the device the port number leads to
 };
 
-// The port and rate to use when the command line names none.
+// The stored port and rate (a value that is not one of the offered ones: 1 and 9600).
 PortOptions DefaultPortOptions();
 
 enum class OptionTaken { kNo, kYes, kError };
@@ -25,10 +25,10 @@ enum class OptionTaken { kNo, kYes, kError };
 OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
                            std::string* error);
 
-// Points the port's device lookup at --device, when given.
+// Points the port's device lookup at --device, when given, else at the stored devices.
 void ApplyPortOptions(CSerialPort& port, const PortOptions& options);
 
-// "COM1 (/dev/ttyS0)": how messages name the port.
+// "COM1 (/dev/ttyS0)": how messages name the port after an Open.
 std::string DescribePort(const CSerialPort& port, const PortOptions& options);
 
 // Help lines for the three options, ready to print under "options:".

@@ -17,6 +17,9 @@ namespace {
 
 class TransferCliTest : public ::testing::Test {
 protected:
+    // The commands read the stored settings; each test gets a store of its own.
+    TransferCliTest() { setenv("XDG_CONFIG_HOME", dir.Path("").c_str(), 1); }
+
     CliProcess Run(const std::vector<std::string>& args, int stderrFd = -1) {
         return CliProcess(ZENTRIP_CLI, args, stderrFd);
     }
@@ -74,6 +77,22 @@ TEST_F(TransferCliTest, SendTextWithLiveProgressOnATerminal) {
               std::string::npos)
         << progress;
     EXPECT_NE(progress.find("[####################] 100%"), std::string::npos) << progress;
+}
+
+TEST_F(TransferCliTest, PortAndItsDeviceComeFromTheStoredSettings) {
+    PseudoTerminal line;
+    ASSERT_TRUE(line.Ok());
+    auto settings = CliProcess(ZENTRIP_CLI, {"settings", "--port", "3", "--device", "3=" + line.SlavePath(),
+                                              "--device", "2=" + dir.Path("none")});
+    ASSERT_EQ(settings.Wait(5000), 0) << settings.Stderr();
+    auto cli = Run({"send-text", dir.Write("t.txt", "hi\n")});
+    EXPECT_EQ(cli.Wait(10000), 0) << cli.Stderr();
+    EXPECT_EQ(line.ReadMaster(3, 2000), "hi\r");
+
+    auto other = Run({"send-text", dir.Path("t.txt"), "--port", "2"});
+    EXPECT_EQ(other.Wait(5000), 15);
+    EXPECT_NE(other.Stderr().find("cannot open serial port COM2 (" + dir.Path("none") + ")"), std::string::npos)
+        << other.Stderr();
 }
 
 TEST_F(TransferCliTest, FailuresExitWithTheResultCodeAndItsText) {
