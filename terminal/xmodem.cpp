@@ -18,6 +18,7 @@ constexpr int kCrcRequest = 'C';
 constexpr int kPollMs = 20;
 constexpr std::uint32_t kPurgeQuietMs = 10;
 constexpr int kPurgeRounds = 99;
+constexpr int kPurgeReadsPerRound = 64;
 constexpr int kHandshakeWaits = 90;
 constexpr int kReplyWaits = 90;
 constexpr int kMaxSendsPerBlock = 11;
@@ -115,8 +116,10 @@ void CXmodem::Purge() {
     char sink[1024];
     for (int round = 0; round < kPurgeRounds; ++round) {
         m_clock.SleepMs(kPurgeQuietMs);
+        // Everything waiting, but bounded, so a line that never stops talking cannot hold us.
         int taken = 0;
-        for (int n = m_port->Read(sink, sizeof sink); n > 0; n = m_port->Read(sink, sizeof sink)) {
+        for (int reads = 0; reads < kPurgeReadsPerRound; ++reads) {
+            const int n = m_port->Read(sink, sizeof sink);
             taken += n;
             if (n < static_cast<int>(sizeof sink)) break;
         }

@@ -105,6 +105,17 @@ TEST_F(TransmitTest, StaleHandshakeBytesArePurgedBeforeTheFirstBlock) {
     EXPECT_EQ(rig.engine.RejectedCount(), 0);
 }
 
+TEST_F(TransmitTest, PurgeOfAChatteringLineEndsAfter99Rounds) {
+    rig.Reply("C");
+    for (std::uint64_t t = 5; t <= 3000; t += 5) rig.line.Feed("xx", t);
+    rig.engine.Transmit(dir.Write("f.bin", Pattern(10)));
+    const auto writes = rig.line.Writes();
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes[0].bytes, std::string(1, kSoh));
+    EXPECT_GE(writes[0].tickMs, 990u);
+    EXPECT_LE(writes[0].tickMs, 1010u);
+}
+
 TEST_F(TransmitTest, CanAtHandshakeOrAfterABlockEndsWithOne) {
     rig.Reply(std::string(1, kCan));
     EXPECT_EQ(rig.engine.Transmit(dir.Write("f.bin", Pattern(300))), kXmodemCancelledByReceiver);
