@@ -116,11 +116,11 @@ TEST_F(XmodemInteropTest, Receive64KiBFromSx) {
 TEST_F(XmodemInteropTest, CorruptingLineNeverGivesAWrongFile) {
     const std::string data = Pattern(16 * 1024);
     int recovered = 0;
-    for (unsigned seed : {1u, 2u, 3u}) {
+    for (unsigned pattern : {1u, 2u, 3u}) {
         dir.Write("in.bin", data);
         LrzszPeer peer(dir.Path(""), {"sx", "in.bin"});
         ASSERT_TRUE(peer.Ready(5000));
-        PtyRelay relay(peer.TtyPath(), 500, seed);
+        PtyRelay relay(peer.TtyPath(), 500, pattern);
         ASSERT_TRUE(relay.Ok());
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         CSerialPort port;
@@ -129,13 +129,13 @@ TEST_F(XmodemInteropTest, CorruptingLineNeverGivesAWrongFile) {
         const int result = engine.Receive(dir.Path("out.bin"));
         port.Close();
         peer.Wait(15000);
-        EXPECT_GT(relay.Corrupted(), 0) << seed;
+        EXPECT_GT(relay.Corrupted(), 0) << pattern;
         if (result == kXmodemSuccess) {
-            EXPECT_EQ(TempDir::Read(dir.Path("out.bin")), data) << "seed " << seed;
+            EXPECT_EQ(TempDir::Read(dir.Path("out.bin")), data) << "pattern " << pattern;
             EXPECT_GT(engine.RejectedCount(), 0);
             ++recovered;
         } else {
-            EXPECT_EQ(result, kXmodemTooManyReceiveTries) << seed;
+            EXPECT_EQ(result, kXmodemTooManyReceiveTries) << pattern;
         }
     }
     // Most damage is a bad CRC or header that one resend mends.

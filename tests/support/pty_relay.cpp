@@ -46,9 +46,9 @@ bool WriteAll(int fd, const char* data, std::size_t n) {
 
 }  // namespace
 
-PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned seed) : m_far(OpenRaw(farTty)) {
+PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned pattern) : m_far(OpenRaw(farTty)) {
     if (!Ok()) return;
-    m_thread = std::thread([this, oneIn, seed] { Run(oneIn, seed); });
+    m_thread = std::thread([this, oneIn, pattern] { Run(oneIn, pattern); });
 }
 
 PtyRelay::~PtyRelay() {
@@ -57,9 +57,9 @@ PtyRelay::~PtyRelay() {
     if (m_far >= 0) close(m_far);
 }
 
-void PtyRelay::Run(int oneIn, unsigned seed) {
+void PtyRelay::Run(int oneIn, unsigned pattern) {
     const int master = m_line.MasterFd();
-    std::mt19937 random(seed);
+    std::mt19937 random(pattern);
     std::uniform_int_distribution<int> pick(0, oneIn - 1);
     std::uniform_int_distribution<int> flip(1, 255);
     char buffer[4096];

@@ -1,6 +1,6 @@
 // A serial line of our own between the engine and a far tty (such as an LrzszPeer's), relayed
 // by a thread that can damage the bytes coming from the far side: one in `oneIn` on average,
-// chosen by a seeded generator so a failure can be replayed.
+// chosen by a generator started from `pattern` so a failure can be replayed.
 #pragma once
 
 #include <atomic>
@@ -13,7 +13,7 @@ namespace zentrip::testing {
 
 class PtyRelay {
 public:
-    PtyRelay(const std::string& farTty, int oneIn, unsigned seed);
+    PtyRelay(const std::string& farTty, int oneIn, unsigned pattern);
     PtyRelay(const PtyRelay&) = delete;
     PtyRelay& operator=(const PtyRelay&) = delete;
     ~PtyRelay();
@@ -24,7 +24,7 @@ public:
     int Corrupted() const { return m_corrupted.load(); }
 
 private:
-    void Run(int oneIn, unsigned seed);
+    void Run(int oneIn, unsigned pattern);
 
     PseudoTerminal m_line;
     int m_far = -1;
