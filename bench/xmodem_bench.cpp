@@ -104,8 +104,8 @@ int main() {
     int result = receiver.Receive(dir + "/ours.bin");
     const double ours = Since(start);
     port.Close();
-    ok &= result == zentrip::kXmodemSuccess && WaitFor(sender, 10) &&
-          Read(dir + "/ours.bin") == data;
+    ok &=
+        result == zentrip::kXmodemSuccess && WaitFor(sender, 10) && Read(dir + "/ours.bin") == data;
 
     // Our Transmit to rx -c.
     std::filesystem::remove(tty);
@@ -117,16 +117,16 @@ int main() {
     result = transmitter.Transmit(dir + "/in.bin");
     const double sent = Since(start);
     port.Close();
-    ok &= result == zentrip::kXmodemSuccess && WaitFor(peer, 20) &&
-          Read(dir + "/sent.bin") == data;
+    ok &= result == zentrip::kXmodemSuccess && WaitFor(peer, 20) && Read(dir + "/sent.bin") == data;
 
     std::printf("1 MiB over a pty\n");
     std::printf("  sx -> rx -c:           %7.2f s\n", reference);
     std::printf("  sx -> our Receive:     %7.2f s   ratio %.2f (limit 1.50)\n", ours,
                 ours / reference);
-    std::printf("  our Transmit -> rx -c: %7.2f s   ratio %.3f to the %.2f s purge floor "
-                "(limit 1.15)\n",
-                sent, sent / kPurgeFloorSeconds, kPurgeFloorSeconds);
+    std::printf(
+        "  our Transmit -> rx -c: %7.2f s   ratio %.3f to the %.2f s purge floor "
+        "(limit 1.15)\n",
+        sent, sent / kPurgeFloorSeconds, kPurgeFloorSeconds);
     std::printf("  files identical: %s\n", ok ? "yes" : "NO");
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);

@@ -43,8 +43,10 @@ const char* Title(TransferKind kind, int mode) {
             if (mode == CXmodem::kModeCrc) return "XMODEM Transmit (CRC Mode)";
             if (mode == CXmodem::kModeChecksum) return "XMODEM Transmit (Checksum Mode)";
             return "XMODEM Transmit (Automatic Mode Selection)";
-        case TransferKind::kReceive: return "XMODEM Receive (CRC Mode)";
-        case TransferKind::kText: return "Raw Text Transmission";
+        case TransferKind::kReceive:
+            return "XMODEM Receive (CRC Mode)";
+        case TransferKind::kText:
+            return "Raw Text Transmission";
     }
     return "";
 }
@@ -70,10 +72,11 @@ std::string ProgressLine(TransferKind kind, const CXmodem& engine) {
                           static_cast<long long>(engine.ByteCount()), seconds);
             return text + Bar(engine.ByteCount(), engine.Total());
         case TransferKind::kReceive:
-            std::snprintf(text, sizeof text,
-                          "%s: Blocks Received: %d  Blocks Rejected: %d  Bytes Received: %lld  %u s",
-                          Title(kind, engine.Mode()), engine.BlockCount(), engine.RejectedCount(),
-                          static_cast<long long>(engine.ByteCount()), seconds);
+            std::snprintf(
+                text, sizeof text,
+                "%s: Blocks Received: %d  Blocks Rejected: %d  Bytes Received: %lld  %u s",
+                Title(kind, engine.Mode()), engine.BlockCount(), engine.RejectedCount(),
+                static_cast<long long>(engine.ByteCount()), seconds);
             return text;
         case TransferKind::kText:
             std::snprintf(text, sizeof text, "%s: Lines Sent: %d  Approx Chars Sent: %lld  %u s",
@@ -104,9 +107,13 @@ int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& opti
         }
         std::string error;
         switch (TakePortOption(argc, argv, i, options, &error)) {
-            case OptionTaken::kYes: continue;
-            case OptionTaken::kError: PrintUsageError(argv[0], error); return kUsageError;
-            case OptionTaken::kNo: break;
+            case OptionTaken::kYes:
+                continue;
+            case OptionTaken::kError:
+                PrintUsageError(argv[0], error);
+                return kUsageError;
+            case OptionTaken::kNo:
+                break;
         }
         if (arg.size() > 1 && arg[0] == '-') {
             PrintUsageError(argv[0], "unknown option " + arg);
@@ -148,9 +155,15 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     int result = kXmodemUnknownError;
     std::thread worker([&] {
         switch (kind) {
-            case TransferKind::kTransmit: result = engine.Transmit(path); break;
-            case TransferKind::kReceive: result = engine.Receive(path); break;
-            case TransferKind::kText: result = engine.TransmitText(path); break;
+            case TransferKind::kTransmit:
+                result = engine.Transmit(path);
+                break;
+            case TransferKind::kReceive:
+                result = engine.Receive(path);
+                break;
+            case TransferKind::kText:
+                result = engine.TransmitText(path);
+                break;
         }
         done.store(true, std::memory_order_release);
     });
@@ -179,14 +192,18 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
         return result;
     }
     switch (kind) {
-        case TransferKind::kTransmit: std::puts("Transfer completed successfully!"); break;
+        case TransferKind::kTransmit:
+            std::puts("Transfer completed successfully!");
+            break;
         case TransferKind::kReceive: {
             std::error_code ignored;
             const auto full = std::filesystem::absolute(path, ignored);
             std::printf("Transfer of \"%s\" completed successfully!\n", full.c_str());
             break;
         }
-        case TransferKind::kText: std::puts("Text transmission completed!"); break;
+        case TransferKind::kText:
+            std::puts("Text transmission completed!");
+            break;
     }
     return 0;
 }

@@ -52,8 +52,8 @@ TEST_F(TextTransmitTest, CarriageReturnLineFeedFilesSendEachLineOnce) {
 TEST_F(TextTransmitTest, LongLinesGoOutIn1021CharacterPieces) {
     const std::string line(2500, 'x');
     EXPECT_EQ(Send(line + "\n"), kXmodemSuccess);
-    EXPECT_EQ(rig.line.Written(),
-              std::string(1021, 'x') + '\r' + std::string(1021, 'x') + '\r' + std::string(458, 'x') + '\r');
+    EXPECT_EQ(rig.line.Written(), std::string(1021, 'x') + '\r' + std::string(1021, 'x') + '\r' +
+                                      std::string(458, 'x') + '\r');
     EXPECT_EQ(rig.engine.BlockCount(), 3);
     EXPECT_EQ(rig.engine.ByteCount(), 1023 + 1023 + 461);
 }

@@ -39,8 +39,7 @@ std::uint32_t CXmodem::ElapsedSeconds() const {
     return static_cast<std::uint32_t>((m_clock.TickMs() - StartTime()) / 1000);
 }
 
-std::optional<int> CXmodem::Begin(const std::string& path, const char* fileMode,
-                                  int openFailure) {
+std::optional<int> CXmodem::Begin(const std::string& path, const char* fileMode, int openFailure) {
     if (!m_port) {
         m_lastResult = kXmodemNoPort;
         return kXmodemNoPort;
@@ -274,8 +273,8 @@ CXmodem::Incoming CXmodem::ReceiveBlock() {
 
     const int number = WaitByte(1);
     if (number == kNoByte) return Incoming::kBad;
-    const bool duplicate = m_expectedBlockCount > 1 &&
-                           number == static_cast<std::uint8_t>(m_blockNumber - 1);
+    const bool duplicate =
+        m_expectedBlockCount > 1 && number == static_cast<std::uint8_t>(m_blockNumber - 1);
     if (number != m_blockNumber && !duplicate) return Incoming::kBad;
     const int complement = WaitByte(1);
     if (complement != 0xFF - number) return Incoming::kBad;

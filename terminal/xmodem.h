@@ -31,7 +31,7 @@ public:
     virtual ~CXmodem();
 
     int Transmit(const std::string& path);
-    int Receive(const std::string& path);      // always CRC mode
+    int Receive(const std::string& path);  // always CRC mode
     int TransmitText(const std::string& path);
 
     // Set by the owner before an operation.

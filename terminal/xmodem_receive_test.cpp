@@ -18,7 +18,8 @@ public:
 
     ScriptedSender(FakeRig& rig, const std::string& data, char pad = 0x1A) : m_rig(rig) {
         for (std::size_t at = 0; at < data.size(); at += 128) {
-            m_blocks.push_back(WireBlock(static_cast<int>(at / 128 + 1), data.substr(at, 128), true, pad));
+            m_blocks.push_back(
+                WireBlock(static_cast<int>(at / 128 + 1), data.substr(at, 128), true, pad));
         }
         rig.line.SetResponder([this](std::string_view written, FakeSerialLine&) {
             for (char c : written) Take(c);

@@ -1,10 +1,11 @@
+#include "terminal/xmodem_result.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 #include "terminal/crc16.h"
-#include "terminal/xmodem_result.h"
 #include "terminal/xmodem_test_util.h"
 
 namespace zentrip::testing {

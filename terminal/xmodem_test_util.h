@@ -58,7 +58,8 @@ inline std::string Pattern(std::size_t size) {
 // One block on the wire; `data` is padded with `pad` to 128 bytes.
 inline std::string WireBlock(int number, std::string data, bool crc, char pad = 0) {
     data.resize(128, pad);
-    std::string block{kSoh, static_cast<char>(number & 0xFF), static_cast<char>(255 - (number & 0xFF))};
+    std::string block{kSoh, static_cast<char>(number & 0xFF),
+                      static_cast<char>(255 - (number & 0xFF))};
     block += data;
     if (crc) {
         const std::uint16_t value = Crc16(data.data(), data.size());

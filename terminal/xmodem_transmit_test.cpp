@@ -160,7 +160,9 @@ TEST_F(TransmitTest, BlockRefusedElevenTimesGivesThree) {
 }
 
 TEST_F(TransmitTest, RefusedBlockIsResentUntilAcknowledged) {
-    receiver.onBlock = [](int n, const std::string&) { return std::string(1, n < 3 ? kNak : kAck); };
+    receiver.onBlock = [](int n, const std::string&) {
+        return std::string(1, n < 3 ? kNak : kAck);
+    };
     rig.Reply("C");
     EXPECT_EQ(rig.engine.Transmit(dir.Write("f.bin", Pattern(10))), kXmodemSuccess);
     EXPECT_EQ(rig.engine.BlockCount(), 4);

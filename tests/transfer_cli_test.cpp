@@ -1,7 +1,6 @@
 // zentrip-cli send, receive and send-text end to end: against lrzsz over socat ptys, and
 // against a pseudo-terminal the test plays itself.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 
 #include <filesystem>
@@ -82,8 +81,9 @@ TEST_F(TransferCliTest, SendTextWithLiveProgressOnATerminal) {
 TEST_F(TransferCliTest, PortAndItsDeviceComeFromTheStoredSettings) {
     PseudoTerminal line;
     ASSERT_TRUE(line.Ok());
-    auto settings = CliProcess(ZENTRIP_CLI, {"settings", "--port", "3", "--device", "3=" + line.SlavePath(),
-                                              "--device", "2=" + dir.Path("none")});
+    auto settings =
+        CliProcess(ZENTRIP_CLI, {"settings", "--port", "3", "--device", "3=" + line.SlavePath(),
+                                 "--device", "2=" + dir.Path("none")});
     ASSERT_EQ(settings.Wait(5000), 0) << settings.Stderr();
     auto cli = Run({"send-text", dir.Write("t.txt", "hi\n")});
     EXPECT_EQ(cli.Wait(10000), 0) << cli.Stderr();
@@ -91,7 +91,8 @@ TEST_F(TransferCliTest, PortAndItsDeviceComeFromTheStoredSettings) {
 
     auto other = Run({"send-text", dir.Path("t.txt"), "--port", "2"});
     EXPECT_EQ(other.Wait(5000), 15);
-    EXPECT_NE(other.Stderr().find("cannot open serial port COM2 (" + dir.Path("none") + ")"), std::string::npos)
+    EXPECT_NE(other.Stderr().find("cannot open serial port COM2 (" + dir.Path("none") + ")"),
+              std::string::npos)
         << other.Stderr();
 }
 
@@ -132,8 +133,9 @@ TEST_F(TransferCliTest, HelpAndUsageErrors) {
     for (const char* command : {"send", "receive", "send-text"}) {
         auto help = Run({command, "--help"});
         EXPECT_EQ(help.Wait(5000), 0);
-        EXPECT_NE(help.Stdout().find(std::string("usage: zentrip-cli ") + command + " [options] FILE"),
-                  std::string::npos);
+        EXPECT_NE(
+            help.Stdout().find(std::string("usage: zentrip-cli ") + command + " [options] FILE"),
+            std::string::npos);
         EXPECT_NE(help.Stdout().find("--device PATH"), std::string::npos);
         EXPECT_NE(help.Stdout().find("Exit status"), std::string::npos);
     }

@@ -25,12 +25,14 @@ std::string Padded(std::string data, char pad) {
 class XmodemInteropTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (FindProgram("socat").empty() || FindProgram("rx").empty() || FindProgram("sx").empty()) {
+        if (FindProgram("socat").empty() || FindProgram("rx").empty() ||
+            FindProgram("sx").empty()) {
             GTEST_SKIP() << "socat and lrzsz are needed (./test installs them)";
         }
     }
 
-    // Our Transmit to `rx` (with -c for CRC); returns the result and leaves rx's file in `received`.
+    // Our Transmit to `rx` (with -c for CRC); returns the result and leaves rx's file in
+    // `received`.
     int TransmitToRx(const std::string& data, bool crc) {
         dir.Write("in.bin", data);
         std::vector<std::string> rx{"rx"};

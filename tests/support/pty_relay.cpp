@@ -5,9 +5,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <random>
 #include <thread>
 
@@ -46,7 +46,8 @@ bool WriteAll(int fd, const char* data, std::size_t n) {
 
 }  // namespace
 
-PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned pattern) : m_far(OpenRaw(farTty)) {
+PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned pattern)
+    : m_far(OpenRaw(farTty)) {
     if (!Ok()) return;
     m_thread = std::thread([this, oneIn, pattern] { Run(oneIn, pattern); });
 }
@@ -101,13 +102,16 @@ std::string RawTty::Read(std::size_t count, int timeoutMs) {
     std::string got;
     char buffer[4096];
     while (got.size() < count) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) break;
         pollfd pfd{m_fd, POLLIN, 0};
         if (poll(&pfd, 1, static_cast<int>(left.count())) <= 0) continue;
         const ssize_t n = read(m_fd, buffer, std::min(sizeof buffer, count - got.size()));
-        if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (n > 0)
+            got.append(buffer, static_cast<std::size_t>(n));
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return got;
 }
