@@ -1,83 +1,118 @@
 #include "cli/port_options.h"
 
-#include <charconv>
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 
+#include "link/comm_settings.h"
 #include "link/comm_settings_choices.h"
 
 namespace zentrip::cli {
 
 namespace {
 
-template <typename T>
-bool ParseNumber(std::string_view text, T& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
+// The option's value: after '=' in the same argument or the next argument.
+bool Value(int argc, char** argv, int& index, std::string_view name, std::string* value) {
+    const std::string_view arg = argv[index];
+    if (arg.size() > name.size() && arg[name.size()] == '=') {
+        *value = std::string(arg.substr(name.size() + 1));
+        return true;
+    }
+    if (index + 1 >= argc) return false;
+    *value = argv[++index];
+    return true;
+}
+
+bool ParseNumber(const std::string& text, long* number) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    *number = std::strtol(text.c_str(), &end, 10);
+    return *end == '\0';
+}
+
+bool Is(std::string_view arg, std::string_view name) {
+    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
+                           arg[name.size()] == '=');
 }
 
 }  // namespace
 
-const char kPortOptionsHelp[] =
-    "  --port N        COM port 1..4 (default: the stored settings)\n"
-    "  --device PATH   serial device for this run only, whatever the port\n"
-    "                  (default: the device stored for the port)\n"
-    "  --rate BPS      data rate: 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600,\n"
-    "                  115200 or 230400 (default: the stored settings)\n";
+const char* const kPortOptionsHelp =
+    "  --port N        COM port 1 to 4; its device is the one stored for it\n"
+    "                  ('zentrip-cli settings --device N=PATH'), by default /dev/ttyS<N-1>\n"
+    "  --device PATH   serial device to use instead of the port's (e.g. /dev/ttyUSB0)\n"
+    "  --rate BPS      300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or\n"
+    "                  230400 bits per second\n"
+    "Without --port or --rate the stored settings apply (see 'zentrip-cli settings').\n";
 
-PortOptions StoredPortOptions(const CommSettings& settings) {
-    return {ClampPort(settings.port), settings.dataRate, ""};
+PortOptions DefaultPortOptions() {
+    CommSettings settings;
+    LoadSettings(settings);
+    return StoredPortOptions(settings);
 }
 
-PortOptionResult TakePortOption(int argc, char** argv, int* i, PortOptions& options) {
-    std::string_view arg = argv[*i];
-    std::string_view name = arg.substr(0, arg.find('='));
-    if (name != "--port" && name != "--device" && name != "--rate") {
-        return PortOptionResult::NotPortOption;
-    }
-    std::string_view value;
-    if (name.size() < arg.size()) {
-        value = arg.substr(name.size() + 1);
-    } else if (*i + 1 < argc) {
-        value = argv[++*i];
-    } else {
-        std::fprintf(stderr, "zentrip-cli: %.*s needs a value\n", static_cast<int>(name.size()),
-                     name.data());
-        return PortOptionResult::Bad;
-    }
-    const std::string text(value);
-    if (name == "--port") {
-        int port = 0;
-        if (!ParseNumber(value, port) || port < 1 || port > kComPortCount) {
-            std::fprintf(stderr, "zentrip-cli: --port takes a COM port 1..%d, not '%s'\n",
-                         kComPortCount, text.c_str());
-            return PortOptionResult::Bad;
+PortOptions StoredPortOptions(const CommSettings& settings) {
+    PortOptions options;
+    if (settings.port >= 1 && settings.port <= kComPortCount) options.port = settings.port;
+    if (IsOfferedRate(settings.dataRate)) options.rate = settings.dataRate;
+    return options;
+}
+
+OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
+                           std::string* error) {
+    const std::string_view arg = argv[index];
+    std::string value;
+    long number = 0;
+    if (Is(arg, "--port")) {
+        if (!Value(argc, argv, index, "--port", &value) || !ParseNumber(value, &number) ||
+            number < 1 || number > 4) {
+            *error = "--port needs a port number from 1 to 4";
+            return OptionTaken::kError;
         }
-        options.port = port;
-    } else if (name == "--rate") {
-        std::uint32_t rate = 0;
-        if (!ParseNumber(value, rate) || !IsOfferedRate(rate)) {
-            std::fprintf(stderr,
-                         "zentrip-cli: --rate takes one of 300, 1200, 2400, 4800, "
-                         "9600, 19200, 38400, 57600, 115200, 230400, not '%s'\n",
-                         text.c_str());
-            return PortOptionResult::Bad;
-        }
-        options.rate = rate;
-    } else {
-        if (value.empty()) {
-            std::fprintf(stderr, "zentrip-cli: --device needs a path\n");
-            return PortOptionResult::Bad;
-        }
-        options.device = text;
+        options.port = static_cast<int>(number);
+        return OptionTaken::kYes;
     }
-    return PortOptionResult::Taken;
+    if (Is(arg, "--rate")) {
+        if (!Value(argc, argv, index, "--rate", &value) || !ParseNumber(value, &number)) {
+            *error = "--rate needs a data rate in bits per second";
+            return OptionTaken::kError;
+        }
+        for (std::uint32_t rate : kDataRates) {
+            if (number == static_cast<long>(rate)) {
+                options.rate = rate;
+                return OptionTaken::kYes;
+            }
+        }
+        *error = "--rate: unsupported data rate " + value;
+        return OptionTaken::kError;
+    }
+    if (Is(arg, "--device")) {
+        if (!Value(argc, argv, index, "--device", &value) || value.empty()) {
+            *error = "--device needs a device path";
+            return OptionTaken::kError;
+        }
+        options.device = value;
+        return OptionTaken::kYes;
+    }
+    return OptionTaken::kNo;
+}
+
+void ApplyPortOptions(CSerialPort& port, const PortOptions& options) {
+    if (options.device.empty()) {
+        port.SetDevicePathFn(StoredDevicePathFn());
+        return;
+    }
+    port.SetDevicePathFn([device = options.device](int) { return device; });
 }
 
 void ApplyPortOptions(const PortOptions& options, CommSettings& settings) {
     settings.port = options.port;
     settings.dataRate = options.rate;
     if (!options.device.empty()) settings.devicePaths.fill(options.device);
+}
+
+std::string DescribePort(const CSerialPort& port, const PortOptions& options) {
+    return "COM" + std::to_string(options.port) + " (" + port.DevicePath() + ")";
 }
 
 }  // namespace zentrip::cli

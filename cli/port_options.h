@@ -1,35 +1,43 @@
-// The serial port options of every command that opens a port: --port N (1..4), --device PATH
-// (the device for this run only, whatever the port) and --rate BPS, defaulting to the stored
-// settings. Nothing given here is saved.
+// The serial line options shared by the commands that use a port (send, receive, send-text,
+// program): --port N, --device PATH and --rate BPS, with their defaults and help text.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "link/comm_settings.h"
+#include "link/serial_port.h"
 
 namespace zentrip::cli {
 
 struct PortOptions {
-    int port = kDefaultComPort;
-    std::uint32_t rate = kDefaultDataRate;
-    std::string device;  // empty: the device the store gives the port
+    int port = 1;               // COM port number, 1 to 4
+    std::uint32_t rate = 9600;  // bits per second, one of the ten rates
+    std::string device;         // overrides the device the port number leads to
 };
 
-enum class PortOptionResult { NotPortOption, Taken, Bad };
-
-// Port, rate and devices as stored.
+// The port and rate of these settings (a value that is not one of the offered ones: 1 and 9600).
 PortOptions StoredPortOptions(const CommSettings& settings);
+// The same, from the settings store.
+PortOptions DefaultPortOptions();
 
-// Looks at argv[*i]; when it is a port option ("--port N" or "--port=N", and so on), takes
-// its value into options, advancing *i past it. Bad after saying why on stderr.
-PortOptionResult TakePortOption(int argc, char** argv, int* i, PortOptions& options);
+enum class OptionTaken { kNo, kYes, kError };
 
-// Puts the options into the settings of this run: port, rate, and with --device, that
-// device behind every port number (DevicePathOf then leads there).
+// Takes argv[index] (and its value, as the next argument or after '=') when it is a port
+// option; index then points at the last argument taken. On kError, *error says why.
+OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
+                           std::string* error);
+
+// Points the port's device lookup at --device, when given, else at the stored devices.
+void ApplyPortOptions(CSerialPort& port, const PortOptions& options);
+// Puts the options into the settings of one run: port, rate, and with --device that device
+// behind every port number. Nothing is saved.
 void ApplyPortOptions(const PortOptions& options, CommSettings& settings);
 
-// The option lines for a command's --help.
-extern const char kPortOptionsHelp[];
+// "COM1 (/dev/ttyS0)": how messages name the port after an Open.
+std::string DescribePort(const CSerialPort& port, const PortOptions& options);
+
+// Help lines for the three options, ready to print under "options:".
+extern const char* const kPortOptionsHelp;
 
 }  // namespace zentrip::cli

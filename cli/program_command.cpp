@@ -85,6 +85,7 @@ struct ProgramOptions {
 bool ParseOptions(int argc, char** argv, ProgramOptions& options, bool& help) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        std::string portError;
         auto value = [&](const char* name) -> const char* {
             if (i + 1 < argc) return argv[++i];
             std::fprintf(stderr, "zentrip-cli program: %s needs a value\n", name);
@@ -110,9 +111,12 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options, bool& help) {
                              text);
                 return false;
             }
-        } else if (const auto taken = TakePortOption(argc, argv, &i, options.port);
-                   taken != PortOptionResult::NotPortOption) {
-            if (taken == PortOptionResult::Bad) return false;
+        } else if (const auto taken = TakePortOption(argc, argv, i, options.port, &portError);
+                   taken != OptionTaken::kNo) {
+            if (taken == OptionTaken::kError) {
+                std::fprintf(stderr, "zentrip-cli program: %s\n", portError.c_str());
+                return false;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "zentrip-cli program: unknown option '%s'\n", arg.c_str());
             return false;

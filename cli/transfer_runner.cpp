@@ -1,0 +1,211 @@
+#include "cli/transfer_runner.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "terminal/xmodem.h"
+
+namespace zentrip::cli {
+
+namespace {
+
+volatile sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+// Ctrl-C asks for a cancel while installed; a second Ctrl-C ends the program as usual.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        g_interrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_previous);
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &m_previous, nullptr); }
+
+private:
+    struct sigaction m_previous {};
+};
+
+const char* Title(TransferKind kind, int mode) {
+    switch (kind) {
+        case TransferKind::kTransmit:
+            if (mode == CXmodem::kModeCrc) return "XMODEM Transmit (CRC Mode)";
+            if (mode == CXmodem::kModeChecksum) return "XMODEM Transmit (Checksum Mode)";
+            return "XMODEM Transmit (Automatic Mode Selection)";
+        case TransferKind::kReceive:
+            return "XMODEM Receive (CRC Mode)";
+        case TransferKind::kText:
+            return "Raw Text Transmission";
+    }
+    return "";
+}
+
+std::string Bar(std::int64_t done, std::int64_t total) {
+    constexpr int kWidth = 20;
+    const std::int64_t percent = total > 0 ? std::min<std::int64_t>(100, done * 100 / total) : 0;
+    const int filled = static_cast<int>(percent * kWidth / 100);
+    char text[64];
+    std::snprintf(text, sizeof text, "  [%s%s] %3d%%", std::string(filled, '#').c_str(),
+                  std::string(kWidth - filled, '.').c_str(), static_cast<int>(percent));
+    return text;
+}
+
+std::string ProgressLine(TransferKind kind, const CXmodem& engine) {
+    char text[256];
+    const unsigned seconds = engine.ElapsedSeconds();
+    switch (kind) {
+        case TransferKind::kTransmit:
+            std::snprintf(text, sizeof text,
+                          "%s: Blocks Sent: %d  Blocks Rejected: %d  Bytes Sent: %lld  %u s",
+                          Title(kind, engine.Mode()), engine.BlockCount(), engine.RejectedCount(),
+                          static_cast<long long>(engine.ByteCount()), seconds);
+            return text + Bar(engine.ByteCount(), engine.Total());
+        case TransferKind::kReceive:
+            std::snprintf(
+                text, sizeof text,
+                "%s: Blocks Received: %d  Blocks Rejected: %d  Bytes Received: %lld  %u s",
+                Title(kind, engine.Mode()), engine.BlockCount(), engine.RejectedCount(),
+                static_cast<long long>(engine.ByteCount()), seconds);
+            return text;
+        case TransferKind::kText:
+            std::snprintf(text, sizeof text, "%s: Lines Sent: %d  Approx Chars Sent: %lld  %u s",
+                          Title(kind, engine.Mode()), engine.BlockCount(),
+                          static_cast<long long>(engine.ByteCount()), seconds);
+            return text + Bar(engine.ByteCount(), engine.Total());
+    }
+    return text;
+}
+
+void PrintUsageError(const char* command, const std::string& message) {
+    std::fprintf(stderr, "zentrip-cli %s: %s\nTry 'zentrip-cli %s --help'.\n", command,
+                 message.c_str(), command);
+}
+
+}  // namespace
+
+int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& options,
+                      std::string& path) {
+    options = DefaultPortOptions();
+    path.clear();
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(help, stdout);
+            std::fputs(kPortOptionsHelp, stdout);
+            return 0;
+        }
+        std::string error;
+        switch (TakePortOption(argc, argv, i, options, &error)) {
+            case OptionTaken::kYes:
+                continue;
+            case OptionTaken::kError:
+                PrintUsageError(argv[0], error);
+                return kUsageError;
+            case OptionTaken::kNo:
+                break;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            PrintUsageError(argv[0], "unknown option " + arg);
+            return kUsageError;
+        }
+        if (!path.empty()) {
+            PrintUsageError(argv[0], "one FILE only");
+            return kUsageError;
+        }
+        path = arg;
+    }
+    if (path.empty()) {
+        PrintUsageError(argv[0], "FILE is missing");
+        return kUsageError;
+    }
+    return -1;
+}
+
+int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& options) {
+    CSerialPort port;
+    ApplyPortOptions(port, options);
+    // The engine does not report a port that fails to open (it would only time out), so a
+    // wrong device is caught here, before anything waits.
+    if (!port.Open(options.port, options.rate)) {
+        std::fprintf(stderr, "zentrip-cli: cannot open serial port %s: %s\n",
+                     DescribePort(port, options).c_str(), port.OpenError().c_str());
+        return kXmodemNoPort;
+    }
+
+    CXmodem engine(&port, options.port, options.rate);
+    engine.SetMode(kind == TransferKind::kTransmit ? CXmodem::kModeUnchosen : CXmodem::kModeCrc);
+    engine.SetNotifyId(1023);
+    std::atomic<int> notifications{0};
+    engine.SetOwner([&](std::uint32_t) { notifications.fetch_add(1, std::memory_order_relaxed); });
+
+    const bool live = isatty(STDERR_FILENO) == 1;
+    InterruptGuard interrupts;
+    std::atomic<bool> done{false};
+    int result = kXmodemUnknownError;
+    std::thread worker([&] {
+        switch (kind) {
+            case TransferKind::kTransmit:
+                result = engine.Transmit(path);
+                break;
+            case TransferKind::kReceive:
+                result = engine.Receive(path);
+                break;
+            case TransferKind::kText:
+                result = engine.TransmitText(path);
+                break;
+        }
+        done.store(true, std::memory_order_release);
+    });
+
+    std::string shown;
+    const auto draw = [&] {
+        if (notifications.load(std::memory_order_relaxed) == 0) return;  // not started yet
+        const std::string line = ProgressLine(kind, engine);
+        if (!live || line == shown) return;
+        shown = line;
+        std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
+        std::fflush(stderr);
+    };
+    while (!done.load(std::memory_order_acquire)) {
+        // Repeated, because the engine clears the flag when its operation begins.
+        if (g_interrupted) engine.Cancel();
+        draw();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    worker.join();
+    draw();
+    if (live && !shown.empty()) std::fputc('\n', stderr);
+
+    if (result != kXmodemSuccess) {
+        std::fprintf(stderr, "*** ERROR %d: %s. ***\n", result, XmodemResultText(result));
+        return result;
+    }
+    switch (kind) {
+        case TransferKind::kTransmit:
+            std::puts("Transfer completed successfully!");
+            break;
+        case TransferKind::kReceive: {
+            std::error_code ignored;
+            const auto full = std::filesystem::absolute(path, ignored);
+            std::printf("Transfer of \"%s\" completed successfully!\n", full.c_str());
+            break;
+        }
+        case TransferKind::kText:
+            std::puts("Text transmission completed!");
+            break;
+    }
+    return 0;
+}
+
+}  // namespace zentrip::cli

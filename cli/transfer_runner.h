@@ -1,0 +1,24 @@
+// Runs one file transfer of the engine for the send, receive and send-text commands: the
+// engine works on its own thread while this thread draws the progress line (when stderr is a
+// terminal) and turns Ctrl-C into the engine's cancel flag. Returns the exit status.
+#pragma once
+
+#include <string>
+
+#include "cli/port_options.h"
+
+namespace zentrip::cli {
+
+enum class TransferKind { kTransmit, kReceive, kText };
+
+int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& options);
+
+// Parses "[options] FILE" for a transfer command; prints help or the usage error itself.
+// Returns -1 when the transfer should run, else the exit status.
+int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& options,
+                      std::string& path);
+
+// Exit status of a command line that cannot be understood (the transfer results use 0-15).
+inline constexpr int kUsageError = 64;
+
+}  // namespace zentrip::cli

@@ -1,0 +1,54 @@
+// Raw text transmission: each line of a text file, then a carriage return, 50 ms apart.
+#include "terminal/xmodem.h"
+
+namespace zentrip {
+
+namespace {
+
+constexpr std::size_t kMaxPiece = 1021;  // a line read with a buffer of 1022
+constexpr std::uint32_t kLinePauseMs = 50;
+
+}  // namespace
+
+// The next line up to and including its line feed, at most 1021 characters, read as a text
+// stream: a carriage return and line feed pair counts as one line feed. False at the end.
+bool CXmodem::ReadTextPiece(std::string& piece) {
+    piece.clear();
+    std::FILE* file = m_file.get();
+    while (piece.size() < kMaxPiece) {
+        int ch = std::getc(file);
+        if (ch == EOF) break;
+        if (ch == '\r') {
+            const int next = std::getc(file);
+            if (next == '\n') {
+                ch = '\n';
+            } else if (next != EOF) {
+                std::ungetc(next, file);
+            }
+        }
+        piece.push_back(static_cast<char>(ch));
+        if (ch == '\n') break;
+    }
+    return !piece.empty();
+}
+
+int CXmodem::TransmitText(const std::string& path) {
+    if (auto ended = Begin(path, "r", kXmodemCannotOpenTransmitFile)) return *ended;
+    ReadTotalSize();
+    std::string piece;
+    while (ReadTextPiece(piece)) {
+        for (char ch : piece) {
+            if (ch != '\n') m_port->WriteByte(ch);
+        }
+        m_port->WriteByte('\r');
+        ++m_blockCount;
+        m_byteCount += static_cast<std::int64_t>(piece.size()) + 2;
+        Notify();
+        m_clock.SleepMs(kLinePauseMs);
+        if (CancelRequested()) return End(kXmodemCancelledByReceiver);
+        if (std::feof(m_file.get())) return End(kXmodemSuccess);
+    }
+    return End(kXmodemSuccess);
+}
+
+}  // namespace zentrip

@@ -1,0 +1,301 @@
+#include "terminal/xmodem.h"
+
+#include <cstring>
+
+#include "terminal/crc16.h"
+
+namespace zentrip {
+
+namespace {
+
+constexpr int kSoh = 0x01;
+constexpr int kEot = 0x04;
+constexpr int kAck = 0x06;
+constexpr int kNak = 0x15;
+constexpr int kCan = 0x18;
+constexpr int kCrcRequest = 'C';
+
+constexpr int kPollMs = 20;
+constexpr std::uint32_t kPurgeQuietMs = 10;
+constexpr int kPurgeRounds = 99;
+constexpr int kPurgeReadsPerRound = 64;
+constexpr int kHandshakeWaits = 90;
+constexpr int kReplyWaits = 90;
+constexpr int kMaxSendsPerBlock = 11;
+constexpr int kEotTries = 5;
+constexpr int kEotWaitSeconds = 10;
+constexpr int kMaxFailuresInRow = 10;
+
+}  // namespace
+
+CXmodem::CXmodem(CSerialPort* port, int comPort, std::uint32_t rate, Clock& clock)
+    : m_clock(clock), m_port(port), m_comPort(comPort), m_rate(rate) {
+    if (m_port) m_port->Close();
+}
+
+CXmodem::~CXmodem() = default;
+
+std::uint32_t CXmodem::ElapsedSeconds() const {
+    return static_cast<std::uint32_t>((m_clock.TickMs() - StartTime()) / 1000);
+}
+
+std::optional<int> CXmodem::Begin(const std::string& path, const char* fileMode, int openFailure) {
+    if (!m_port) {
+        m_lastResult = kXmodemNoPort;
+        return kXmodemNoPort;
+    }
+    m_cancel.store(false, std::memory_order_release);
+    // Reopened without the reader thread: the engine reads the device itself. A failed open
+    // is not reported here; the operation then ends through its time-outs.
+    m_port->Close();
+    m_port->Open(m_comPort, m_rate);
+    m_startTime = m_clock.TickMs();
+    m_byteCount = 0;
+    m_total = 0;
+    m_blockCount = 0;
+    m_rejectedCount = 0;
+    Notify();
+    m_file.reset(std::fopen(path.c_str(), fileMode));
+    if (!m_file) return End(openFailure);
+    return std::nullopt;
+}
+
+int CXmodem::End(int result) {
+    m_file.reset();
+    m_lastResult = result;
+    return result;
+}
+
+void CXmodem::Notify() {
+    if (m_notify) m_notify(m_notifyId);
+}
+
+void CXmodem::ReadTotalSize() {
+    std::fseek(m_file.get(), 0, SEEK_END);
+    const long size = std::ftell(m_file.get());
+    std::fseek(m_file.get(), 0, SEEK_SET);
+    m_total = size < 0 ? 0 : size;
+    Notify();
+}
+
+void CXmodem::SendByte(int byte) { m_port->WriteByte(static_cast<char>(byte)); }
+
+int CXmodem::WaitByte(int seconds) {
+    const std::uint64_t deadline = m_clock.TickMs() + static_cast<std::uint64_t>(seconds) * 1000;
+    for (;;) {
+        if (CancelRequested()) return kNoByte;
+        char ch = 0;
+        if (m_port->ReadByte(&ch)) return static_cast<std::uint8_t>(ch);
+        PauseForInput();
+        if (m_clock.TickMs() > deadline) return kNoByte;
+    }
+}
+
+// Up to `seconds` one-second waits for the peer's first byte; stops early on cancel.
+int CXmodem::WaitReply(int seconds) {
+    for (int i = 0; i < seconds && !CancelRequested(); ++i) {
+        const int byte = WaitByte(1);
+        if (byte != kNoByte) return byte;
+    }
+    return kNoByte;
+}
+
+// One poll interval: wakes early when input arrives. A device that cannot wait (closed, lost)
+// returns at once, so the rest of the interval is slept to keep the pace of the time-outs.
+void CXmodem::PauseForInput() {
+    const std::uint64_t before = m_clock.TickMs();
+    if (m_port->WaitReadable(kPollMs)) return;
+    const std::uint64_t waited = m_clock.TickMs() - before;
+    if (waited < kPollMs) m_clock.SleepMs(static_cast<std::uint32_t>(kPollMs - waited));
+}
+
+// Discards what the peer is still sending: every round takes all waiting bytes, and 10 ms
+// without a byte ends it. Taking one byte per round could never drain a 133-byte block.
+void CXmodem::Purge() {
+    char sink[1024];
+    for (int round = 0; round < kPurgeRounds; ++round) {
+        m_clock.SleepMs(kPurgeQuietMs);
+        // Everything waiting, but bounded, so a line that never stops talking cannot hold us.
+        int taken = 0;
+        for (int reads = 0; reads < kPurgeReadsPerRound; ++reads) {
+            const int n = m_port->Read(sink, sizeof sink);
+            taken += n;
+            if (n < static_cast<int>(sizeof sink)) break;
+        }
+        if (taken == 0) return;
+    }
+}
+
+void CXmodem::AddByte(std::uint8_t byte) {
+    m_checksum = static_cast<std::uint8_t>(m_checksum + byte);
+    m_crc = Crc16Update(m_crc, byte);
+}
+
+CXmodem::Fill CXmodem::ReadBlock() {
+    m_checksum = 0;
+    m_crc = 0;
+    const std::size_t n = std::fread(m_block, 1, kBlockSize, m_file.get());
+    if (n == 0) return Fill::kNone;
+    std::memset(m_block + n, 0, kBlockSize - n);
+    for (int i = 0; i < kBlockSize; ++i) AddByte(m_block[i]);
+    return n < kBlockSize ? Fill::kLast : Fill::kFull;
+}
+
+void CXmodem::SendBlock() {
+    SendByte(kSoh);
+    SendByte(m_blockNumber);
+    SendByte(m_blockComplement);
+    for (int i = 0; i < kBlockSize; ++i) SendByte(m_block[i]);
+    if (Mode() == kModeChecksum) {
+        SendByte(m_checksum);
+        return;
+    }
+    SendByte(m_crc >> 8);
+    SendByte(m_crc & 0xFF);
+}
+
+int CXmodem::Transmit(const std::string& path) {
+    if (auto ended = Begin(path, "rb", kXmodemCannotOpenTransmitFile)) return *ended;
+    ReadTotalSize();
+    m_blockNumber = 1;
+    m_blockComplement = 0xFE;
+
+    int first = kNoByte;
+    for (int i = 0; i < kHandshakeWaits && first == kNoByte && !CancelRequested(); ++i) {
+        Notify();
+        first = WaitByte(1);
+    }
+    if (first == kNoByte) return End(kXmodemNoResponse);
+    if (first == kCan) return End(kXmodemCancelledByReceiver);
+    SetMode(first == kCrcRequest ? kModeCrc : kModeChecksum);
+
+    for (;;) {
+        const Fill fill = ReadBlock();
+        Purge();
+        if (fill == Fill::kNone) break;
+        for (int attempts = 0;; ++attempts) {
+            if (attempts >= kMaxSendsPerBlock || CancelRequested()) {
+                return End(kXmodemTooManyRetries);
+            }
+            SendBlock();
+            ++m_blockCount;
+            Notify();
+            const int reply = WaitReply(kReplyWaits);
+            if (reply == kNoByte) return End(kXmodemNoBlockResponse);
+            if (reply == kCan) return End(kXmodemCancelledByReceiver);
+            if (reply == kAck) break;
+            ++m_rejectedCount;
+            Notify();
+        }
+        m_byteCount += kBlockSize;
+        Notify();
+        if (fill == Fill::kLast) break;
+        ++m_blockNumber;
+        --m_blockComplement;
+    }
+
+    m_file.reset();
+    for (int i = 0; i < kEotTries; ++i) {
+        SendByte(kEot);
+        if (WaitByte(kEotWaitSeconds) == kAck) return End(kXmodemSuccess);
+    }
+    return End(kXmodemNoEotAck);
+}
+
+int CXmodem::Receive(const std::string& path) {
+    if (auto ended = Begin(path, "wb", kXmodemCannotCreateReceiveFile)) return *ended;
+    m_expectedBlockCount = 1;
+    m_blockNumber = 1;
+    m_blockComplement = 0xFE;
+    SendByte(kCrcRequest);
+
+    int failuresInRow = 0;
+    for (;;) {
+        if (CancelRequested()) {
+            SendByte(kCan);
+            return End(kXmodemTooManyReceiveTries);
+        }
+        const Incoming incoming = ReceiveBlock();
+        if (CancelRequested()) {
+            SendByte(kCan);
+            return End(kXmodemTooManyReceiveTries);
+        }
+        switch (incoming) {
+            case Incoming::kEot:
+                // A failed close loses buffered data: not a success, and the sender is not told.
+                if (std::fclose(m_file.release()) != 0) return End(kXmodemWriteError);
+                SendByte(kAck);
+                return End(kXmodemSuccess);
+            case Incoming::kGood:
+                ++m_expectedBlockCount;
+                ++m_blockNumber;
+                --m_blockComplement;
+                ++m_blockCount;
+                m_byteCount += kBlockSize;
+                m_total += kBlockSize;
+                Notify();
+                // Flushed per block so that a full disk shows at the block that did not fit.
+                if (std::fwrite(m_block, 1, kBlockSize, m_file.get()) < kBlockSize ||
+                    std::fflush(m_file.get()) != 0) {
+                    return End(kXmodemWriteError);
+                }
+                SendByte(kAck);
+                failuresInRow = 0;
+                break;
+            case Incoming::kDuplicate:
+                // Our ACK of it was lost: acknowledge again, keep the one copy already written.
+                SendByte(kAck);
+                break;
+            case Incoming::kBad:
+                if (++failuresInRow > kMaxFailuresInRow) return End(kXmodemTooManyReceiveTries);
+                Purge();
+                ++m_rejectedCount;
+                Notify();
+                SendByte(m_expectedBlockCount == 1 ? kCrcRequest : kNak);
+                break;
+        }
+    }
+}
+
+CXmodem::Incoming CXmodem::ReceiveBlock() {
+    int first = kNoByte;
+    for (int i = 0; i < 2 && first == kNoByte && !CancelRequested(); ++i) {
+        first = WaitByte(1);
+        Notify();
+    }
+    if (first == kNoByte) return Incoming::kBad;
+    if (first == kEot) {
+        // A damaged block header can look like EOT; the rest of that block then follows within
+        // the one-second byte time. Only an EOT followed by silence ends the file.
+        return WaitByte(1) == kNoByte && !CancelRequested() ? Incoming::kEot : Incoming::kBad;
+    }
+    if (first != kSoh) return Incoming::kBad;
+
+    const int number = WaitByte(1);
+    if (number == kNoByte) return Incoming::kBad;
+    const bool duplicate =
+        m_expectedBlockCount > 1 && number == static_cast<std::uint8_t>(m_blockNumber - 1);
+    if (number != m_blockNumber && !duplicate) return Incoming::kBad;
+    const int complement = WaitByte(1);
+    if (complement != 0xFF - number) return Incoming::kBad;
+    if (!ReceiveData()) return Incoming::kBad;
+    return duplicate ? Incoming::kDuplicate : Incoming::kGood;
+}
+
+// The 128 data bytes and the CRC, high byte first.
+bool CXmodem::ReceiveData() {
+    m_checksum = 0;
+    m_crc = 0;
+    for (int i = 0; i < kBlockSize; ++i) {
+        if (CancelRequested()) return false;
+        const int byte = WaitByte(1);
+        if (byte == kNoByte) return false;
+        m_block[i] = static_cast<std::uint8_t>(byte);
+        AddByte(m_block[i]);
+    }
+    if (WaitByte(1) != (m_crc >> 8)) return false;
+    if (CancelRequested()) return false;
+    return WaitByte(1) == (m_crc & 0xFF);
+}
+
+}  // namespace zentrip

@@ -1,0 +1,104 @@
+// CXmodem: moves one file over a CSerialPort with XMODEM (128-byte blocks, checksum or CRC-16
+// as the receiver asks) or sends a text file line by line. One operation runs on one worker
+// thread; meanwhile another thread may read the statistics and the mode and set the cancel
+// flag. Progress is reported through a callback that must return at once (post, never wait).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "link/serial_port.h"
+#include "platform/clock.h"
+#include "terminal/xmodem_result.h"
+
+namespace zentrip {
+
+class CXmodem {
+public:
+    enum Mode : int { kModeUnchosen = 0, kModeChecksum = 1, kModeCrc = 2 };
+    // Called on the worker thread with the notification id; must not block.
+    using NotifyFn = std::function<void(std::uint32_t id)>;
+
+    // Closes the port if one is given; a null port makes every operation fail with 15.
+    CXmodem(CSerialPort* port, int comPort, std::uint32_t rate, Clock& clock = DefaultClock());
+    CXmodem(const CXmodem&) = delete;
+    CXmodem& operator=(const CXmodem&) = delete;
+    virtual ~CXmodem();
+
+    int Transmit(const std::string& path);
+    int Receive(const std::string& path);  // always CRC mode
+    int TransmitText(const std::string& path);
+
+    // Set by the owner before an operation.
+    void SetOwner(NotifyFn notify) { m_notify = std::move(notify); }
+    void SetNotifyId(std::uint32_t id) { m_notifyId = id; }
+    void SetMode(int mode) { m_mode.store(mode, std::memory_order_relaxed); }
+
+    // Safe from any thread during an operation.
+    void Cancel() { m_cancel.store(true, std::memory_order_release); }
+    bool CancelRequested() const { return m_cancel.load(std::memory_order_acquire); }
+    int Mode() const { return m_mode.load(std::memory_order_relaxed); }
+    std::uint64_t StartTime() const { return m_startTime.load(std::memory_order_relaxed); }
+    std::int64_t ByteCount() const { return m_byteCount.load(std::memory_order_relaxed); }
+    std::int64_t Total() const { return m_total.load(std::memory_order_relaxed); }
+    int BlockCount() const { return m_blockCount.load(std::memory_order_relaxed); }
+    int RejectedCount() const { return m_rejectedCount.load(std::memory_order_relaxed); }
+    int LastResult() const { return m_lastResult.load(std::memory_order_relaxed); }
+    // Whole seconds since the operation began, by the engine's clock.
+    std::uint32_t ElapsedSeconds() const;
+
+private:
+    enum class Fill { kNone, kLast, kFull };
+    enum class Incoming { kEot, kGood, kDuplicate, kBad };
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    static constexpr int kBlockSize = 128;
+    static constexpr int kNoByte = -1;
+
+    // The start shared by the three operations; a value when the operation already ended.
+    std::optional<int> Begin(const std::string& path, const char* fileMode, int openFailure);
+    int End(int result);
+    void Notify();
+    void ReadTotalSize();
+    void SendByte(int byte);
+    int WaitByte(int seconds);
+    int WaitReply(int seconds);
+    void PauseForInput();
+    void Purge();
+    Fill ReadBlock();
+    void SendBlock();
+    Incoming ReceiveBlock();
+    bool ReceiveData();
+    bool ReadTextPiece(std::string& piece);
+    void AddByte(std::uint8_t byte);
+
+    Clock& m_clock;
+    std::atomic<int> m_mode{kModeCrc};
+    int m_expectedBlockCount = 1;
+    NotifyFn m_notify;
+    std::atomic<bool> m_cancel{false};
+    std::atomic<std::uint64_t> m_startTime{0};
+    std::atomic<std::int64_t> m_byteCount{0};
+    std::atomic<std::int64_t> m_total{0};
+    std::uint32_t m_notifyId = 0;
+    std::atomic<int> m_blockCount{0};
+    std::atomic<int> m_rejectedCount{0};
+    CSerialPort* m_port;
+    int m_comPort;
+    std::uint32_t m_rate;
+    std::unique_ptr<std::FILE, FileCloser> m_file;
+    std::atomic<int> m_lastResult{kXmodemSuccess};
+    std::uint8_t m_checksum = 0;
+    std::uint16_t m_crc = 0;
+    std::uint8_t m_block[1024] = {};
+    std::uint8_t m_blockNumber = 1;
+    std::uint8_t m_blockComplement = 0xFE;
+};
+
+}  // namespace zentrip

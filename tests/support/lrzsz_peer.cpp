@@ -1,0 +1,96 @@
+#include "tests/support/lrzsz_peer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+namespace zentrip::testing {
+
+namespace {
+
+bool Reap(pid_t pid, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace
+
+LrzszPeer::LrzszPeer(const std::string& dir, const std::vector<std::string>& toolAndArgs)
+    : m_tty(dir + "/tty"), m_log(dir + "/peer.log") {
+    // socat's EXEC splits its command at blanks; our names never hold any.
+    std::string exec = "EXEC:";
+    for (std::size_t i = 0; i < toolAndArgs.size(); ++i) exec += (i ? " " : "") + toolAndArgs[i];
+    const std::string pty = "PTY,link=" + m_tty + ",raw,echo=0";
+    const std::string socat = FindProgram("socat");
+
+    m_pid = fork();
+    if (m_pid == 0) {
+        const int log = open(m_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int null = open("/dev/null", O_RDWR);
+        if (log < 0 || null < 0 || chdir(dir.c_str()) != 0) _exit(127);
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        dup2(log, STDERR_FILENO);
+        execl(socat.c_str(), "socat", pty.c_str(), exec.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+LrzszPeer::~LrzszPeer() {
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGTERM);
+    if (!Reap(m_pid, 2000)) {
+        kill(m_pid, SIGKILL);
+        Reap(m_pid, 2000);
+    }
+}
+
+bool LrzszPeer::Ready(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    struct stat info {};
+    while (stat(m_tty.c_str(), &info) != 0) {
+        if (m_pid <= 0 || std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+bool LrzszPeer::Wait(int timeoutMs) {
+    if (m_pid <= 0) return true;
+    if (Reap(m_pid, timeoutMs)) {
+        m_pid = -1;
+        return true;
+    }
+    return false;
+}
+
+std::string LrzszPeer::Diagnostics() const {
+    std::ifstream in(m_log);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "/usr/bin:/bin");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const std::string candidate = dir + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return {};
+}
+
+}  // namespace zentrip::testing
