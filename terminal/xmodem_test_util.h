@@ -1,20 +1,15 @@
-// Shared pieces of the XMODEM unit tests: a temporary folder, wire blocks, a fake line with
-// its port and engine in virtual time, and a clock that sets the cancel flag at a given time.
+// Shared pieces of the XMODEM unit tests: wire blocks, a fake line with its port and engine in
+// virtual time, and a clock that sets the cancel flag at a given time.
 #pragma once
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 #include "link/serial_port.h"
 #include "platform/fake_serial_line.h"
 #include "terminal/crc16.h"
 #include "terminal/xmodem.h"
+#include "tests/support/temp_dir.h"
 
 namespace zentrip::testing {
 
@@ -23,30 +18,6 @@ inline constexpr char kEot = 0x04;
 inline constexpr char kAck = 0x06;
 inline constexpr char kNak = 0x15;
 inline constexpr char kCan = 0x18;
-
-class TempDir {
-public:
-    TempDir() {
-        std::string templ = (std::filesystem::temp_directory_path() / "xmodem-XXXXXX").string();
-        m_path = mkdtemp(templ.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Path(const std::string& name) const { return (m_path / name).string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-        return Path(name);
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // Bytes whose values differ from block to block, so a misplaced block shows.
 inline std::string Pattern(std::size_t size) {

@@ -159,18 +159,18 @@ class ProgramCliTest : public ::testing::Test {
 protected:
     void TearDown() override { m_sim.reset(); }
 
-    std::vector<std::string> Env() const { return {"XDG_CONFIG_HOME=" + m_dir.File("config")}; }
+    std::vector<std::string> Env() const { return {"XDG_CONFIG_HOME=" + m_dir.Path("config")}; }
 
     // Starts zentrip-sim with a link in the test's folder; the link's path.
     std::string StartSim(const std::vector<std::string>& options = {}) {
-        std::vector<std::string> args{ZENTRIP_SIM, "--link", m_dir.File("controller")};
+        std::vector<std::string> args{ZENTRIP_SIM, "--link", m_dir.Path("controller")};
         args.insert(args.end(), options.begin(), options.end());
         m_sim = std::make_unique<Child>(args, Env(), "");
         EXPECT_TRUE(m_sim->Started());
         EXPECT_TRUE(m_sim->ReadUntil([&] { return m_sim->Out().find('\n') != std::string::npos; },
                                      milliseconds(10000)))
             << m_sim->Err();
-        return m_dir.File("controller");
+        return m_dir.Path("controller");
     }
 
     std::unique_ptr<Child> StartCli(std::vector<std::string> args, const std::string& input = "") {
@@ -334,13 +334,13 @@ TEST_F(ProgramCliTest, CtrlCAtTheQuestionAnswersNo) {
 
 TEST_F(ProgramCliTest, NotStartedWhenFileOrPortCannotBeOpened) {
     const std::string device = StartSim();
-    const std::string missing = m_dir.File("missing.orv");
+    const std::string missing = m_dir.Path("missing.orv");
     ASSERT_EQ(RunCli({"--direct", "--no-init", "--device", device, missing}), 3) << Err();
     EXPECT_EQ(Out(), "Preparing controller for direct session.\r\nBeginning programming from " +
                          missing + "\r\n\r\nError: Couldn't open " + missing + "\r\n");
 
     const std::string file = m_dir.Write("prog.orv", "11\n");
-    const std::string absent = m_dir.File("no-such-device");
+    const std::string absent = m_dir.Path("no-such-device");
     ASSERT_EQ(RunCli({"--direct", "--no-init", "--device", absent, file}), 3);
     EXPECT_EQ(Out(), "");
     EXPECT_NE(Err().find("Failed to open serial port!"), std::string::npos) << Err();
@@ -371,7 +371,7 @@ TEST_F(ProgramCliTest, CommandLineMistakesAreNotStarted) {
 TEST_F(ProgramCliTest, StopRequestedByCtrlCEndsAfterTheCurrentLine) {
     StartSim();
     m_file = m_dir.Write("prog.orv", "11\n#wait 3\n22\n33\n");
-    m_cli = StartCli({"--direct", "--no-init", "--device", m_dir.File("controller"), m_file});
+    m_cli = StartCli({"--direct", "--no-init", "--device", m_dir.Path("controller"), m_file});
     ASSERT_TRUE(
         m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; }, kRunLimit));
     usleep(1000000);  // line 1 has long been answered: the run is in the wait
@@ -386,7 +386,7 @@ TEST_F(ProgramCliTest, StopRequestedByCtrlCEndsAfterTheCurrentLine) {
 TEST_F(ProgramCliTest, SecondCtrlCEndsAtOnce) {
     StartSim();
     m_file = m_dir.Write("prog.orv", "11\n#wait 30\n22\n");
-    m_cli = StartCli({"--direct", "--no-init", "--device", m_dir.File("controller"), m_file});
+    m_cli = StartCli({"--direct", "--no-init", "--device", m_dir.Path("controller"), m_file});
     ASSERT_TRUE(
         m_cli->ReadUntil([&] { return Out().find("[    1] 11") != std::string::npos; }, kRunLimit));
     const auto start = Clock::now();
@@ -398,7 +398,7 @@ TEST_F(ProgramCliTest, SecondCtrlCEndsAtOnce) {
     EXPECT_NE(Err().find("Interrupted again"), std::string::npos) << Err();
     // The device was let go: the next run opens it.
     const std::string file = m_dir.Write("short.orv", "11\n");
-    EXPECT_EQ(RunCli({"--direct", "--no-init", "--device", m_dir.File("controller"), file}), 0)
+    EXPECT_EQ(RunCli({"--direct", "--no-init", "--device", m_dir.Path("controller"), file}), 0)
         << Err();
 }
 

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -30,12 +31,18 @@ public:
     bool Ok() const { return !m_path.empty(); }
     // Empty when the folder could not be made.
     const std::string& Path() const { return m_path; }
-    std::string File(std::string_view name) const { return m_path + "/" + std::string(name); }
+    // The path of a file in the folder.
+    std::string Path(std::string_view name) const { return m_path + "/" + std::string(name); }
     // Writes the bytes to a file in the folder; its path.
     std::string Write(std::string_view name, std::string_view content) const {
-        const std::string path = File(name);
+        const std::string path = Path(name);
         std::ofstream(path, std::ios::binary) << content;
         return path;
+    }
+    // All bytes of a file; empty when it cannot be read.
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
 private:
