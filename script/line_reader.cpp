@@ -3,21 +3,9 @@
 namespace zentrip {
 
 ReadResult ReadTextLine(std::FILE* file, char* buf, int n) {
-    int count = 0;
-    while (count < n - 1) {
-        int ch = std::getc(file);
-        if (ch == EOF) break;
-        if (ch == '\r') {
-            const int next = std::getc(file);
-            if (next == '\n') {
-                ch = '\n';
-            } else if (next != EOF) {
-                std::ungetc(next, file);
-            }
-        }
-        buf[count++] = static_cast<char>(ch);
-        if (ch == '\n') break;
-    }
+    const std::size_t max = n > 1 ? static_cast<std::size_t>(n - 1) : 0;
+    std::size_t count = 0;
+    ReadTextPiece(file, max, [&](char ch) { buf[count++] = ch; });
     buf[count] = '\0';
     if (count > 0) return ReadResult::kLine;
     return std::ferror(file) ? ReadResult::kError : ReadResult::kEnd;

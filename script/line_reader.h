@@ -3,6 +3,7 @@
 // (counted after the CR is dropped) and ends after its LF when the line is short enough.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 namespace zentrip {
@@ -14,5 +15,28 @@ enum class ReadResult { kLine, kEnd, kError };
 // failed before any character of the piece arrived. Bytes are copied as they are, NUL bytes
 // included; callers that treat the piece as a string see it end at its first NUL.
 ReadResult ReadTextLine(std::FILE* file, char* buf, int n);
+
+// The reading itself: hands each character of the next piece (at most max) to put, in text
+// mode as above; the number handed over, 0 at the end or on a read error.
+template <typename Put>
+std::size_t ReadTextPiece(std::FILE* file, std::size_t max, Put put) {
+    std::size_t count = 0;
+    while (count < max) {
+        int ch = std::getc(file);
+        if (ch == EOF) break;
+        if (ch == '\r') {
+            const int next = std::getc(file);
+            if (next == '\n') {
+                ch = '\n';
+            } else if (next != EOF) {
+                std::ungetc(next, file);
+            }
+        }
+        put(static_cast<char>(ch));
+        ++count;
+        if (ch == '\n') break;
+    }
+    return count;
+}
 
 }  // namespace zentrip

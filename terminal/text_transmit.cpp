@@ -1,4 +1,5 @@
 // Raw text transmission: each line of a text file, then a carriage return, 50 ms apart.
+#include "script/line_reader.h"
 #include "terminal/xmodem.h"
 
 namespace zentrip {
@@ -14,21 +15,7 @@ constexpr std::uint32_t kLinePauseMs = 50;
 // stream: a carriage return and line feed pair counts as one line feed. False at the end.
 bool CXmodem::ReadTextPiece(std::string& piece) {
     piece.clear();
-    std::FILE* file = m_file.get();
-    while (piece.size() < kMaxPiece) {
-        int ch = std::getc(file);
-        if (ch == EOF) break;
-        if (ch == '\r') {
-            const int next = std::getc(file);
-            if (next == '\n') {
-                ch = '\n';
-            } else if (next != EOF) {
-                std::ungetc(next, file);
-            }
-        }
-        piece.push_back(static_cast<char>(ch));
-        if (ch == '\n') break;
-    }
+    zentrip::ReadTextPiece(m_file.get(), kMaxPiece, [&](char ch) { piece.push_back(ch); });
     return !piece.empty();
 }
 
