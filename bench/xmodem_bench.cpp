@@ -13,16 +13,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
 
 #include "link/serial_port.h"
 #include "terminal/xmodem.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
+using zentrip::testing::TempDir;
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kFileSize = 1 << 20;
 constexpr double kPurgeFloorSeconds = 8192 * 0.010;
@@ -57,11 +58,6 @@ void WaitForPath(const std::string& path) {
     }
 }
 
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 double Since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -78,8 +74,8 @@ pid_t StartSender(const std::string& dir, const std::string& tty) {
 }  // namespace
 
 int main() {
-    std::string templ = (std::filesystem::temp_directory_path() / "xmodem-bench-XXXXXX").string();
-    const std::string dir = mkdtemp(templ.data());
+    const TempDir temp("xmodem-bench-");
+    const std::string dir = temp.Path();
     const std::string tty = dir + "/tty";
     std::string data(kFileSize, '\0');
     std::mt19937 random(7);
@@ -93,7 +89,7 @@ int main() {
     const pid_t rx = StartSocat(dir, "FILE:" + tty + ",raw,echo=0", "EXEC:rx -c ref.bin");
     ok &= WaitFor(rx, 120);
     const double reference = Since(start);
-    ok &= WaitFor(sender, 10) && Read(dir + "/ref.bin") == data;
+    ok &= WaitFor(sender, 10) && TempDir::Read(dir + "/ref.bin") == data;
 
     // sx to our Receive.
     sender = StartSender(dir, tty);
@@ -104,8 +100,8 @@ int main() {
     int result = receiver.Receive(dir + "/ours.bin");
     const double ours = Since(start);
     port.Close();
-    ok &=
-        result == zentrip::kXmodemSuccess && WaitFor(sender, 10) && Read(dir + "/ours.bin") == data;
+    ok &= result == zentrip::kXmodemSuccess && WaitFor(sender, 10) &&
+          TempDir::Read(dir + "/ours.bin") == data;
 
     // Our Transmit to rx -c.
     std::filesystem::remove(tty);
@@ -117,7 +113,8 @@ int main() {
     result = transmitter.Transmit(dir + "/in.bin");
     const double sent = Since(start);
     port.Close();
-    ok &= result == zentrip::kXmodemSuccess && WaitFor(peer, 20) && Read(dir + "/sent.bin") == data;
+    ok &= result == zentrip::kXmodemSuccess && WaitFor(peer, 20) &&
+          TempDir::Read(dir + "/sent.bin") == data;
 
     std::printf("1 MiB over a pty\n");
     std::printf("  sx -> rx -c:           %7.2f s\n", reference);
@@ -128,7 +125,5 @@ int main() {
         "(limit 1.15)\n",
         sent, sent / kPurgeFloorSeconds, kPurgeFloorSeconds);
     std::printf("  files identical: %s\n", ok ? "yes" : "NO");
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
     return ok ? 0 : 1;
 }

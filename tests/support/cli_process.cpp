@@ -8,9 +8,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace zentrip::testing {
 
@@ -23,32 +24,23 @@ std::string TempName(const char* stem) {
     return name;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }  // namespace
 
 CliProcess::CliProcess(const std::string& program, const std::vector<std::string>& args,
                        int stderrFd)
     : m_outPath(TempName("cli-out")), m_errPath(TempName("cli-err")) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    m_pid = fork();
-    if (m_pid != 0) return;
-    const int out = open(m_outPath.c_str(), O_WRONLY | O_TRUNC);
-    const int err = stderrFd >= 0 ? stderrFd : open(m_errPath.c_str(), O_WRONLY | O_TRUNC);
-    const int null = open("/dev/null", O_RDONLY);
-    if (out < 0 || err < 0 || null < 0) _exit(126);
-    dup2(null, STDIN_FILENO);
-    dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    const int out = open(m_outPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int err = stderrFd >= 0 ? -1 : open(m_errPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (out >= 0 && (stderrFd >= 0 || err >= 0)) {
+        std::vector<std::string> argv{program};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ChildSetup setup;
+        setup.out = out;
+        setup.err = stderrFd >= 0 ? stderrFd : err;
+        m_pid = SpawnChild(argv, setup);
+    }
+    if (out >= 0) close(out);
+    if (err >= 0) close(err);
 }
 
 CliProcess::~CliProcess() {
@@ -79,7 +71,7 @@ int CliProcess::Wait(int timeoutMs) {
     }
 }
 
-std::string CliProcess::Stdout() const { return ReadAll(m_outPath); }
-std::string CliProcess::Stderr() const { return ReadAll(m_errPath); }
+std::string CliProcess::Stdout() const { return TempDir::Read(m_outPath); }
+std::string CliProcess::Stderr() const { return TempDir::Read(m_errPath); }
 
 }  // namespace zentrip::testing
