@@ -13,6 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/child_process.h"
+
 namespace zentrip::testing {
 
 namespace {
@@ -37,17 +39,17 @@ LrzszPeer::LrzszPeer(const std::string& dir, const std::vector<std::string>& too
     const std::string pty = "PTY,link=" + m_tty + ",raw,echo=0";
     const std::string socat = FindProgram("socat");
 
-    m_pid = fork();
-    if (m_pid == 0) {
-        const int log = open(m_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int null = open("/dev/null", O_RDWR);
-        if (log < 0 || null < 0 || chdir(dir.c_str()) != 0) _exit(127);
-        dup2(null, STDIN_FILENO);
-        dup2(null, STDOUT_FILENO);
-        dup2(log, STDERR_FILENO);
-        execl(socat.c_str(), "socat", pty.c_str(), exec.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
+    const int log = open(m_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (log >= 0 && null >= 0) {
+        ChildSetup setup;
+        setup.cwd = dir;
+        setup.out = null;
+        setup.err = log;
+        m_pid = SpawnChild({socat, pty, exec}, setup);
     }
+    if (log >= 0) close(log);
+    if (null >= 0) close(null);
 }
 
 LrzszPeer::~LrzszPeer() {
