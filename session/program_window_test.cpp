@@ -208,5 +208,16 @@ TEST_F(ProgramWindow, ShowFileInEditorEndsEveryLineWithCrLf) {
     EXPECT_EQ(host.Editor(), "a\r\nb\r\nx\r\n" + longLine + "\r\nlast");
 }
 
+// The file is read as text: a CR LF is one line end even where a piece of 499 characters ends
+// between the two. Only regular files are shown: opening a FIFO would block the window.
+TEST_F(ProgramWindow, ShowFileInEditorReadsCrLfAsOneLineEnd) {
+    const std::string line498(498, 'M');
+    programmer.ShowFileInEditor(folder.Write("crlf.orv", line498 + "\r\nnext\r\n"));
+    EXPECT_EQ(host.Editor(), line498 + "\r\nnext\r\n");
+
+    programmer.ShowFileInEditor(folder.Path());
+    EXPECT_EQ(host.Editor(), "\r** File content couldn't be displayed. **\r");
+}
+
 }  // namespace
 }  // namespace zentrip::testing

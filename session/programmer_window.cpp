@@ -1,11 +1,11 @@
 // CProgrammer's operations around the source editor: choosing and showing the working file,
 // and programming the editor's text (all of it or the selection) through a temporary file.
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 #include <optional>
 
+#include "platform/input_file.h"
 #include "platform/temp_file.h"
+#include "script/line_reader.h"
 #include "session/programmer.h"
 
 namespace zentrip {
@@ -18,10 +18,6 @@ constexpr const char* kTempFileError =
     "Error creating temporary file.\rUnable to program from window.";
 constexpr int kPieceSize = 500;  // each read takes at most 499 characters
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 void CProgrammer::SelectWorkingFile() {
@@ -33,14 +29,16 @@ void CProgrammer::SelectWorkingFile() {
 }
 
 void CProgrammer::ShowFileInEditor(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
+    // Read as the run reads it (text mode: CR LF is one line end); a FIFO or a directory is
+    // refused rather than left to block the window or show nothing.
+    const FilePtr file = OpenInputFile(path.c_str());
     if (!file) {
         m_host.SourceEditor().SetText("\r** File content couldn't be displayed. **\r");
         return;
     }
     std::string text;
     char piece[kPieceSize];
-    while (std::fgets(piece, kPieceSize, file.get())) {
+    while (ReadTextLine(file.get(), piece, kPieceSize) == ReadResult::kLine) {
         std::string_view part(piece);
         const std::size_t end = part.find_first_of("\r\n");
         text += part.substr(0, end);
