@@ -187,6 +187,9 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     draw();
     if (live && !shown.empty()) std::fputc('\n', stderr);
 
+    // A transfer the user cancelled ends quietly: its result (for text, "cancelled by
+    // receiver") would only misreport what happened. The exit status still carries it.
+    if (engine.CancelRequested()) return result;
     if (result != kXmodemSuccess) {
         std::fprintf(stderr, "*** ERROR %d: %s. ***\n", result, XmodemResultText(result));
         return result;

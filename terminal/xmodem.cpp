@@ -1,5 +1,7 @@
 #include "terminal/xmodem.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "terminal/crc16.h"
@@ -57,6 +59,10 @@ std::optional<int> CXmodem::Begin(const std::string& path, const char* fileMode,
     Notify();
     m_file.reset(std::fopen(path.c_str(), fileMode));
     if (!m_file) return End(openFailure);
+    // A directory opens for reading, but every read of it fails, which would pass for an
+    // empty file sent successfully.
+    struct stat info {};
+    if (fstat(fileno(m_file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return End(openFailure);
     return std::nullopt;
 }
 

@@ -209,6 +209,15 @@ TEST_F(TransmitTest, UnopenableFileGivesSixAfterOpeningThePort) {
     EXPECT_EQ(rig.line.Written(), "");
 }
 
+TEST_F(TransmitTest, DirectoryIsAFileThatCannotBeOpened) {
+    // Opening a directory for reading succeeds here, but every read fails: sent as an empty
+    // file it would end as a success.
+    rig.Reply("C");
+    EXPECT_EQ(rig.engine.Transmit(dir.Path()), kXmodemCannotOpenTransmitFile);
+    EXPECT_EQ(rig.engine.TransmitText(dir.Path()), kXmodemCannotOpenTransmitFile);
+    EXPECT_EQ(rig.line.Written(), "");
+}
+
 TEST(XmodemNoPort, EveryOperationGivesFifteen) {
     CXmodem engine(nullptr, 1, 9600);
     EXPECT_EQ(engine.Transmit("/nonexistent"), kXmodemNoPort);

@@ -126,7 +126,24 @@ TEST_F(TransferCliTest, CtrlCCancelsAReceive) {
     EXPECT_EQ(cli.Wait(5000), 8);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(line.ReadMaster(1, 2000), "\x18");
-    EXPECT_EQ(cli.Stderr(), "*** ERROR 8: Too many tries or aborted during reception. ***\n");
+    EXPECT_EQ(cli.Stderr(), "");
+    EXPECT_EQ(cli.Stdout(), "");
+}
+
+TEST_F(TransferCliTest, CtrlCStopsSendTextAfterTheCurrentLineWithoutAMessage) {
+    PseudoTerminal line;
+    ASSERT_TRUE(line.Ok());
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "line\n";
+    auto cli = Run({"send-text", dir.Write("t.txt", text), "--device", line.SlavePath()});
+    ASSERT_EQ(line.ReadMaster(5, 5000), "line\r");
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Wait(5000), 1);
+    EXPECT_EQ(cli.Stderr(), "");
+    EXPECT_EQ(cli.Stdout(), "");
+    const std::string sent = "line\r" + line.ReadMaster(1000, 500);
+    EXPECT_LT(sent.size(), text.size());
+    EXPECT_EQ(sent.size() % 5, 0u) << sent;
 }
 
 TEST_F(TransferCliTest, HelpAndUsageErrors) {
