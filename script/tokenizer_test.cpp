@@ -188,6 +188,16 @@ TEST(FindLineInFile, ReadsLongLinesInPiecesOf509) {
     EXPECT_EQ(tokenizer.FindLineInFile(&splitKey, straddle.path(), nullptr, 0), 0);
 }
 
+TEST(FindLineInFile, ReadsAsTextWhereCrLfCountsAsOneLineFeed) {
+    // 508 characters and CR LF make one piece of 509 in text mode, so #session is line 2.
+    ProgramFile file(std::string(508, 'x') + "\r\n#Session 555\r\n");
+    CTokenizer tokenizer;
+    SearchKey key = Key("#session");
+    char copy[CTokenizer::kFileLineSize] = {};
+    EXPECT_EQ(tokenizer.FindLineInFile(&key, file.path(), copy, 0), 2);
+    EXPECT_STREQ(copy, "#Session 555\n");
+}
+
 TEST(FindLineInFile, UnreadablePathsGiveMinusOne) {
     CTokenizer tokenizer;
     SearchKey key = Key("#session");
