@@ -1,12 +1,13 @@
 #include "script/tokenizer.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
+
+#include "platform/input_file.h"
+#include "script/line_reader.h"
 
 namespace zentrip {
 namespace {
@@ -16,20 +17,6 @@ constexpr int kMaxTokenLength = CTokenizer::kTokenSize - 1;
 bool IsQuote(char ch) { return ch == '"' || ch == '\''; }
 
 char LowerAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch; }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// A directory opens for reading on Linux but yields no text; it counts as not readable.
-FilePtr OpenTextFile(const char* path) {
-    FilePtr file(std::fopen(path, "r"));
-    if (!file) return nullptr;
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
-    return file;
-}
 
 }  // namespace
 
@@ -109,11 +96,13 @@ bool CTokenizer::ReplaceAt(char* line, int pos, int length, const char* text) co
 int CTokenizer::FindLineInFile(const SearchKey* list, const char* path, char* copyOut,
                                int startLine) const {
     if (path == nullptr || path[0] == '\0') return -1;
-    FilePtr file = OpenTextFile(path);
+    // Read in text mode like the run reads the program, so pieces and line numbers agree.
+    FilePtr file = OpenInputFile(path);
     if (!file) return -1;
 
     char piece[kFileLineSize];
-    for (int number = 1; std::fgets(piece, sizeof piece, file.get()) != nullptr; ++number) {
+    for (int number = 1; ReadTextLine(file.get(), piece, kFileLineSize) == ReadResult::kLine;
+         ++number) {
         if (number < startLine) continue;
         bool all = true;
         for (const SearchKey* key = list; key != nullptr && all; key = key->next) {

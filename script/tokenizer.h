@@ -32,9 +32,9 @@ public:
     // the line is then unchanged.
     bool ReplaceAt(char* line, int pos, int length, const char* text) const;
     // 1-based number of the first line at or after `startLine` holding every key of `list`
-    // (ignoring case); 0 when none; -1 when the path is empty or names no readable file (a
-    // directory included). Lines are read in pieces of at most 509 characters, each piece
-    // counted as a line. The found piece goes to `copyOut` (kFileLineSize bytes) when given.
+    // (ignoring case); 0 when none; -1 when the path is empty or names no readable regular
+    // file. Lines are read in text mode (a CR before an LF dropped) in pieces of at most 509
+    // characters, each piece counted as a line. The found piece goes to `copyOut` (kFileLineSize bytes) when given.
     int FindLineInFile(const SearchKey* list, const char* path, char* copyOut, int startLine) const;
     // `value` as exactly `digits` digits; the text stays valid until the next call.
     const char* FormatDigits(int value, int digits);

@@ -1,6 +1,7 @@
 #include "script/tokenizer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/temp_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace zentrip {
 namespace {
@@ -188,6 +190,16 @@ TEST(FindLineInFile, ReadsLongLinesInPiecesOf509) {
     EXPECT_EQ(tokenizer.FindLineInFile(&splitKey, straddle.path(), nullptr, 0), 0);
 }
 
+TEST(FindLineInFile, ReadsAsTextWhereCrLfCountsAsOneLineFeed) {
+    // 508 characters and CR LF make one piece of 509 in text mode, so #session is line 2.
+    ProgramFile file(std::string(508, 'x') + "\r\n#Session 555\r\n");
+    CTokenizer tokenizer;
+    SearchKey key = Key("#session");
+    char copy[CTokenizer::kFileLineSize] = {};
+    EXPECT_EQ(tokenizer.FindLineInFile(&key, file.path(), copy, 0), 2);
+    EXPECT_STREQ(copy, "#Session 555\n");
+}
+
 TEST(FindLineInFile, UnreadablePathsGiveMinusOne) {
     CTokenizer tokenizer;
     SearchKey key = Key("#session");
@@ -195,6 +207,12 @@ TEST(FindLineInFile, UnreadablePathsGiveMinusOne) {
     EXPECT_EQ(tokenizer.FindLineInFile(&key, nullptr, nullptr, 0), -1);
     EXPECT_EQ(tokenizer.FindLineInFile(&key, "/nonexistent/zentrip/file.orv", nullptr, 0), -1);
     EXPECT_EQ(tokenizer.FindLineInFile(&key, "/tmp", nullptr, 0), -1);
+    // A FIFO without a writer is refused at once instead of blocking the run's file scan.
+    testing::TempDir dir;
+    ASSERT_TRUE(dir.Ok());
+    const std::string fifo = dir.Path("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(tokenizer.FindLineInFile(&key, fifo.c_str(), nullptr, 0), -1);
     ProgramFile empty("");
     EXPECT_EQ(tokenizer.FindLineInFile(&key, empty.path(), nullptr, 0), 0);
 }
