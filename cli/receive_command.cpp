@@ -20,12 +20,7 @@ const char kHelp[] =
     "port), 64 for a command line that cannot be understood.\n\noptions:\n";
 
 int Run(int argc, char** argv) {
-    PortOptions options;
-    std::string path;
-    if (const int status = ParseTransferArgs(argc, argv, kHelp, options, path); status >= 0) {
-        return status;
-    }
-    return RunTransfer(TransferKind::kReceive, path, options);
+    return RunTransferCommand(argc, argv, kHelp, TransferKind::kReceive);
 }
 
 const CommandRegistrar registrar({"receive", "receive a file with XMODEM", Run});

@@ -19,12 +19,7 @@ const char kHelp[] =
     "command line that cannot be understood.\n\noptions:\n";
 
 int Run(int argc, char** argv) {
-    PortOptions options;
-    std::string path;
-    if (const int status = ParseTransferArgs(argc, argv, kHelp, options, path); status >= 0) {
-        return status;
-    }
-    return RunTransfer(TransferKind::kTransmit, path, options);
+    return RunTransferCommand(argc, argv, kHelp, TransferKind::kTransmit);
 }
 
 const CommandRegistrar registrar({"send", "send a file with XMODEM", Run});

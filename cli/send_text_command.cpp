@@ -18,12 +18,7 @@ const char kHelp[] =
     "understood.\n\noptions:\n";
 
 int Run(int argc, char** argv) {
-    PortOptions options;
-    std::string path;
-    if (const int status = ParseTransferArgs(argc, argv, kHelp, options, path); status >= 0) {
-        return status;
-    }
-    return RunTransfer(TransferKind::kText, path, options);
+    return RunTransferCommand(argc, argv, kHelp, TransferKind::kText);
 }
 
 const CommandRegistrar registrar({"send-text", "send a text file line by line", Run});

@@ -92,8 +92,8 @@ void PrintUsageError(const char* command, const std::string& message) {
                  message.c_str(), command);
 }
 
-}  // namespace
-
+// Parses "[options] FILE"; prints help or the usage error itself. Returns -1 when the
+// transfer should run, else the exit status.
 int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& options,
                       std::string& path) {
     options = DefaultPortOptions();
@@ -209,6 +209,17 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
             break;
     }
     return 0;
+}
+
+}  // namespace
+
+int RunTransferCommand(int argc, char** argv, const char* help, TransferKind kind) {
+    PortOptions options;
+    std::string path;
+    if (const int status = ParseTransferArgs(argc, argv, help, options, path); status >= 0) {
+        return status;
+    }
+    return RunTransfer(kind, path, options);
 }
 
 }  // namespace zentrip::cli

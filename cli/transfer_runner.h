@@ -11,12 +11,9 @@ namespace zentrip::cli {
 
 enum class TransferKind { kTransmit, kReceive, kText };
 
-int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& options);
-
-// Parses "[options] FILE" for a transfer command; prints help or the usage error itself.
-// Returns -1 when the transfer should run, else the exit status.
-int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& options,
-                      std::string& path);
+// The whole command: parses "[options] FILE" (printing `help` or the usage error itself),
+// then runs the transfer. Returns the exit status.
+int RunTransferCommand(int argc, char** argv, const char* help, TransferKind kind);
 
 // Exit status of a command line that cannot be understood (the transfer results use 0-15).
 inline constexpr int kUsageError = 64;
