@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "session/memory_run_host.h"
+#include "tests/doubles/memory_run_host.h"
 #include "session/programmer.h"
 #include "sim/pty_simulator.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/fake_serial_line.h"
+#include "tests/doubles/fake_serial_line.h"
 #include "sim/simulator.h"
 
 namespace zentrip::cli {

@@ -14,7 +14,7 @@
 #include "link/modem.h"
 #include "link/serial_port.h"
 #include "platform/clock.h"
-#include "platform/fake_serial_line.h"
+#include "tests/doubles/fake_serial_line.h"
 #include "platform/memory_text_sink.h"
 
 namespace zentrip::testing {

@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -44,11 +45,27 @@ LocalTime CivilFromSeconds(std::int64_t seconds) {
 }
 
 std::int64_t SecondsFromCivil(const LocalTime& t) {
-    return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 +
-           t.second;
+    return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
 }  // namespace
+
+bool Clock::InterruptibleSleepMs(std::uint32_t ms, const std::atomic<bool>& interrupt) {
+    if (interrupt.load(std::memory_order_acquire)) return false;
+    SleepMs(ms);
+    return true;
+}
+
+// Slices, not a condition variable: a signal handler can set the flag but cannot notify.
+bool SystemClock::InterruptibleSleepMs(std::uint32_t ms, const std::atomic<bool>& interrupt) {
+    const std::uint64_t end = TickMs() + ms;
+    for (;;) {
+        if (interrupt.load(std::memory_order_acquire)) return false;
+        const std::uint64_t now = TickMs();
+        if (now >= end) return true;
+        SleepMs(static_cast<std::uint32_t>(std::min<std::uint64_t>(end - now, kInterruptCheckMs)));
+    }
+}
 
 std::uint64_t SystemClock::TickMs() {
     using namespace std::chrono;
@@ -60,7 +77,9 @@ void SystemClock::SleepMs(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-std::int64_t SystemClock::CalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t SystemClock::CalendarSeconds() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 LocalTime SystemClock::LocalNow() {
     const std::time_t now = std::time(nullptr);

@@ -2,6 +2,7 @@
 // advance virtual time at once, so a 15-second pause costs nothing and can still be asserted.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -26,6 +27,10 @@ public:
     virtual std::uint64_t TickMs() = 0;
     // Blocks the calling thread for ms milliseconds.
     virtual void SleepMs(std::uint32_t ms) = 0;
+    // The same, cut short once `interrupt` is set (by another thread or a signal handler).
+    // False when it was. Here the flag is looked at only before the sleep, as virtual time
+    // cannot be interrupted halfway; the system clock looks every kInterruptCheckMs.
+    virtual bool InterruptibleSleepMs(std::uint32_t ms, const std::atomic<bool>& interrupt);
     // Seconds since 1970-01-01 UTC.
     virtual std::int64_t CalendarSeconds() = 0;
     virtual LocalTime LocalNow() = 0;
@@ -34,8 +39,11 @@ public:
 // The computer's own clock.
 class SystemClock final : public Clock {
 public:
+    static constexpr std::uint32_t kInterruptCheckMs = 50;
+
     std::uint64_t TickMs() override;
     void SleepMs(std::uint32_t ms) override;
+    bool InterruptibleSleepMs(std::uint32_t ms, const std::atomic<bool>& interrupt) override;
     std::int64_t CalendarSeconds() override;
     LocalTime LocalNow() override;
 };
@@ -71,6 +79,9 @@ public:
 
     std::uint64_t TickMs() override { return m_base.TickMs(); }
     void SleepMs(std::uint32_t ms) override { m_base.SleepMs(ms); }
+    bool InterruptibleSleepMs(std::uint32_t ms, const std::atomic<bool>& interrupt) override {
+        return m_base.InterruptibleSleepMs(ms, interrupt);
+    }
     std::int64_t CalendarSeconds() override;
     LocalTime LocalNow() override;
 

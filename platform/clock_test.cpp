@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace zentrip {
 namespace {
 
@@ -47,6 +49,31 @@ TEST(FixedStartClock, StartsAtTheGivenTime) {
     LocalTime now = clock.LocalNow();
     EXPECT_EQ(now.second, 5);
     EXPECT_EQ(now.weekday, 0);
+}
+
+TEST(InterruptibleSleep, AnotherThreadCutsASystemSleepShort) {
+    SystemClock clock;
+    std::atomic<bool> interrupt{false};
+    const std::uint64_t start = clock.TickMs();
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        interrupt = true;
+    });
+    EXPECT_FALSE(clock.InterruptibleSleepMs(60000, interrupt));
+    setter.join();
+    const std::uint64_t took = clock.TickMs() - start;
+    EXPECT_GE(took, 100u);
+    EXPECT_LT(took, 100u + 4 * SystemClock::kInterruptCheckMs);
+    EXPECT_TRUE(clock.InterruptibleSleepMs(20, std::atomic<bool>{false}));
+}
+
+TEST(InterruptibleSleep, VirtualTimeSkipsTheWholeSleepOnceInterrupted) {
+    FakeClock clock;
+    std::atomic<bool> interrupt{false};
+    EXPECT_TRUE(clock.InterruptibleSleepMs(700, interrupt));
+    interrupt = true;
+    EXPECT_FALSE(clock.InterruptibleSleepMs(900, interrupt));
+    EXPECT_EQ(clock.Sleeps(), (std::vector<std::uint32_t>{700}));
 }
 
 }  // namespace

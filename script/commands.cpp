@@ -74,7 +74,12 @@ bool CPreprocessor::WaitCommand(const char* text) {
         return false;
     }
     const std::uint32_t ms = WaitMilliseconds(seconds);
-    if (ms > 0) m_clock->SleepMs(ms);
+    if (ms == 0) return true;
+    if (const std::atomic<bool>* interrupt = m_root->m_waitInterrupt) {
+        m_clock->InterruptibleSleepMs(ms, *interrupt);
+    } else {
+        m_clock->SleepMs(ms);
+    }
     return true;
 }
 

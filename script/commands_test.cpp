@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "script/preprocessor.h"
 
@@ -43,12 +43,18 @@ TEST_F(CommandTest, WaitSleepsThroughTheClock) {
 TEST_F(CommandTest, OversizedWaitWaitsTheLongest32BitTime) {
     EXPECT_EQ(Process("#wait 4294967\n"), "#wait 4294967\n");
     EXPECT_EQ(Process("#wait 4294968\n"), "#wait 4294968\n");
-    EXPECT_EQ(Process("#wait 99999999999999999999999999\n"),
-              "#wait 99999999999999999999999999\n");
+    EXPECT_EQ(Process("#wait 99999999999999999999999999\n"), "#wait 99999999999999999999999999\n");
     EXPECT_EQ(Process("#wait -99999999999999999999999999\n"),
               "#wait -99999999999999999999999999\n");
     EXPECT_EQ(m_clock.Sleeps(),
               (std::vector<std::uint32_t>{4294967000u, 4294967295u, 4294967295u}));
+}
+
+TEST_F(CommandTest, AnInterruptedRunDoesNotWait) {
+    std::atomic<bool> interrupt{true};
+    m_pp.SetWaitInterrupt(&interrupt);
+    EXPECT_EQ(Process("#wait 30\n"), "#wait 30\n");
+    EXPECT_TRUE(m_clock.Sleeps().empty());
 }
 
 TEST_F(CommandTest, DefineTakesTwoTokensAfterTheHash) {
@@ -90,8 +96,7 @@ TEST_F(CommandTest, TimeSetLinesOnASundayMorning) {
     EXPECT_EQ(Process("# timeset 1234\n"),
               "timeset 25 27 030700905 * ;TIMESET for 7k series controller commanded\r");
     EXPECT_EQ(Process("#timeset\n"), "FAILED: Missing password parameter on TIMESET command");
-    EXPECT_EQ(Process("#timeset7330\n"),
-              "FAILED: Missing password parameter on TIMESET command");
+    EXPECT_EQ(Process("#timeset7330\n"), "FAILED: Missing password parameter on TIMESET command");
 }
 
 TEST_F(CommandTest, TimeSetLinesOnASaturdayNightAndAfterAWait) {

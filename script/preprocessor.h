@@ -19,6 +19,7 @@
 //   scope names, so that a caller that reads on after a failure sees no stale names.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,12 +35,12 @@ namespace zentrip {
 class CPreprocessor {
 public:
     // ReadLine results below 0.
-    static constexpr int kFailed = -1;          // not open, a command failed, no child scope
+    static constexpr int kFailed = -1;  // not open, a command failed, no child scope
     static constexpr int kRecursion = -2;
     static constexpr int kEndOfFile = -3;
-    static constexpr int kIncludeFailed = -4;   // no include name, or include not openable
+    static constexpr int kIncludeFailed = -4;  // no include name, or include not openable
 
-    static constexpr int kLineSize = 4096;      // m_line; the largest usable n is kLineSize - 1
+    static constexpr int kLineSize = 4096;  // m_line; the largest usable n is kLineSize - 1
 
     // A root scope; wait and time-set commands use `clock`.
     explicit CPreprocessor(Clock& clock = DefaultClock());
@@ -61,6 +62,9 @@ public:
     bool ExecuteCommand(char* line);
     // The root's error text.
     const char* ErrorText() const;
+    // Set on the root: once `interrupt` is set, a wait command in progress ends early and
+    // later ones do not wait. Null (the default): waits run their full time.
+    void SetWaitInterrupt(const std::atomic<bool>* interrupt) { m_waitInterrupt = interrupt; }
 
 private:
     int HandleInclude(char* buf);
@@ -71,19 +75,20 @@ private:
     bool TimeSetCommand(char* line, bool is7330);
 
     CPreprocessor* m_root;
-    zentrip::ErrorText m_errorText;                   // root only
-    std::unique_ptr<CSymbolTable> m_symbols;          // root only
-    std::vector<std::string> m_ownedScopeNames;       // root only
-    std::vector<std::string>* m_scopeNames;           // the root's list
-    Clock* m_clock;                                   // the root's clock
+    zentrip::ErrorText m_errorText;                      // root only
+    std::unique_ptr<CSymbolTable> m_symbols;             // root only
+    std::vector<std::string> m_ownedScopeNames;          // root only
+    std::vector<std::string>* m_scopeNames;              // the root's list
+    Clock* m_clock;                                      // the root's clock
+    const std::atomic<bool>* m_waitInterrupt = nullptr;  // root only
     CTokenizer m_tokenizer;
     std::unique_ptr<CPreprocessor> m_child;
     FilePtr m_file;
-    std::string m_path;                               // as opened, for messages
+    std::string m_path;  // as opened, for messages
     bool m_isOpen = false;
     bool m_hidden = false;
-    std::size_t m_depth = 0;                          // index of this scope's scope name
-    int m_lineLimit = 2047;                           // room of the line ExecuteCommand rewrites
+    std::size_t m_depth = 0;  // index of this scope's scope name
+    int m_lineLimit = 2047;   // room of the line ExecuteCommand rewrites
     char m_line[kLineSize] = {};
 };
 

@@ -83,6 +83,12 @@ void CProgrammer::StopProgramming() {
     if (!m_programmingActive) m_host.HideStatusDisplay();
 }
 
+void CProgrammer::AbortRun() {
+    static_assert(std::atomic<bool>::is_always_lock_free);
+    m_stopRequested = true;
+    m_abortRequested = true;
+}
+
 bool CProgrammer::InitModem() {
     if (m_programmingActive) {
         m_host.MessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None);
@@ -106,6 +112,7 @@ void CProgrammer::ProgramFromFile() {
     m_outcome = RunOutcome::NotStarted;
     m_host.ResultsPane().SetText("");
     m_stopRequested = false;
+    m_abortRequested = false;
     m_session.m_sessionInProgress = false;
     m_session.m_remoteSession = false;
     m_directMode = false;
@@ -148,6 +155,7 @@ void CProgrammer::ProgramFromFile() {
     Show(Format("\rBeginning programming from %s\r\r", m_workingFile.c_str()));
 
     CPreprocessor preprocessor(m_clock);
+    preprocessor.SetWaitInterrupt(&m_abortRequested);
     if (!preprocessor.OpenFile(m_workingFile.c_str())) {
         Show(Format("Error: Couldn't open %s\r", m_workingFile.c_str()));
         m_serialPort.Close();

@@ -65,6 +65,10 @@ public:
     // The run (control 1000) and the Stop / "Hide Status Display" button (control 1005).
     void ProgramFromFile();
     void StopProgramming();
+    // Stops the run as Stop does and also cuts short a wait command in progress, for the ways
+    // out that cannot wait (closing the window, a termination signal). Only stores atomics, so
+    // any thread and a signal handler may call it.
+    void AbortRun();
     bool IsProgrammingActive() const { return m_programmingActive.load(); }
 
     // Modem set-up and hang-up on the configured port; false when refused during a run.
@@ -109,6 +113,7 @@ private:
 
     std::atomic<bool> m_programmingActive{false};
     std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_abortRequested{false};  // also ends wait commands early
     bool m_directMode = false;
     SessionState m_session;  // m_remoteSession, m_sessionInProgress, m_password
     std::string m_workingFile;

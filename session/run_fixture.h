@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "link/modem_fixture.h"
-#include "platform/fake_serial_line.h"
-#include "session/memory_run_host.h"
+#include "tests/doubles/fake_serial_line.h"
+#include "tests/doubles/memory_run_host.h"
 #include "session/programmer.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/fake_serial_line.h"
+#include "tests/doubles/fake_serial_line.h"
 #include "sim/simulator.h"
 
 namespace zentrip::sim {

@@ -4,7 +4,7 @@
 
 #include "link/serial_port.h"
 #include "platform/clock.h"
-#include "platform/fake_serial_line.h"
+#include "tests/doubles/fake_serial_line.h"
 #include "sim/fake_line_simulator.h"
 
 namespace zentrip::sim {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/serial_port.h"
-#include "platform/fake_serial_line.h"
+#include "tests/doubles/fake_serial_line.h"
 #include "terminal/crc16.h"
 #include "terminal/xmodem.h"
 #include "tests/support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "platform/fake_serial_line.h"
+#include "tests/doubles/fake_serial_line.h"
 
 #include <algorithm>
 

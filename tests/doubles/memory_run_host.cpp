@@ -1,4 +1,4 @@
-#include "session/memory_run_host.h"
+#include "tests/doubles/memory_run_host.h"
 
 #include <algorithm>
 
