@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "terminal/transfer_texts.h"
 #include "terminal/xmodem.h"
 
 namespace zentrip::cli {
@@ -37,19 +38,19 @@ private:
     struct sigaction m_previous {};
 };
 
-const char* Title(TransferKind kind, int mode) {
+int ModeOf(TransferKind kind) {
     switch (kind) {
         case TransferKind::kTransmit:
-            if (mode == CXmodem::kModeCrc) return "XMODEM Transmit (CRC Mode)";
-            if (mode == CXmodem::kModeChecksum) return "XMODEM Transmit (Checksum Mode)";
-            return "XMODEM Transmit (Automatic Mode Selection)";
+            return kXmodemTransmitMode;
         case TransferKind::kReceive:
-            return "XMODEM Receive (CRC Mode)";
+            return kXmodemReceiveMode;
         case TransferKind::kText:
-            return "Raw Text Transmission";
+            break;
     }
-    return "";
+    return kTextTransmitMode;
 }
+
+const char* Title(TransferKind kind, int mode) { return TransferTitle(ModeOf(kind), mode); }
 
 std::string Bar(std::int64_t done, std::int64_t total) {
     constexpr int kWidth = 20;
@@ -190,25 +191,12 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     // A transfer the user cancelled ends quietly: its result (for text, "cancelled by
     // receiver") would only misreport what happened. The exit status still carries it.
     if (engine.CancelRequested()) return result;
-    if (result != kXmodemSuccess) {
-        std::fprintf(stderr, "*** ERROR %d: %s. ***\n", result, XmodemResultText(result));
-        return result;
-    }
-    switch (kind) {
-        case TransferKind::kTransmit:
-            std::puts("Transfer completed successfully!");
-            break;
-        case TransferKind::kReceive: {
-            std::error_code ignored;
-            const auto full = std::filesystem::absolute(path, ignored);
-            std::printf("Transfer of \"%s\" completed successfully!\n", full.c_str());
-            break;
-        }
-        case TransferKind::kText:
-            std::puts("Text transmission completed!");
-            break;
-    }
-    return 0;
+    std::error_code ignored;
+    const auto full = std::filesystem::absolute(path, ignored);
+    // The dialog's closing line, without the line break that sets it off from the progress.
+    const std::string line = TransferEndLine(ModeOf(kind), result, full.string()).substr(2);
+    std::fprintf(result == kXmodemSuccess ? stdout : stderr, "%s\n", line.c_str());
+    return result;
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+#include "terminal/term_texts.h"
+
+namespace zentrip {
+
+namespace {
+
+std::string PortAndRate(int comPort, std::uint32_t rate) {
+    return "COM" + std::to_string(comPort) + " at " + std::to_string(rate) + " bps";
+}
+
+}  // namespace
+
+std::string TerminalOpenTitle(int comPort, std::uint32_t rate) {
+    return "Mini Terminal open to " + PortAndRate(comPort, rate) + ".";
+}
+
+std::string TerminalFailedTitle(int comPort, std::uint32_t rate) {
+    return "Mini Terminal: Failed to open serial port " + PortAndRate(comPort, rate) + ".";
+}
+
+std::string DeviceLostText(const std::string& path, const std::string& reason) {
+    return "serial device " + path + " lost (" + reason + ")";
+}
+
+std::string TerminalLostTitle(const std::string& path, const std::string& reason) {
+    return "Mini Terminal: " + DeviceLostText(path, reason) + ".";
+}
+
+std::string TerminalReturnedTitle(int comPort, std::uint32_t rate, const std::string& path) {
+    return "Mini Terminal open to " + PortAndRate(comPort, rate) + " (serial device " + path +
+           " is back).";
+}
+
+std::string LoggingNote(const std::string& path) { return " Logging to " + path + "."; }
+
+}  // namespace zentrip

@@ -1,0 +1,19 @@
+// The texts the Mini Terminal shows about its port, in the window's title and on the console.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zentrip {
+
+std::string TerminalOpenTitle(int comPort, std::uint32_t rate);
+std::string TerminalFailedTitle(int comPort, std::uint32_t rate);
+// "serial device /dev/ttyUSB0 lost (Input/output error)"
+std::string DeviceLostText(const std::string& path, const std::string& reason);
+std::string TerminalLostTitle(const std::string& path, const std::string& reason);
+// The open title once a lost device came back by itself.
+std::string TerminalReturnedTitle(int comPort, std::uint32_t rate, const std::string& path);
+// Added to the title while received bytes go to a log file.
+std::string LoggingNote(const std::string& path);
+
+}  // namespace zentrip

@@ -1,0 +1,71 @@
+#include "terminal/transfer_texts.h"
+
+#include <cstdio>
+
+namespace zentrip {
+
+namespace {
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+    const int n = std::snprintf(nullptr, 0, format, args...);
+    std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, args...);
+    return text;
+}
+
+}  // namespace
+
+const char* TransferTitle(int mode, int engineMode) {
+    switch (mode) {
+        case kXmodemTransmitMode:
+            if (engineMode == CXmodem::kModeCrc) return "XMODEM Transmit (CRC Mode)";
+            if (engineMode == CXmodem::kModeChecksum) return "XMODEM Transmit (Checksum Mode)";
+            return "XMODEM Transmit (Automatic Mode Selection)";
+        case kXmodemReceiveMode:
+            return "XMODEM Receive (CRC Mode)";
+        default:
+            return "Raw Text Transmission";
+    }
+}
+
+std::string TransferProgressText(int mode, const std::string& path, const CXmodem& engine) {
+    const auto bytes = static_cast<long long>(engine.ByteCount());
+    const unsigned seconds = engine.ElapsedSeconds();
+    switch (mode) {
+        case kXmodemTransmitMode:
+            return Format(
+                "     XMODEM TRANSMIT PROGRESS\r\n\r\nFile Being Sent: %s\r\nBlocks Sent: "
+                "%d\r\nBlocks Rejected: %d\r\nBytes Sent: %lld\r\nTotal Time (Seconds): %u\r\n",
+                path.c_str(), engine.BlockCount(), engine.RejectedCount(), bytes, seconds);
+        case kXmodemReceiveMode:
+            return Format(
+                "     XMODEM RECEIVE PROGRESS\r\n\r\nFile Being Received: %s\r\nBlocks Received: "
+                "%d\r\nBlocks Rejected: %d\r\nBytes Received: %lld\r\nTotal Time (Seconds): %u\r\n",
+                path.c_str(), engine.BlockCount(), engine.RejectedCount(), bytes, seconds);
+        case kTextTransmitMode:
+            return Format(
+                "     TEXT TRANSMIT PROGRESS\r\n\r\nFile Being Sent: %s\r\nLines Sent: "
+                "%d\r\nApprox "
+                "Chars Sent: %lld\r\nTime Elapsed: %u",
+                path.c_str(), engine.BlockCount(), bytes, seconds);
+        default:
+            return {};
+    }
+}
+
+std::string TransferEndLine(int mode, int result, const std::string& path) {
+    if (result != kXmodemSuccess) {
+        return Format("\r\n*** ERROR %d: %s. ***", result, XmodemResultText(result));
+    }
+    switch (mode) {
+        case kXmodemTransmitMode:
+            return "\r\nTransfer completed successfully!";
+        case kXmodemReceiveMode:
+            return Format("\r\nTransfer of \"%s\" completed successfully!", path.c_str());
+        default:
+            return "\r\nText transmission completed!";
+    }
+}
+
+}  // namespace zentrip
