@@ -178,14 +178,13 @@ void CSerialPort::ReaderLoop() {
         }
         const bool ready = m_device->WaitReadable(kReaderWaitMs);
         if (m_stop.load(std::memory_order_acquire)) return;
-        if (!ready) {
-            if (m_device->IsLost()) return;
-            continue;
-        }
-        const std::size_t n = m_device->Read(chunk.data(), std::min<std::size_t>(room, kChunkSize));
+        const std::size_t n =
+            ready ? m_device->Read(chunk.data(), std::min<std::size_t>(room, kChunkSize)) : 0;
         if (n == 0) {
-            if (m_device->IsLost()) return;
-            continue;
+            if (!m_device->IsLost()) continue;
+            // Once more, so the owner looks and learns that no more will come.
+            if (m_notify) m_notify(m_notifyCmd);
+            return;
         }
         const char trigger = m_trigger.load(std::memory_order_relaxed);
         for (std::size_t i = 0; i < n; ++i) {

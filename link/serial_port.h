@@ -60,7 +60,7 @@ public:
     // 1 when a reader runs afterwards, 0 on a closed port (the trigger then stays as it was).
     // A second call keeps the running reader's callback and command and takes the new trigger.
     // Trigger 0: one notification per chunk read; otherwise one per trigger byte, after it
-    // was pushed.
+    // was pushed. A reader that ends because the device vanished notifies once more.
     int StartReader(NotifyFn notify, std::uint32_t command, char trigger);
     bool ReaderStarted() const { return m_reader.joinable(); }
     // False once the reader has ended, by Close or by itself when the device vanished.

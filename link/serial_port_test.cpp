@@ -230,10 +230,12 @@ TEST_F(SerialPortTest, VanishedDeviceWithAReader) {
     ASSERT_EQ(m_port.StartReader(Counter(calls, command), 1013, 0), 1);
     ASSERT_TRUE(m_pty.WriteMaster("bye"));
     ASSERT_TRUE(WaitUntil([&] { return calls.load() >= 1; }));
+    const int notifiedForData = calls.load();
 
     m_pty.CloseMaster();
     ASSERT_TRUE(WaitUntil([&] { return !m_port.ReaderRunning(); }, 3000))
         << "the reader ends by itself";
+    EXPECT_EQ(calls.load(), notifiedForData + 1) << "and says so once, so the owner looks";
     EXPECT_TRUE(m_port.DeviceLost());
     EXPECT_EQ(m_port.LostReason(), "Input/output error");
     EXPECT_EQ(ReadPort(m_port, 3, 100), "bye") << "what arrived before stays readable";
