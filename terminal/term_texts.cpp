@@ -33,4 +33,8 @@ std::string TerminalReturnedTitle(int comPort, std::uint32_t rate, const std::st
 
 std::string LoggingNote(const std::string& path) { return " Logging to " + path + "."; }
 
+std::string LoggingStoppedNote(const std::string& path, const std::string& reason) {
+    return " Logging to " + path + " stopped (" + reason + ").";
+}
+
 }  // namespace zentrip

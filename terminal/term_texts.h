@@ -15,5 +15,7 @@ std::string TerminalLostTitle(const std::string& path, const std::string& reason
 std::string TerminalReturnedTitle(int comPort, std::uint32_t rate, const std::string& path);
 // Added to the title while received bytes go to a log file.
 std::string LoggingNote(const std::string& path);
+// Added instead when the log file stopped taking bytes.
+std::string LoggingStoppedNote(const std::string& path, const std::string& reason);
 
 }  // namespace zentrip

@@ -1,0 +1,316 @@
+#include "app/mini_term_dlg.h"
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPushButton>
+#include <chrono>
+#include <utility>
+
+#include "app/term_edit.h"
+#include "app/window_fonts.h"
+#include "app/xfer_dlg.h"
+#include "terminal/term_texts.h"
+#include "terminal/transfer_texts.h"
+
+namespace zentrip {
+
+namespace {
+
+constexpr std::uint32_t kDataReceivedId = 1013;
+constexpr char kEscape = 0x1B;
+// How long one wake-up may spend taking received bytes before the window gets a turn.
+constexpr auto kDrainBudget = std::chrono::milliseconds(8);
+
+const char* FileDialogTitle(int mode) {
+    switch (mode) {
+        case kXmodemTransmitMode:
+            return "Select XMODEM File to Transmit...";
+        case kXmodemReceiveMode:
+            return "Select XMODEM File to Receive...";
+        default:
+            return "Select TEXT file to transmit...";
+    }
+}
+
+QString Local(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string LocalBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// A file dialog of the window's own (the same everywhere, also offscreen), opened window-modal.
+QFileDialog* OpenFileDialog(QWidget* parent, const char* title) {
+    auto* files = new QFileDialog(parent, title);
+    files->setAttribute(Qt::WA_DeleteOnClose);
+    files->setOption(QFileDialog::DontUseNativeDialog);
+    return files;
+}
+
+}  // namespace
+
+CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_settings(settings),
+      m_closer(this) {
+    const QFont font = DialogFont();
+    setFont(font);
+    setFixedSize(DialogRect(0, 0, 540, 282, font).size());
+    setWindowTitle("Mini Terminal Mode");
+
+    m_term = new CTermEdit(this);
+    m_term->setObjectName("id1012");
+    m_term->setAccessibleName("Terminal");
+    m_term->setGeometry(DialogRect(7, 21, 526, 233, font));
+    m_term->setFont(FixedPitchFont());
+    QPalette colours = m_term->palette();
+    colours.setColor(QPalette::Base, QColor(40, 40, 40));
+    colours.setColor(QPalette::Text, QColor(0, 255, 0));
+    m_term->setPalette(colours);
+    connect(m_term, &CTermEdit::Typed, this, &CMiniTermDlg::SendByte);
+    connect(m_term, &CTermEdit::LogToFileRequested, this, &CMiniTermDlg::ChooseLogFile);
+    connect(m_term, &CTermEdit::StopLoggingRequested, this, &CMiniTermDlg::StopLogging);
+
+    m_echoBox = new QCheckBox("Local Echo Enable", this);
+    m_echoBox->setObjectName("id1014");
+    m_echoBox->setAccessibleName(m_echoBox->text());
+    m_echoBox->setGeometry(DialogRect(25, 261, 76, 12, font));
+    connect(m_echoBox, &QCheckBox::toggled, this, [this](bool on) {
+        m_term->SetLocalEcho(on);
+        m_term->setFocus();
+    });
+
+    AddButton(1015, "Settings...", 121, 64);
+    connect(AddButton(1019, "XModem Transmit", 201, 64), &QPushButton::clicked, this,
+            [this] { StartTransfer(kXmodemTransmitMode); });
+    connect(AddButton(1020, "XModem Receive", 279, 64), &QPushButton::clicked, this,
+            [this] { StartTransfer(kXmodemReceiveMode); });
+    connect(AddButton(1021, "Transmit Text...", 355, 64), &QPushButton::clicked, this,
+            [this] { StartTransfer(kTextTransmitMode); });
+    connect(AddButton(2, "Exit Mini Terminal  [x]", 435, 76), &QPushButton::clicked, this,
+            &CMiniTermDlg::reject);
+
+    m_reopenTimer.setSingleShot(true);
+    m_reopenTimer.setInterval(kReopenPauseMs);
+    connect(&m_reopenTimer, &QTimer::timeout, this, [this] {
+        SetTitle(OpenWithReader() ? TerminalOpenTitle(m_settings.port, m_settings.dataRate)
+                                  : TerminalFailedTitle(m_settings.port, m_settings.dataRate));
+    });
+    m_lostTimer.setInterval(kLostPollMs);
+    connect(&m_lostTimer, &QTimer::timeout, this, &CMiniTermDlg::LookForLostDevice);
+    m_focusTimer.setInterval(kFocusPeriodMs);
+    connect(&m_focusTimer, &QTimer::timeout, this, [this] {
+        if (focusWidget() != m_term) m_term->setFocus();
+    });
+    m_focusTimer.start();
+
+    m_term->SetActive(true);
+    m_term->setFocus();
+    qApp->installEventFilter(this);
+    Reopen();
+}
+
+CMiniTermDlg::~CMiniTermDlg() {
+    qApp->removeEventFilter(this);
+    m_wake.NewGeneration();  // the reader's last wake-ups go nowhere
+    m_closer.Abandon();
+    m_port.Close();
+}
+
+QPushButton* CMiniTermDlg::AddButton(int id, const char* text, int x, int width) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QString("id%1").arg(id));
+    button->setAutoDefault(false);
+    button->setGeometry(DialogRect(x, 262, width, 11, font()));
+    return button;
+}
+
+void CMiniTermDlg::reject() {
+    if (m_exiting) return;
+    m_exiting = true;
+    m_reopenTimer.stop();
+    m_lostTimer.stop();
+    HandOver([this] { QDialog::reject(); });
+}
+
+// Closes the port on the closer thread, then (back on this thread) runs `then`.
+void CMiniTermDlg::HandOver(std::function<void()> then) {
+    m_wake.NewGeneration();
+    m_readerOpen = false;
+    m_holder = PortHolder::kCloser;
+    m_closer.Close(m_port, [this, then = std::move(then)] {
+        m_holder = PortHolder::kWindow;
+        then();
+    });
+}
+
+// Close, a pause that the device may need, open again with the reader.
+void CMiniTermDlg::Reopen() {
+    m_lostTimer.stop();
+    HandOver([this] {
+        if (!m_exiting) m_reopenTimer.start();
+    });
+}
+
+bool CMiniTermDlg::OpenWithReader() {
+    if (m_exiting || m_holder != PortHolder::kWindow) return false;
+    m_port.SetDevicePathFn(
+        [settings = m_settings](int port) { return DevicePathOf(settings, port); });
+    if (!m_port.Open(m_settings.port, m_settings.dataRate)) return false;
+    const std::uint64_t generation = m_wake.NewGeneration();
+    // On the reader thread: a wake-up without data, at most one outstanding.
+    m_port.StartReader(
+        [this, generation](std::uint32_t) {
+            if (m_wake.Post(generation)) {
+                QMetaObject::invokeMethod(this, "OnDataReceived", Qt::QueuedConnection);
+            }
+        },
+        kDataReceivedId, 0);
+    m_readerOpen = true;
+    return true;
+}
+
+void CMiniTermDlg::OnDataReceived() {
+    if (!m_wake.Take() || !m_readerOpen || m_holder != PortHolder::kWindow) return;
+    const auto start = std::chrono::steady_clock::now();
+    char chunk[CSerialPort::kChunkSize];
+    bool drained = false;
+    while (!drained) {
+        const int n = m_port.Read(chunk, static_cast<int>(sizeof chunk));
+        drained = n <= 0;
+        if (drained) break;
+        const std::string_view bytes(chunk, static_cast<std::size_t>(n));
+        LogReceived(bytes);
+        m_term->AddReceived(bytes);
+        if (std::chrono::steady_clock::now() - start > kDrainBudget) break;
+    }
+    m_term->SyncView();
+    if (!drained) {
+        // More waits: come back after the window had its turn.
+        if (m_wake.Post(m_wake.Generation())) {
+            QMetaObject::invokeMethod(this, "OnDataReceived", Qt::QueuedConnection);
+        }
+    } else if (!m_port.ReaderRunning()) {
+        OnDeviceLost();
+    }
+}
+
+void CMiniTermDlg::OnDeviceLost() {
+    HandOver([this] {
+        m_lostPath = m_port.DevicePath();
+        SetTitle(TerminalLostTitle(m_lostPath, m_port.LostReason()));
+        if (!m_exiting) m_lostTimer.start();
+    });
+}
+
+// While the device is gone: a look at its path four times a second, nothing else.
+void CMiniTermDlg::LookForLostDevice() {
+    struct stat status {};
+    if (m_holder != PortHolder::kWindow || stat(m_lostPath.c_str(), &status) != 0) return;
+    if (!OpenWithReader()) return;
+    m_lostTimer.stop();
+    SetTitle(TerminalReturnedTitle(m_settings.port, m_settings.dataRate, m_lostPath));
+}
+
+void CMiniTermDlg::SendByte(char byte) {
+    if (m_holder == PortHolder::kWindow && m_readerOpen) m_port.WriteByte(byte);
+}
+
+bool CMiniTermDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || m_forwardingKey) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return false;
+    if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        SendByte(kEscape);
+        return true;
+    }
+    // Every key goes to the terminal; none moves the focus or presses a button.
+    if (widget == m_term || (widget->isAncestorOf(m_term) && m_term->hasFocus())) return false;
+    m_term->setFocus();
+    m_forwardingKey = true;
+    QCoreApplication::sendEvent(m_term, event);
+    m_forwardingKey = false;
+    return true;
+}
+
+void CMiniTermDlg::StartTransfer(int mode) {
+    if (m_holder == PortHolder::kTransfer || m_exiting) return;
+    m_reopenTimer.stop();
+    m_lostTimer.stop();
+    if (mode == kXmodemTransmitMode) HandOver([] {});
+    QFileDialog* files = OpenFileDialog(this, FileDialogTitle(mode));
+    files->setFileMode(QFileDialog::AnyFile);
+    files->setNameFilters({"Orvane Files (*.orv)", "All Files (*)"});
+    files->selectNameFilter("All Files (*)");
+    connect(files, &QFileDialog::finished, this, [this, files, mode](int result) {
+        const QStringList chosen = files->selectedFiles();
+        if (result != QDialog::Accepted || chosen.isEmpty()) return Reopen();
+        RunTransfer(mode, LocalBytes(chosen.first()));
+    });
+    files->open();
+}
+
+void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {
+    HandOver([this, mode, path] {
+        m_holder = PortHolder::kTransfer;
+        auto* transfer =
+            new CXferDlg(mode, &m_port, m_settings.port, m_settings.dataRate, path, this);
+        transfer->setAttribute(Qt::WA_DeleteOnClose);
+        connect(transfer, &QDialog::finished, this, [this] {
+            m_holder = PortHolder::kWindow;
+            Reopen();
+        });
+        transfer->open();
+    });
+}
+
+void CMiniTermDlg::ChooseLogFile() {
+    QFileDialog* files = OpenFileDialog(this, "Log to File...");
+    files->setAcceptMode(QFileDialog::AcceptSave);
+    files->setOption(QFileDialog::DontConfirmOverwrite);  // the log is appended to
+    connect(files, &QFileDialog::fileSelected, this, [this](const QString& path) {
+        std::string error;
+        if (!m_log.Start(LocalBytes(path), &error)) {
+            auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                        "Cannot log to " + path + ": " + Local(error),
+                                        QMessageBox::Ok, this);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->open();
+            return;
+        }
+        m_term->SetLogging(true);
+        m_logNote = LoggingNote(m_log.Path());
+        UpdateTitle();
+    });
+    files->open();
+}
+
+void CMiniTermDlg::StopLogging() {
+    m_log.Stop();
+    m_term->SetLogging(false);
+    m_logNote.clear();
+    UpdateTitle();
+}
+
+void CMiniTermDlg::LogReceived(std::string_view bytes) {
+    std::string error;
+    if (m_log.Append(bytes, &error)) return;
+    m_term->SetLogging(false);
+    m_logNote = LoggingStoppedNote(m_log.Path(), error);
+    UpdateTitle();
+}
+
+void CMiniTermDlg::SetTitle(std::string title) {
+    m_title = std::move(title);
+    UpdateTitle();
+}
+
+void CMiniTermDlg::UpdateTitle() { setWindowTitle(Local(m_title + m_logNote)); }
+
+}  // namespace zentrip

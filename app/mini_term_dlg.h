@@ -1,0 +1,94 @@
+// CMiniTermDlg: the Mini Terminal. A plain serial terminal on the configured port: what the
+// line sends is shown by the terminal's display rules, what the user types is sent byte by
+// byte (Escape too: it never closes the window) and echoed when asked. From here the user
+// changes the port settings and starts XMODEM and text transfers (CXferDlg).
+//
+// The port is owned by one party at a time: the window thread while the terminal runs, the
+// closer thread while it closes (a close may wait), the transfer's worker during a transfer.
+// The reader thread's wake-ups carry no data and are tagged with the port's open generation,
+// so the window never reads a port it has handed over. A device that vanishes is reported in
+// the title and reopened by itself when its path returns.
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/port_closer.h"
+#include "link/comm_settings.h"
+#include "link/serial_port.h"
+#include "terminal/terminal_log.h"
+#include "terminal/wake_mailbox.h"
+
+class QCheckBox;
+class QPushButton;
+
+namespace zentrip {
+
+class CTermEdit;
+
+class CMiniTermDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CMiniTermDlg(const CommSettings& settings, QWidget* parent = nullptr);
+    ~CMiniTermDlg() override;
+
+    // The settings as the terminal leaves them: port, rate and device paths.
+    CommSettings Settings() const { return m_settings; }
+
+    // Exit: the port is closed first (on the closer thread), then the dialog ends.
+    void reject() override;
+
+    static constexpr int kReopenPauseMs = 200;
+    static constexpr int kFocusPeriodMs = 2000;
+    static constexpr int kLostPollMs = 250;  // how often a vanished device's path is looked for
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void OnDataReceived();
+
+private:
+    enum class PortHolder { kWindow, kCloser, kTransfer };
+
+    QPushButton* AddButton(int id, const char* text, int x, int width);
+    void Reopen();
+    bool OpenWithReader();
+    void HandOver(std::function<void()> then);
+    void OnDeviceLost();
+    void LookForLostDevice();
+    void SendByte(char byte);
+    void StartTransfer(int mode);
+    void RunTransfer(int mode, const std::string& path);
+    void ChooseLogFile();
+    void StopLogging();
+    void LogReceived(std::string_view bytes);
+    void SetTitle(std::string title);
+    void UpdateTitle();
+
+    CommSettings m_settings;
+    // The reader calls into m_wake until the port has closed: keep it declared before the port.
+    WakeMailbox m_wake;
+    CSerialPort m_port;
+    PortCloser m_closer;  // joined before the port goes
+    PortHolder m_holder = PortHolder::kWindow;
+    bool m_readerOpen = false;  // the window's port is open with its reader
+    bool m_exiting = false;
+    bool m_forwardingKey = false;
+    std::string m_lostPath;
+    CTerminalLog m_log;
+    std::string m_title;
+    std::string m_logNote;
+
+    CTermEdit* m_term;
+    QCheckBox* m_echoBox;
+    QTimer m_focusTimer;
+    QTimer m_reopenTimer;
+    QTimer m_lostTimer;
+};
+
+}  // namespace zentrip

@@ -1,0 +1,221 @@
+// The Mini Terminal's wiring on a pseudo-terminal: received text on screen by the display
+// rules, keys on the wire, focus, titles, a device that vanishes and comes back, Exit, logging.
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTextDocument>
+#include <memory>
+
+#include "app/mini_term_dlg.h"
+#include "app/term_edit.h"
+#include "platform/pseudo_terminal.h"
+#include "terminal/term_texts.h"
+#include "tests/support/temp_dir.h"
+
+namespace zentrip {
+
+namespace {
+
+using testing::TempDir;
+
+constexpr int kComPort = 3;
+constexpr std::uint32_t kRate = 9600;
+
+CommSettings SettingsFor(const std::string& device) {
+    CommSettings settings;
+    settings.port = kComPort;
+    settings.dataRate = kRate;
+    settings.devicePaths[kComPort - 1] = device;
+    return settings;
+}
+
+QString Title(const std::string& text) { return QString::fromStdString(text); }
+
+// What the terminal shows, line breaks as '\n' and every other character as it is.
+QString Shown(CTermEdit* term) {
+    return term->document()->toRawText().replace(QChar::ParagraphSeparator, '\n');
+}
+
+QString Latin1(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// A Mini Terminal open on a device, as the main window opens it.
+struct OpenTerminal {
+    explicit OpenTerminal(const std::string& device) : dialog(SettingsFor(device)) {
+        dialog.open();
+        term = dialog.findChild<CTermEdit*>("id1012");
+    }
+    QPushButton* Button(int id) { return dialog.findChild<QPushButton*>(QString("id%1").arg(id)); }
+
+    CMiniTermDlg dialog;
+    CTermEdit* term = nullptr;
+};
+
+}  // namespace
+
+class MiniTermTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsReceivedTextByTheRules();
+    void keysGoToTheLine();
+    void focusComesBack();
+    void failedOpenIsInTheTitle();
+    void vanishedDeviceIsReportedAndReopened();
+    void exitClosesThePortBeforeEnding();
+    void logsEveryReceivedByte();
+};
+
+void MiniTermTest::showsReceivedTextByTheRules() {
+    PseudoTerminal line;
+    OpenTerminal t(line.SlavePath());
+    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalOpenTitle(kComPort, kRate)));
+    QVERIFY(t.term->isVisible());
+
+    // Every byte value that stands for itself, then backspaces that reach back into what is
+    // shown: through a line break (its LF, then its CR) to the last character.
+    std::string all;
+    for (int c = 1; c < 256; ++c) {
+        if (c != '\b' && c != '\n' && c != '\r') all += static_cast<char>(c);
+    }
+    QVERIFY(line.WriteMaster("one\rtwo\r\n" + all + "\r\nx\b"));
+    QVERIFY(line.WriteMaster("\b\b\b"));
+    all.pop_back();
+    QTRY_COMPARE(Shown(t.term), Latin1("one\ntwo\n" + all));
+    QCOMPARE(Shown(t.term), Latin1(t.term->Display().DisplayText()));
+}
+
+void MiniTermTest::keysGoToTheLine() {
+    PseudoTerminal line;
+    OpenTerminal t(line.SlavePath());
+    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalOpenTitle(kComPort, kRate)));
+
+    QTest::keyClick(t.term, Qt::Key_Escape);
+    QCOMPARE(line.ReadMaster(1), std::string("\x1b"));
+    QTest::keyClick(t.term, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(line.ReadMaster(1), std::string("\x03"));
+    QVERIFY2(t.dialog.isVisible(), "Escape never closes the terminal");
+
+    // Echo off: sent, not shown.
+    QTest::keyClicks(t.term, "ab");
+    QTest::keyClick(t.term, Qt::Key_Return);
+    QCOMPARE(line.ReadMaster(3), std::string("ab\r"));
+    QCOMPARE(Shown(t.term), QString());
+
+    // Echo on: a typed CR starts a new line, a backspace takes a character back.
+    t.dialog.findChild<QCheckBox*>("id1014")->click();
+    QCOMPARE(t.dialog.focusWidget(), t.term);
+    QTest::keyClicks(t.term, "xy");
+    QTest::keyClick(t.term, Qt::Key_Backspace);
+    QTest::keyClick(t.term, Qt::Key_Return);
+    QTest::keyClicks(t.term, "z");
+    QCOMPARE(line.ReadMaster(5), std::string("xy\b\rz"));
+    QCOMPARE(Shown(t.term), QString("x\nz"));
+
+    // No dialog navigation: keys meant for a button go to the terminal, Tab included.
+    QPushButton* settings = t.Button(1015);
+    settings->setFocus();
+    QTest::keyClick(settings, Qt::Key_Return);
+    QTest::keyClick(t.term, Qt::Key_Tab);
+    QCOMPARE(line.ReadMaster(2), std::string("\r\t"));
+    QCOMPARE(t.dialog.focusWidget(), t.term);
+}
+
+void MiniTermTest::focusComesBack() {
+    PseudoTerminal line;
+    OpenTerminal t(line.SlavePath());
+    QPushButton* receive = t.Button(1020);
+    receive->setFocus();
+    QCOMPARE(t.dialog.focusWidget(), receive);
+    QTRY_COMPARE_WITH_TIMEOUT(t.dialog.focusWidget(), t.term, CMiniTermDlg::kFocusPeriodMs + 1000);
+}
+
+void MiniTermTest::failedOpenIsInTheTitle() {
+    OpenTerminal t("/nonexistent/ttyUSB9");
+    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalFailedTitle(kComPort, kRate)));
+    QTest::keyClick(t.term, Qt::Key_A);  // sent nowhere, and nothing breaks
+    QVERIFY(t.dialog.isVisible());
+}
+
+void MiniTermTest::vanishedDeviceIsReportedAndReopened() {
+    TempDir dir;
+    const std::string link = dir.Path("ttyUSB0");
+    auto first = std::make_unique<PseudoTerminal>();
+    QCOMPARE(symlink(first->SlavePath().c_str(), link.c_str()), 0);
+    OpenTerminal t(link);
+    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalOpenTitle(kComPort, kRate)));
+    QVERIFY(first->WriteMaster("before\r"));
+    QTRY_COMPARE(Shown(t.term), QString("before\n"));
+
+    // Pulled as udev does it: the link goes, then the device.
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(unlink(link.c_str()), 0);
+    first->CloseMaster();
+    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalLostTitle(link, "Input/output error")));
+    qInfo("lost device reported after %lld ms", static_cast<long long>(clock.elapsed()));
+
+    PseudoTerminal second;
+    clock.restart();
+    QCOMPARE(symlink(second.SlavePath().c_str(), link.c_str()), 0);
+    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalReturnedTitle(kComPort, kRate, link)));
+    qInfo("returned device reopened after %lld ms", static_cast<long long>(clock.elapsed()));
+    QVERIFY(second.WriteMaster("after\r"));
+    QTRY_COMPARE(Shown(t.term), QString("before\nafter\n"));
+    QTest::keyClick(t.term, Qt::Key_Q);
+    QCOMPARE(second.ReadMaster(1), std::string("q"));
+}
+
+void MiniTermTest::exitClosesThePortBeforeEnding() {
+    PseudoTerminal line;
+    OpenTerminal t(line.SlavePath());
+    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalOpenTitle(kComPort, kRate)));
+    bool portFreeAtEnd = false;
+    connect(&t.dialog, &QDialog::finished, this, [&] {
+        CSerialPort other;
+        other.SetDevicePathFn([&](int) { return line.SlavePath(); });
+        portFreeAtEnd = other.Open(kComPort, kRate) == 1;
+    });
+    t.Button(2)->click();
+    QTRY_VERIFY(!t.dialog.isVisible());
+    QVERIFY2(portFreeAtEnd, "the terminal's port is closed when the dialog ends");
+    QCOMPARE(t.dialog.Settings().port, kComPort);
+    QCOMPARE(t.dialog.Settings().dataRate, kRate);
+}
+
+void MiniTermTest::logsEveryReceivedByte() {
+    PseudoTerminal line;
+    TempDir dir;
+    const std::string path = dir.Path("session.log");
+    OpenTerminal t(line.SlavePath());
+    const QString open = Title(TerminalOpenTitle(kComPort, kRate));
+    QTRY_COMPARE(t.dialog.windowTitle(), open);
+
+    emit t.term->LogToFileRequested();
+    QFileDialog* files = nullptr;
+    QTRY_VERIFY((files = t.dialog.findChild<QFileDialog*>()) != nullptr);
+    files->selectFile(QString::fromStdString(path));
+    static_cast<QDialog*>(files)->accept();  // QFileDialog hides its override
+    QTRY_COMPARE(t.dialog.windowTitle(), open + Title(LoggingNote(path)));
+
+    const std::string bytes("A\r\n\0B\b\xFF", 7);
+    QVERIFY(line.WriteMaster(bytes));
+    QTRY_COMPARE(TempDir::Read(path), bytes);
+    QCOMPARE(Shown(t.term), QString("A\n"));
+
+    emit t.term->StopLoggingRequested();
+    QCOMPARE(t.dialog.windowTitle(), open);
+    QVERIFY(line.WriteMaster("more"));
+    QTRY_COMPARE(Shown(t.term), QString("A\nmore"));
+    QCOMPARE(TempDir::Read(path), bytes);
+}
+
+}  // namespace zentrip
+
+QTEST_MAIN(zentrip::MiniTermTest)
+#include "mini_term_dlg_qtest.moc"

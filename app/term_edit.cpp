@@ -1,0 +1,72 @@
+#include "app/term_edit.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTextCursor>
+
+#include "app/term_keys.h"
+
+namespace zentrip {
+
+namespace {
+
+QString Latin1(std::string_view bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+CTermEdit::CTermEdit(QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setUndoRedoEnabled(false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void CTermEdit::SyncView() {
+    const CTermDisplay::Change change = m_display.TakeChange();
+    if (change.reset) {
+        setPlainText(Latin1(m_display.DisplayText()));
+    } else if (change.removed > 0 || !change.appended.empty()) {
+        QTextCursor cursor(document());
+        cursor.movePosition(QTextCursor::End);
+        if (change.removed > 0) {
+            cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor,
+                                static_cast<int>(change.removed));
+            cursor.removeSelectedText();
+        }
+        cursor.insertText(Latin1(change.appended));
+    }
+    QTextCursor end = textCursor();
+    end.movePosition(QTextCursor::End);
+    setTextCursor(end);
+    ensureCursorVisible();
+}
+
+void CTermEdit::keyPressEvent(QKeyEvent* event) {
+    const std::string bytes = TypedBytes(event->key(), event->modifiers(), event->text());
+    if (bytes.empty()) {
+        QPlainTextEdit::keyPressEvent(event);  // moving and selecting only: the edit is read-only
+        return;
+    }
+    for (const char byte : bytes) {
+        if (m_active) emit Typed(byte);
+        if (m_localEcho) m_display.Echo(byte);
+    }
+    if (m_localEcho) SyncView();
+    event->accept();
+}
+
+void CTermEdit::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu(event->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    QAction* start = menu->addAction("Log to File...", this, &CTermEdit::LogToFileRequested);
+    QAction* stop = menu->addAction("Stop Logging", this, &CTermEdit::StopLoggingRequested);
+    start->setEnabled(!m_logging);
+    stop->setEnabled(m_logging);
+    menu->popup(event->globalPos());
+}
+
+}  // namespace zentrip

@@ -1,0 +1,153 @@
+#include "app/xfer_dlg.h"
+
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <climits>
+
+#include "app/window_fonts.h"
+#include "terminal/term_texts.h"
+#include "terminal/transfer_texts.h"
+
+namespace zentrip {
+
+namespace {
+
+constexpr std::uint32_t kProgressId = 1023;
+
+// A range a progress bar can hold: both values scaled down alike when the total is too big.
+void SetBar(QProgressBar* bar, std::int64_t total, std::int64_t done) {
+    int shift = 0;
+    while ((total >> shift) > INT_MAX) ++shift;
+    bar->setRange(0, static_cast<int>(total >> shift));
+    bar->setValue(static_cast<int>(std::min(done, total) >> shift));
+}
+
+}  // namespace
+
+CXferDlg::CXferDlg(int mode, CSerialPort* port, int comPort, std::uint32_t rate,
+                   const std::string& path, QWidget* parent, Clock& clock)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_mode(mode == kXmodemTransmitMode || mode == kXmodemReceiveMode ? mode : kTextTransmitMode),
+      m_port(port),
+      m_path(path) {
+    const QFont font = DialogFont();
+    setFont(font);
+    setFixedSize(DialogRect(0, 0, 250, 142, font).size());
+    setWindowTitle(TransferTitle(m_mode));
+
+    m_statusEdit = new QPlainTextEdit(this);
+    m_statusEdit->setObjectName("id1022");
+    m_statusEdit->setAccessibleName("Transfer status");
+    m_statusEdit->setReadOnly(true);
+    m_statusEdit->setGeometry(DialogRect(7, 7, 236, 96, font));
+
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName("id1020");
+    m_bar->setAccessibleName("Transfer progress");
+    m_bar->setTextVisible(false);
+    m_bar->setGeometry(DialogRect(7, 108, 236, 10, font));
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+    m_bar->setVisible(m_mode != kXmodemReceiveMode);
+
+    m_button = new QPushButton("Cancel Transfer", this);
+    m_button->setObjectName("id1021");
+    m_button->setGeometry(DialogRect(87, 122, 76, 13, font));
+    m_button->setDefault(true);
+    m_button->setFocus();
+    connect(m_button, &QPushButton::clicked, this, [this] { done(1); });
+
+    m_engine = std::make_unique<CXmodem>(m_port, comPort, rate, clock);
+    m_engine->SetNotifyId(kProgressId);
+    m_engine->SetMode(m_mode == kXmodemTransmitMode ? CXmodem::kModeUnchosen : CXmodem::kModeCrc);
+    // On the worker thread: a wake-up, never the counters themselves.
+    m_engine->SetOwner([this](std::uint32_t) {
+        if (m_progress.Post(0)) QMetaObject::invokeMethod(this, "OnProgress", Qt::QueuedConnection);
+    });
+}
+
+CXferDlg::~CXferDlg() {
+    if (!m_worker.joinable()) return;
+    m_engine->Cancel();
+    m_worker.join();
+}
+
+void CXferDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_started) StartWorker();
+}
+
+void CXferDlg::StartWorker() {
+    m_started = true;
+    m_worker = std::thread([this] {
+        switch (m_mode) {
+            case kXmodemTransmitMode:
+                m_result = m_engine->Transmit(m_path);
+                break;
+            case kXmodemReceiveMode:
+                m_result = m_engine->Receive(m_path);
+                break;
+            default:
+                m_result = m_engine->TransmitText(m_path);
+                break;
+        }
+        QMetaObject::invokeMethod(this, "OnWorkerDone", Qt::QueuedConnection);
+    });
+}
+
+void CXferDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) return event->accept();
+    QDialog::keyPressEvent(event);
+}
+
+void CXferDlg::done(int) {
+    if (!m_worker.joinable()) return QDialog::done(1);
+    m_closeRequested = true;
+    m_button->setEnabled(false);
+    m_engine->Cancel();
+}
+
+void CXferDlg::OnProgress() {
+    if (!m_progress.Take() || m_finished) return;
+    // The engine clears its cancel flag when its operation begins and notifies right after:
+    // a cancel that came before then is given again here.
+    if (m_closeRequested) m_engine->Cancel();
+    Refresh();
+}
+
+void CXferDlg::Refresh() {
+    const CXmodem& engine = *m_engine;
+    m_status = TransferProgressText(m_mode, m_path, engine);
+    ShowStatus();
+    if (m_mode == kXmodemReceiveMode) return;
+    SetBar(m_bar, engine.Total(), engine.ByteCount());
+    if (m_mode == kXmodemTransmitMode && engine.Mode() != CXmodem::kModeUnchosen) {
+        setWindowTitle(TransferTitle(m_mode, engine.Mode()));
+    }
+}
+
+void CXferDlg::OnWorkerDone() {
+    m_worker.join();
+    if (m_closeRequested || m_engine->CancelRequested()) return QDialog::done(1);
+    // A refresh still queued would come after the closing line and wipe it: do it now instead.
+    if (m_progress.Take()) Refresh();
+    m_finished = true;
+    m_status += TransferEndLine(m_mode, m_result, m_path);
+    if (m_result != kXmodemSuccess && m_port && m_port->DeviceLost()) {
+        m_status +=
+            "\r\n*** " + DeviceLostText(m_port->DevicePath(), m_port->LostReason()) + ". ***";
+    }
+    ShowStatus();
+    m_button->setText("CLOSE");
+}
+
+void CXferDlg::ShowStatus() {
+    QString text = QString::fromLocal8Bit(m_status.data(), static_cast<qsizetype>(m_status.size()));
+    text.replace("\r\n", "\n");
+    m_statusEdit->setPlainText(text);
+}
+
+}  // namespace zentrip
