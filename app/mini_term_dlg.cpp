@@ -110,6 +110,7 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     });
     m_focusTimer.start();
 
+    ApplyDevicePaths();
     m_term->SetActive(true);
     m_term->setFocus();
     qApp->installEventFilter(this);
@@ -121,6 +122,12 @@ CMiniTermDlg::~CMiniTermDlg() {
     m_wake.NewGeneration();  // the reader's last wake-ups go nowhere
     m_closer.Abandon();
     m_port.Close();
+}
+
+// The port numbers lead to the devices of these settings (the transfers' opens included).
+void CMiniTermDlg::ApplyDevicePaths() {
+    m_port.SetDevicePathFn(
+        [settings = m_settings](int port) { return DevicePathOf(settings, port); });
 }
 
 QPushButton* CMiniTermDlg::AddButton(int id, const char* text, int x, int width) {
@@ -139,19 +146,22 @@ void CMiniTermDlg::reject() {
     HandOver([this] { QDialog::reject(); });
 }
 
-// Closes the port on the closer thread, then (back on this thread) runs `then`.
+// Closes the port on the closer thread, then (back on this thread) runs `then`, unless a later
+// hand-over has taken its place: what follows a close is always what was asked for last.
 void CMiniTermDlg::HandOver(std::function<void()> then) {
     m_wake.NewGeneration();
     m_readerOpen = false;
     m_holder = PortHolder::kCloser;
-    m_closer.Close(m_port, [this, then = std::move(then)] {
+    const unsigned handOver = ++m_handOvers;
+    m_closer.Close(m_port, [this, handOver, then = std::move(then)] {
         m_holder = PortHolder::kWindow;
-        then();
+        if (handOver == m_handOvers) then();
     });
 }
 
 // Close, a pause that the device may need, open again with the reader.
 void CMiniTermDlg::Reopen() {
+    if (m_exiting) return;
     m_lostTimer.stop();
     HandOver([this] {
         if (!m_exiting) m_reopenTimer.start();
@@ -160,8 +170,6 @@ void CMiniTermDlg::Reopen() {
 
 bool CMiniTermDlg::OpenWithReader() {
     if (m_exiting || m_holder != PortHolder::kWindow) return false;
-    m_port.SetDevicePathFn(
-        [settings = m_settings](int port) { return DevicePathOf(settings, port); });
     if (!m_port.Open(m_settings.port, m_settings.dataRate)) return false;
     const std::uint64_t generation = m_wake.NewGeneration();
     // On the reader thread: a wake-up without data, at most one outstanding.

@@ -56,6 +56,7 @@ private:
     enum class PortHolder { kWindow, kCloser, kTransfer };
 
     QPushButton* AddButton(int id, const char* text, int x, int width);
+    void ApplyDevicePaths();
     void Reopen();
     bool OpenWithReader();
     void HandOver(std::function<void()> then);
@@ -76,6 +77,7 @@ private:
     CSerialPort m_port;
     PortCloser m_closer;  // joined before the port goes
     PortHolder m_holder = PortHolder::kWindow;
+    unsigned m_handOvers = 0;
     bool m_readerOpen = false;  // the window's port is open with its reader
     bool m_exiting = false;
     bool m_forwardingKey = false;

@@ -10,8 +10,7 @@
 #include <QTextDocument>
 #include <memory>
 
-#include "app/mini_term_dlg.h"
-#include "app/term_edit.h"
+#include "app/mini_term_fixture.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"
 #include "tests/support/temp_dir.h"
@@ -20,41 +19,13 @@ namespace zentrip {
 
 namespace {
 
-using testing::TempDir;
-
-constexpr int kComPort = 3;
-constexpr std::uint32_t kRate = 9600;
-
-CommSettings SettingsFor(const std::string& device) {
-    CommSettings settings;
-    settings.port = kComPort;
-    settings.dataRate = kRate;
-    settings.devicePaths[kComPort - 1] = device;
-    return settings;
-}
+using namespace testing;
 
 QString Title(const std::string& text) { return QString::fromStdString(text); }
-
-// What the terminal shows, line breaks as '\n' and every other character as it is.
-QString Shown(CTermEdit* term) {
-    return term->document()->toRawText().replace(QChar::ParagraphSeparator, '\n');
-}
 
 QString Latin1(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
-
-// A Mini Terminal open on a device, as the main window opens it.
-struct OpenTerminal {
-    explicit OpenTerminal(const std::string& device) : dialog(SettingsFor(device)) {
-        dialog.open();
-        term = dialog.findChild<CTermEdit*>("id1012");
-    }
-    QPushButton* Button(int id) { return dialog.findChild<QPushButton*>(QString("id%1").arg(id)); }
-
-    CMiniTermDlg dialog;
-    CTermEdit* term = nullptr;
-};
 
 }  // namespace
 
@@ -197,10 +168,10 @@ void MiniTermTest::logsEveryReceivedByte() {
     QTRY_COMPARE(t.dialog.windowTitle(), open);
 
     emit t.term->LogToFileRequested();
-    QFileDialog* files = nullptr;
-    QTRY_VERIFY((files = t.dialog.findChild<QFileDialog*>()) != nullptr);
-    files->selectFile(QString::fromStdString(path));
-    static_cast<QDialog*>(files)->accept();  // QFileDialog hides its override
+    QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
+    QVERIFY(files);
+    QCOMPARE(files->windowTitle(), QString("Log to File..."));
+    ChooseFile(files, path);
     QTRY_COMPARE(t.dialog.windowTitle(), open + Title(LoggingNote(path)));
 
     const std::string bytes("A\r\n\0B\b\xFF", 7);

@@ -1,0 +1,150 @@
+// The transfer dialog started from the Mini Terminal's buttons, against lrzsz over a
+// pseudo-terminal and against a silent peer that the test plays: titles, progress, the closing
+// lines, Escape, cancelling, and the terminal taking its port back afterwards.
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTest>
+
+#include "app/mini_term_fixture.h"
+#include "app/xfer_dlg.h"
+#include "platform/pseudo_terminal.h"
+#include "terminal/term_texts.h"
+#include "terminal/xmodem_test_util.h"
+#include "tests/support/lrzsz_peer.h"
+
+namespace zentrip {
+
+namespace {
+
+using namespace testing;
+
+constexpr int kTransferMs = 30000;
+
+bool HaveLrzsz() {
+    return !FindProgram("socat").empty() && !FindProgram("rx").empty() &&
+           !FindProgram("sx").empty();
+}
+
+QString StatusOf(CXferDlg* transfer) {
+    return transfer->findChild<QPlainTextEdit*>("id1022")->toPlainText();
+}
+
+QPushButton* ButtonOf(CXferDlg* transfer) { return transfer->findChild<QPushButton*>("id1021"); }
+
+// Presses a transfer button of the terminal and chooses `path` in the file dialog it opens.
+CXferDlg* StartTransfer(OpenTerminal& t, int button, const char* title, const std::string& path) {
+    t.Button(button)->click();
+    QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
+    if (!files || files->windowTitle() != title) return nullptr;
+    ChooseFile(files, path);
+    return WaitForDialog<CXferDlg>(t.dialog);
+}
+
+}  // namespace
+
+class XferDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void receiveEndsWithTheFullPath();
+    void transmitNamesTheCrcMode();
+    void cancelledReceiveClosesQuietlyAndTheTerminalReopens();
+};
+
+void XferDlgTest::receiveEndsWithTheFullPath() {
+    if (!HaveLrzsz()) QSKIP("socat and lrzsz are needed");
+    TempDir dir;
+    const std::string data = Pattern(300);
+    dir.Write("in.bin", data);
+    LrzszPeer peer(dir.Path(), {"sx", "in.bin"});
+    QVERIFY(peer.Ready(5000));
+    OpenTerminal t(peer.TtyPath());
+    QTRY_COMPARE(t.dialog.windowTitle(),
+                 QString::fromStdString(TerminalOpenTitle(kComPort, kRate)));
+    const std::string path = dir.Path("got.bin");
+
+    QPointer<CXferDlg> transfer = StartTransfer(t, 1020, "Select XMODEM File to Receive...", path);
+    QVERIFY(transfer);
+    QCOMPARE(transfer->windowTitle(), QString("XMODEM Receive (CRC Mode)"));
+    QVERIFY(!transfer->findChild<QProgressBar*>("id1020")->isVisible());
+    QTest::keyClick(transfer, Qt::Key_Escape);
+    QVERIFY2(transfer->isVisible(), "Escape neither cancels nor closes");
+
+    QTRY_COMPARE_WITH_TIMEOUT(ButtonOf(transfer)->text(), QString("CLOSE"), kTransferMs);
+    const QString status = StatusOf(transfer);
+    QVERIFY2(status.startsWith("     XMODEM RECEIVE PROGRESS\n\nFile Being Received: " +
+                               QString::fromStdString(path) + "\nBlocks Received: 3\n"),
+             qPrintable(status));
+    QVERIFY2(status.endsWith("\n\nTransfer of \"" + QString::fromStdString(path) +
+                             "\" completed successfully!"),
+             qPrintable(status));
+    QCOMPARE(transfer->windowTitle(), QString("XMODEM Receive (CRC Mode)"));
+    std::string expected = data;
+    expected.resize(384, 0x1A);  // sx pads its last block with SUB
+    QCOMPARE(TempDir::Read(path), expected);
+
+    ButtonOf(transfer)->click();
+    QTRY_VERIFY(!transfer);
+}
+
+void XferDlgTest::transmitNamesTheCrcMode() {
+    if (!HaveLrzsz()) QSKIP("socat and lrzsz are needed");
+    TempDir dir;
+    const std::string data = Pattern(200);
+    const std::string in = dir.Write("in.bin", data);
+    // The receiver starts only when the file is chosen, so its first 'C' waits for the engine
+    // instead of going to the terminal's screen.
+    OpenTerminal t(dir.Path("tty"));
+    QTRY_COMPARE(t.dialog.windowTitle(),
+                 QString::fromStdString(TerminalFailedTitle(kComPort, kRate)));
+    t.Button(1019)->click();
+    QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
+    QVERIFY(files);
+    QCOMPARE(files->windowTitle(), QString("Select XMODEM File to Transmit..."));
+    LrzszPeer peer(dir.Path(), {"rx", "-c", "out.bin"});
+    QVERIFY(peer.Ready(5000));
+    ChooseFile(files, in);
+    QPointer<CXferDlg> transfer = WaitForDialog<CXferDlg>(t.dialog);
+    QVERIFY(transfer);
+
+    QTRY_COMPARE_WITH_TIMEOUT(transfer->windowTitle(), QString("XMODEM Transmit (CRC Mode)"),
+                              kTransferMs);
+    QTRY_COMPARE_WITH_TIMEOUT(ButtonOf(transfer)->text(), QString("CLOSE"), kTransferMs);
+    const QString status = StatusOf(transfer);
+    QVERIFY2(status.contains("\nBlocks Sent: 2\nBlocks Rejected: 0\nBytes Sent: 256\n"),
+             qPrintable(status));
+    QVERIFY2(status.endsWith("\n\nTransfer completed successfully!"), qPrintable(status));
+    const auto* bar = transfer->findChild<QProgressBar*>("id1020");
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), bar->maximum());
+    QVERIFY(peer.Wait(10000));
+    std::string expected = data;
+    expected.resize(256, '\0');
+    QCOMPARE(TempDir::Read(dir.Path("out.bin")), expected);
+}
+
+void XferDlgTest::cancelledReceiveClosesQuietlyAndTheTerminalReopens() {
+    PseudoTerminal line;
+    TempDir dir;
+    OpenTerminal t(line.SlavePath());
+    QTRY_COMPARE(t.dialog.windowTitle(),
+                 QString::fromStdString(TerminalOpenTitle(kComPort, kRate)));
+
+    QPointer<CXferDlg> transfer =
+        StartTransfer(t, 1020, "Select XMODEM File to Receive...", dir.Path("never.bin"));
+    QVERIFY(transfer);
+    QCOMPARE(line.ReadMaster(1, 3000), std::string("C"));
+    ButtonOf(transfer)->click();
+    QCOMPARE(line.ReadMaster(1, 3000), std::string(1, kCan));
+    QTRY_VERIFY(!transfer);
+    QVERIFY2(!WaitForDialog<QDialog>(t.dialog, 200), "no message after a cancel");
+
+    QVERIFY(line.WriteMaster("back\r"));
+    QTRY_COMPARE(Shown(t.term), QString("back\n"));
+}
+
+}  // namespace zentrip
+
+QTEST_MAIN(zentrip::XferDlgTest)
+#include "xfer_dlg_qtest.moc"
