@@ -1,4 +1,4 @@
-// The settings dialog, driven as a user would.
+// The settings dialog and the modem-string prompt, driven as a user would.
 // The rules behind them (rate table, port clamp, usable paths) have plain tests of their own.
 #include <QComboBox>
 #include <QLabel>
@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "app/comm_settings_dialog.h"
+#include "app/prompt_dialog.h"
 
 namespace zentrip {
 
@@ -31,6 +32,13 @@ CommSettings SettingsWith(int port, std::uint32_t rate) {
     settings.devicePaths = {"/dev/ttyS0", "/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI-if00",
                             "/dev/ttyACM1"};
     return settings;
+}
+
+// Types text key by key, also characters that have no key of their own.
+void Type(QWidget* box, const QString& text) {
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 void Retype(QLineEdit* box, const QString& text) {
@@ -73,6 +81,10 @@ private slots:
     void okReturnsTheChoiceAndCancelEndsRejected();
     void eachComNumberShowsItsOwnDevicePath();
     void refusedDevicePathKeepsOkFromTakingIt();
+
+    void promptShowsItsTextAsTitleAndLabel();
+    void escapeAfterEditingKeepsTheEdit();
+    void promptRefusesOverlongAndNon8BitInput();
 };
 
 void DialogsTest::storedRateShowsAtItsPosition_data() {
@@ -203,6 +215,50 @@ void DialogsTest::refusedDevicePathKeepsOkFromTakingIt() {
     QTest::mouseClick(ok, Qt::LeftButton);
     QCOMPARE(accepted.count(), 1);
     QCOMPARE(dialog.Settings().devicePaths[0], "/dev/ttyUSB0");
+}
+
+void DialogsTest::promptShowsItsTextAsTitleAndLabel() {
+    const QString prompt = "Enter supplemental modem initialization string:";
+    CPromptDlg dialog(prompt, "ATM0");
+    dialog.open();
+    QCOMPARE(dialog.windowTitle(), prompt);
+    QCOMPARE(Control<QLabel>(dialog, "id1025")->text(), prompt);
+    auto* box = Control<QLineEdit>(dialog, "id1024");
+    QCOMPARE(box->text(), "ATM0");
+    QCOMPARE(dialog.Value(), "ATM0");
+    QCOMPARE(dialog.focusWidget(), box);
+    QVERIFY(!box->hasSelectedText());
+    QCOMPARE(box->cursorPosition(), 4);
+}
+
+void DialogsTest::escapeAfterEditingKeepsTheEdit() {
+    CPromptDlg dialog("Prompt", "ATL1");
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.open();
+    auto* box = Control<QLineEdit>(dialog, "id1024");
+    box->end(false);
+    QTest::keyClicks(box, "M2");
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Rejected));
+    QCOMPARE(dialog.Value(), "ATL1M2");
+}
+
+void DialogsTest::promptRefusesOverlongAndNon8BitInput() {
+    CPromptDlg dialog("Prompt", "");
+    dialog.open();
+    auto* box = Control<QLineEdit>(dialog, "id1024");
+    Type(box, QString("AT") + QChar(0xE9) + QChar(0x20AC) + QChar(0x3B1) + "X");
+    QCOMPARE(dialog.Value(), "AT\xE9X");
+
+    const QString full(127, 'A');
+    Retype(box, full);
+    QTest::keyClicks(box, "B");
+    QCOMPARE(box->text(), full);
+    QCOMPARE(dialog.Value(), full.toStdString());
+
+    CPromptDlg overlong("Prompt", std::string(200, 'C'));
+    QCOMPARE(overlong.Value(), std::string(127, 'C'));
 }
 
 }  // namespace zentrip
