@@ -1,6 +1,7 @@
-// The settings dialog and the modem-string prompt, driven as a user would.
+// The settings dialog, the modem-string prompt and the artwork, driven as a user would.
 // The rules behind them (rate table, port clamp, usable paths) have plain tests of their own.
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 
 #include "app/comm_settings_dialog.h"
 #include "app/prompt_dialog.h"
+#include "app/resources.h"
 
 namespace zentrip {
 
@@ -85,6 +87,8 @@ private slots:
     void promptShowsItsTextAsTitleAndLabel();
     void escapeAfterEditingKeepsTheEdit();
     void promptRefusesOverlongAndNon8BitInput();
+
+    void artworkLoadsAtItsSizes();
 };
 
 void DialogsTest::storedRateShowsAtItsPosition_data() {
@@ -259,6 +263,17 @@ void DialogsTest::promptRefusesOverlongAndNon8BitInput() {
 
     CPromptDlg overlong("Prompt", std::string(200, 'C'));
     QCOMPARE(overlong.Value(), std::string(127, 'C'));
+}
+
+void DialogsTest::artworkLoadsAtItsSizes() {
+    QCOMPARE(QImage(kBackgroundResource).size(), QSize(800, 600));
+    QCOMPARE(QImage(kIconResource).size(), QSize(256, 256));
+    const QIcon icon = ProgramIcon();
+    for (const int size : kIconSizes) {
+        const QSize square(size, size);
+        QCOMPARE(icon.actualSize(square), square);
+        QCOMPARE(icon.pixmap(square, 1.0).toImage().size(), square);
+    }
 }
 
 }  // namespace zentrip
