@@ -13,6 +13,8 @@
 #include <chrono>
 #include <utility>
 
+#include "app/comm_settings_dialog.h"
+#include "app/dialog_layout.h"
 #include "app/term_edit.h"
 #include "app/window_fonts.h"
 #include "app/xfer_dlg.h"
@@ -59,15 +61,12 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_settings(settings),
       m_closer(this) {
-    const QFont font = DialogFont();
-    setFont(font);
-    setFixedSize(DialogRect(0, 0, 540, 282, font).size());
     setWindowTitle("Mini Terminal Mode");
+    SetDialogSize(this, 540, 282);
 
     m_term = new CTermEdit(this);
-    m_term->setObjectName("id1012");
-    m_term->setAccessibleName("Terminal");
-    m_term->setGeometry(DialogRect(7, 21, 526, 233, font));
+    PlaceControl(m_term, 7, 21, 526, 233);
+    NameControl(m_term, 1012, "Terminal");
     m_term->setFont(FixedPitchFont());
     QPalette colours = m_term->palette();
     colours.setColor(QPalette::Base, QColor(40, 40, 40));
@@ -78,15 +77,15 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     connect(m_term, &CTermEdit::StopLoggingRequested, this, &CMiniTermDlg::StopLogging);
 
     m_echoBox = new QCheckBox("Local Echo Enable", this);
-    m_echoBox->setObjectName("id1014");
-    m_echoBox->setAccessibleName(m_echoBox->text());
-    m_echoBox->setGeometry(DialogRect(25, 261, 76, 12, font));
+    PlaceControl(m_echoBox, 25, 261, 76, 12);
+    NameControl(m_echoBox, 1014, m_echoBox->text());
     connect(m_echoBox, &QCheckBox::toggled, this, [this](bool on) {
         m_term->SetLocalEcho(on);
         m_term->setFocus();
     });
 
-    AddButton(1015, "Settings...", 121, 64);
+    connect(AddButton(1015, "Settings...", 121, 64), &QPushButton::clicked, this,
+            &CMiniTermDlg::ChangeSettings);
     connect(AddButton(1019, "XModem Transmit", 201, 64), &QPushButton::clicked, this,
             [this] { StartTransfer(kXmodemTransmitMode); });
     connect(AddButton(1020, "XModem Receive", 279, 64), &QPushButton::clicked, this,
@@ -132,9 +131,9 @@ void CMiniTermDlg::ApplyDevicePaths() {
 
 QPushButton* CMiniTermDlg::AddButton(int id, const char* text, int x, int width) {
     auto* button = new QPushButton(text, this);
-    button->setObjectName(QString("id%1").arg(id));
-    button->setAutoDefault(false);
-    button->setGeometry(DialogRect(x, 262, width, 11, font()));
+    PlaceControl(button, x, 262, width, 11);
+    NameControl(button, id, text);
+    button->setAutoDefault(false);  // Enter is typed, never a button press
     return button;
 }
 
@@ -245,6 +244,24 @@ bool CMiniTermDlg::eventFilter(QObject* watched, QEvent* event) {
     QCoreApplication::sendEvent(m_term, event);
     m_forwardingKey = false;
     return true;
+}
+
+// The settings dialog with the terminal's values; unless cancelled, the port reopens with the
+// new ones. Either way the terminal gets the focus back.
+void CMiniTermDlg::ChangeSettings() {
+    auto* dialog = new CCommSettingsDlg(m_settings, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
+        m_term->setFocus();
+        if (result != QDialog::Accepted || m_exiting) return;
+        const CommSettings chosen = dialog->Settings();
+        m_settings.port = chosen.port;
+        m_settings.dataRate = chosen.dataRate;
+        m_settings.devicePaths = chosen.devicePaths;
+        ApplyDevicePaths();
+        Reopen();
+    });
+    dialog->open();
 }
 
 void CMiniTermDlg::StartTransfer(int mode) {

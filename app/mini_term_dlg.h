@@ -63,6 +63,7 @@ private:
     void OnDeviceLost();
     void LookForLostDevice();
     void SendByte(char byte);
+    void ChangeSettings();
     void StartTransfer(int mode);
     void RunTransfer(int mode, const std::string& path);
     void ChooseLogFile();

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <climits>
 
-#include "app/window_fonts.h"
+#include "app/dialog_layout.h"
 #include "terminal/term_texts.h"
 #include "terminal/transfer_texts.h"
 
@@ -33,29 +33,25 @@ CXferDlg::CXferDlg(int mode, CSerialPort* port, int comPort, std::uint32_t rate,
       m_mode(mode == kXmodemTransmitMode || mode == kXmodemReceiveMode ? mode : kTextTransmitMode),
       m_port(port),
       m_path(path) {
-    const QFont font = DialogFont();
-    setFont(font);
-    setFixedSize(DialogRect(0, 0, 250, 142, font).size());
+    SetDialogSize(this, 250, 142);
     setWindowTitle(TransferTitle(m_mode));
 
     m_statusEdit = new QPlainTextEdit(this);
-    m_statusEdit->setObjectName("id1022");
-    m_statusEdit->setAccessibleName("Transfer status");
+    PlaceControl(m_statusEdit, 7, 7, 236, 96);
+    NameControl(m_statusEdit, 1022, "Transfer status");
     m_statusEdit->setReadOnly(true);
-    m_statusEdit->setGeometry(DialogRect(7, 7, 236, 96, font));
 
     m_bar = new QProgressBar(this);
-    m_bar->setObjectName("id1020");
-    m_bar->setAccessibleName("Transfer progress");
+    PlaceControl(m_bar, 7, 108, 236, 10);
+    NameControl(m_bar, 1020, "Transfer progress");
     m_bar->setTextVisible(false);
-    m_bar->setGeometry(DialogRect(7, 108, 236, 10, font));
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_bar->setVisible(m_mode != kXmodemReceiveMode);
 
     m_button = new QPushButton("Cancel Transfer", this);
-    m_button->setObjectName("id1021");
-    m_button->setGeometry(DialogRect(87, 122, 76, 13, font));
+    PlaceControl(m_button, 87, 122, 76, 13);
+    NameControl(m_button, 1021, m_button->text());
     m_button->setDefault(true);
     m_button->setFocus();
     connect(m_button, &QPushButton::clicked, this, [this] { done(1); });
@@ -142,6 +138,7 @@ void CXferDlg::OnWorkerDone() {
     }
     ShowStatus();
     m_button->setText("CLOSE");
+    m_button->setAccessibleName(m_button->text());
 }
 
 void CXferDlg::ShowStatus() {
