@@ -88,11 +88,6 @@ std::string ProgressLine(TransferKind kind, const CXmodem& engine) {
     return text;
 }
 
-void PrintUsageError(const char* command, const std::string& message) {
-    std::fprintf(stderr, "zentrip-cli %s: %s\nTry 'zentrip-cli %s --help'.\n", command,
-                 message.c_str(), command);
-}
-
 // Parses "[options] FILE"; prints help or the usage error itself. Returns -1 when the
 // transfer should run, else the exit status.
 int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& options,
@@ -200,6 +195,11 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
 }
 
 }  // namespace
+
+void PrintUsageError(const char* command, const std::string& message) {
+    std::fprintf(stderr, "zentrip-cli %s: %s\nTry 'zentrip-cli %s --help'.\n", command,
+                 message.c_str(), command);
+}
 
 int RunTransferCommand(int argc, char** argv, const char* help, TransferKind kind) {
     PortOptions options;

@@ -17,5 +17,7 @@ int RunTransferCommand(int argc, char** argv, const char* help, TransferKind kin
 
 // Exit status of a command line that cannot be understood (the transfer results use 0-15).
 inline constexpr int kUsageError = 64;
+// "zentrip-cli COMMAND: MESSAGE" and where to find the command's help, on stderr.
+void PrintUsageError(const char* command, const std::string& message);
 
 }  // namespace zentrip::cli

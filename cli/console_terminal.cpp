@@ -1,0 +1,158 @@
+#include "cli/console_terminal.h"
+
+#include <fcntl.h>
+#include <langinfo.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "terminal/term_texts.h"
+
+namespace zentrip::cli {
+
+namespace {
+
+bool Utf8Console() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
+
+}  // namespace
+
+ConsoleTerminal::ConsoleTerminal(CSerialPort& port, const PortOptions& options, bool echo,
+                                 CTerminalLog& log, RawConsole& console)
+    : m_port(port),
+      m_options(options),
+      m_echo(echo),
+      m_log(log),
+      m_console(console),
+      m_screen(Utf8Console()),
+      m_keys(Utf8Console(), console.EraseKey()) {
+    if (pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) m_wakePipe[0] = m_wakePipe[1] = -1;
+}
+
+ConsoleTerminal::~ConsoleTerminal() {
+    m_port.Close();  // the reader writes to the pipe until it has ended
+    for (const int fd : m_wakePipe) {
+        if (fd >= 0) close(fd);
+    }
+}
+
+bool ConsoleTerminal::StartReader() {
+    const std::uint64_t generation = m_wake.NewGeneration();
+    const int wakeFd = m_wakePipe[1];
+    return m_port.StartReader(
+               [this, generation, wakeFd](std::uint32_t) {
+                   if (!m_wake.Post(generation)) return;
+                   const char wake = 1;
+                   if (write(wakeFd, &wake, 1) < 0) {
+                       // A full pipe wakes the loop all the same.
+                   }
+               },
+               0, 0) == 1;
+}
+
+int ConsoleTerminal::Run() {
+    if (m_wakePipe[0] < 0 || !StartReader()) return 1;
+    for (;;) {
+        pollfd fds[3] = {{STDIN_FILENO, POLLIN, 0},
+                         {m_wakePipe[0], POLLIN, 0},
+                         {m_console.SignalFd(), POLLIN, 0}};
+        const int ready = poll(fds, 3, m_lost ? kLostPollMs : -1);
+        if (ready < 0 && errno != EINTR) return 1;
+        if (fds[2].revents & POLLIN) {
+            if (const int signal = m_console.TakeSignal()) return 128 + signal;
+        }
+        if (fds[1].revents & POLLIN) {
+            char drain[64];
+            while (read(m_wakePipe[0], drain, sizeof drain) > 0) {
+            }
+            if (m_wake.Take()) TakeReceived();
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            const Step step = TakeTyped();
+            if (step != Step::kGoOn) return step == Step::kEnd ? 0 : 1;
+        }
+        if (m_lost && ready == 0) LookForDevice();
+        if (m_outputFailed) return 1;
+    }
+}
+
+ConsoleTerminal::Step ConsoleTerminal::TakeTyped() {
+    char typed[256];
+    const ssize_t n = read(STDIN_FILENO, typed, sizeof typed);
+    if (n < 0) return errno == EINTR || errno == EAGAIN ? Step::kGoOn : Step::kFailed;
+    if (n == 0) return Step::kEnd;  // the end of the input, as cu and telnet take it
+    std::string_view keys(typed, static_cast<std::size_t>(n));
+    const std::size_t end = keys.find(kEndKey);
+    for (const char byte : m_keys.Translate(keys.substr(0, end))) {
+        if (!m_lost) m_port.WriteByte(byte);
+        if (m_echo) m_display.Echo(byte);
+    }
+    if (m_echo) Show(m_display.TakeChange());
+    return end == std::string_view::npos ? Step::kGoOn : Step::kEnd;
+}
+
+void ConsoleTerminal::TakeReceived() {
+    if (m_lost) return;
+    char chunk[CSerialPort::kChunkSize];
+    for (int n; (n = m_port.Read(chunk, static_cast<int>(sizeof chunk))) > 0;) {
+        const std::string_view bytes(chunk, static_cast<std::size_t>(n));
+        std::string error;
+        if (!m_log.Append(bytes, &error)) {
+            Message("Logging to " + m_log.Path() + " stopped (" + error + ").");
+        }
+        m_display.ShowReceived(bytes);
+        Show(m_display.TakeChange());
+    }
+    if (!m_port.ReaderRunning()) DeviceLost();
+}
+
+void ConsoleTerminal::DeviceLost() {
+    m_port.Close();
+    m_lost = true;
+    m_lostPath = m_port.DevicePath();
+    Message("Mini Terminal: " + DeviceLostText(m_lostPath, m_port.LostReason()) +
+            ". Waiting for it to come back; Ctrl-] ends.");
+}
+
+void ConsoleTerminal::LookForDevice() {
+    struct stat status {};
+    if (stat(m_lostPath.c_str(), &status) != 0) return;
+    if (!m_port.Open(m_options.port, m_options.rate)) return;
+    if (!StartReader()) {
+        m_port.Close();
+        return;
+    }
+    m_lost = false;
+    Message(TerminalReturnedTitle(m_options.port, m_options.rate, m_lostPath));
+}
+
+bool ConsoleTerminal::Write(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            m_outputFailed = true;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void ConsoleTerminal::Show(const CTermDisplay::Change& change) {
+    const std::string out = m_screen.Render(change);
+    if (out.empty()) return;
+    Write(STDOUT_FILENO, out);
+    m_atLineStart = out.back() == '\n';
+}
+
+// A line of its own between the terminal's text; erasing never reaches back over it.
+void ConsoleTerminal::Message(const std::string& text) {
+    Write(STDERR_FILENO, (m_atLineStart ? "" : "\r\n") + text + "\r\n");
+    m_atLineStart = true;
+    m_screen.StartAfresh();
+}
+
+}  // namespace zentrip::cli

@@ -1,0 +1,65 @@
+// The Mini Terminal on a text console: received bytes go through the terminal's display rules
+// to stdout (and unchanged to the log), typed bytes go to the line as the window sends them,
+// Ctrl-] ends it. A device that vanishes is reported and waited for: its path is looked at
+// four times a second, nothing else runs meanwhile, and the terminal goes on when it is back.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cli/port_options.h"
+#include "cli/raw_console.h"
+#include "link/serial_port.h"
+#include "terminal/console_screen.h"
+#include "terminal/term_display.h"
+#include "terminal/terminal_log.h"
+#include "terminal/wake_mailbox.h"
+
+namespace zentrip::cli {
+
+class ConsoleTerminal {
+public:
+    static constexpr char kEndKey = 0x1D;  // Ctrl-]
+    static constexpr int kLostPollMs = 250;
+
+    // The port is open; the console is in raw mode (or not a terminal at all).
+    ConsoleTerminal(CSerialPort& port, const PortOptions& options, bool echo, CTerminalLog& log,
+                    RawConsole& console);
+    ~ConsoleTerminal();
+    ConsoleTerminal(const ConsoleTerminal&) = delete;
+    ConsoleTerminal& operator=(const ConsoleTerminal&) = delete;
+
+    // Runs until Ctrl-], the end of the input or an ending signal; the exit status.
+    int Run();
+    // Whether the console's cursor is at the start of a line.
+    bool AtLineStart() const { return m_atLineStart; }
+
+private:
+    enum class Step { kGoOn, kEnd, kFailed };
+
+    bool StartReader();
+    Step TakeTyped();
+    void TakeReceived();
+    void DeviceLost();
+    void LookForDevice();
+    bool Write(int fd, std::string_view bytes);
+    void Show(const CTermDisplay::Change& change);
+    void Message(const std::string& text);
+
+    CSerialPort& m_port;
+    const PortOptions m_options;
+    const bool m_echo;
+    CTerminalLog& m_log;
+    RawConsole& m_console;
+    CTermDisplay m_display;
+    ConsoleScreen m_screen;
+    ConsoleKeys m_keys;
+    WakeMailbox m_wake;
+    int m_wakePipe[2] = {-1, -1};
+    bool m_lost = false;
+    bool m_atLineStart = true;
+    bool m_outputFailed = false;
+    std::string m_lostPath;
+};
+
+}  // namespace zentrip::cli

@@ -1,0 +1,32 @@
+// The console's keyboard in raw mode for the terminal command: every key arrives as its byte at
+// once, without echo and without signals (Ctrl-C, Ctrl-Z and Ctrl-\ are bytes for the line).
+// The console's modes come back on every way out: when the object goes, when a signal ends the
+// program (SIGTERM, SIGHUP, SIGINT, SIGQUIT are handed to the program's loop; a crash restores
+// them in the handler before it goes on), and while a SIGTSTP from outside stops it. Output is
+// raw too: what is written is what the console gets, line ends included (CR LF).
+#pragma once
+
+#include <termios.h>
+
+namespace zentrip::cli {
+
+class RawConsole {
+public:
+    explicit RawConsole(int fd);  // not a terminal: nothing changes, Active() is false
+    ~RawConsole();
+    RawConsole(const RawConsole&) = delete;
+    RawConsole& operator=(const RawConsole&) = delete;
+
+    bool Active() const { return m_active; }
+    // The console's own erase key (usually DEL), which the terminal sends as BS.
+    char EraseKey() const { return m_eraseKey; }
+    // Readable once an ending signal came; TakeSignal() then says which (0: none).
+    int SignalFd() const;
+    int TakeSignal();
+
+private:
+    bool m_active = false;
+    char m_eraseKey = 0x7F;
+};
+
+}  // namespace zentrip::cli

@@ -1,0 +1,117 @@
+// zentrip-cli terminal: the Mini Terminal on a text console.
+#include <signal.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/console_terminal.h"
+#include "cli/transfer_runner.h"
+#include "terminal/term_texts.h"
+
+namespace zentrip::cli {
+
+namespace {
+
+const char kHelp[] =
+    "usage: zentrip-cli terminal [options]\n\n"
+    "A plain serial terminal, like the Mini Terminal window. Every key is sent at once, byte\n"
+    "by byte, as the window sends it: Enter as CR, Backspace as BS, Escape as 0x1B, Ctrl-C as\n"
+    "0x03 (control keys do not act on Zentrip). What the device sends is shown by the\n"
+    "terminal's rules: a line feed is dropped and a carriage return starts a new line, so a\n"
+    "controller that ends its lines with CR alone shows them one under the other; a backspace\n"
+    "takes back the last character; a zero byte ends what arrived with it; other control\n"
+    "characters show as ^X. Press Ctrl-] to end the terminal.\n\n"
+    "A device that vanishes (USB adapter pulled) is reported; the terminal waits for the same\n"
+    "device to come back and goes on with it.\n\n"
+    "Exit status: 0 when ended by Ctrl-] or by the end of the input, 1 when the serial port or\n"
+    "the log file cannot be opened or the console fails, 64 for a command line that cannot be\n"
+    "understood, 128+N when ended by signal N. The console's modes are restored in every case.\n"
+    "\noptions:\n"
+    "  --echo          show what you type (local echo)\n"
+    "  --log FILE      append every byte received, unchanged, to FILE\n";
+
+struct TerminalOptions {
+    PortOptions port;
+    bool echo = false;
+    std::string log;
+};
+
+// -1 when the terminal should run, else the exit status (help or a usage error was printed).
+int Parse(int argc, char** argv, TerminalOptions& options) {
+    options.port = DefaultPortOptions();
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            std::fputs(kPortOptionsHelp, stdout);
+            return 0;
+        }
+        std::string error;
+        switch (TakePortOption(argc, argv, i, options.port, &error)) {
+            case OptionTaken::kYes:
+                continue;
+            case OptionTaken::kError:
+                PrintUsageError(argv[0], error);
+                return kUsageError;
+            case OptionTaken::kNo:
+                break;
+        }
+        if (arg == "--echo") {
+            options.echo = true;
+        } else if (arg == "--log" && i + 1 < argc) {
+            options.log = argv[++i];
+        } else if (arg.rfind("--log=", 0) == 0 && arg.size() > 6) {
+            options.log = arg.substr(6);
+        } else {
+            PrintUsageError(argv[0],
+                            arg == "--log" ? "--log needs a file" : "unknown argument " + arg);
+            return kUsageError;
+        }
+    }
+    return -1;
+}
+
+int Run(int argc, char** argv) {
+    std::setlocale(LC_CTYPE, "");  // the console's character set decides how text is shown
+    TerminalOptions options;
+    if (const int status = Parse(argc, argv, options); status >= 0) return status;
+
+    CTerminalLog log;
+    std::string error;
+    if (!options.log.empty() && !log.Start(options.log, &error)) {
+        std::fprintf(stderr, "zentrip-cli terminal: cannot log to %s: %s\n", options.log.c_str(),
+                     error.c_str());
+        return 1;
+    }
+    CSerialPort port;
+    ApplyPortOptions(port, options.port);
+    if (!port.Open(options.port.port, options.port.rate)) {
+        std::fprintf(stderr, "zentrip-cli terminal: cannot open serial port %s: %s\n",
+                     DescribePort(port, options.port).c_str(), port.OpenError().c_str());
+        return 1;
+    }
+    signal(SIGPIPE, SIG_IGN);  // a console that went away ends the loop, not the program
+    int status = 0;
+    bool atLineStart = true;
+    {
+        RawConsole console(STDIN_FILENO);
+        const std::string logNote = log.IsOn() ? LoggingNote(log.Path()) : "";
+        std::fprintf(stderr, "%s (%s)%s Press Ctrl-] to end.\r\n",
+                     TerminalOpenTitle(options.port.port, options.port.rate).c_str(),
+                     port.DevicePath().c_str(), logNote.c_str());
+        ConsoleTerminal terminal(port, options.port, options.echo, log, console);
+        status = terminal.Run();
+        atLineStart = terminal.AtLineStart();
+    }
+    std::fprintf(stderr, "%sMini Terminal ended.\n", atLineStart ? "" : "\n");
+    return status;
+}
+
+const CommandRegistrar registrar({"terminal", "a serial terminal on this console", Run});
+
+}  // namespace
+
+}  // namespace zentrip::cli

@@ -1,0 +1,154 @@
+// zentrip-cli terminal on a console that is a pseudo-terminal, against a line that is another:
+// bytes each way by the terminal's rules, Ctrl-] and signals ending it with the console's modes
+// restored, and a device that vanishes and comes back.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "platform/pseudo_terminal.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
+
+namespace zentrip::testing {
+namespace {
+
+class TerminalCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_console.Ok() && m_line.Ok());
+        // A console as a shell leaves it: canonical input with echo and signals, output with
+        // its line ends translated.
+        termios modes{};
+        ASSERT_EQ(tcgetattr(m_console.SlaveFd(), &modes), 0);
+        modes.c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+        modes.c_iflag |= ICRNL;
+        modes.c_oflag |= OPOST | ONLCR;
+        modes.c_cc[VERASE] = 0x7F;
+        modes.c_cc[VINTR] = 0x03;
+        modes.c_cc[VMIN] = 1;
+        ASSERT_EQ(tcsetattr(m_console.SlaveFd(), TCSANOW, &modes), 0);
+        m_before = Modes();
+    }
+    void TearDown() override {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            Reap(2000);
+        }
+    }
+
+    termios Modes() const {
+        termios modes{};
+        tcgetattr(m_console.SlaveFd(), &modes);
+        return modes;
+    }
+    void ExpectModesRestored() const {
+        const termios after = Modes();
+        EXPECT_EQ(after.c_lflag, m_before.c_lflag);
+        EXPECT_EQ(after.c_iflag, m_before.c_iflag);
+        EXPECT_EQ(after.c_oflag, m_before.c_oflag);
+        EXPECT_EQ(after.c_cc[VMIN], m_before.c_cc[VMIN]);
+    }
+
+    void Start(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {ZENTRIP_CLI, "terminal"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ChildSetup setup;
+        setup.in = setup.out = setup.err = m_console.SlaveFd();
+        setup.extraEnv = {"XDG_CONFIG_HOME=" + m_dir.Path(), "LC_ALL=C.UTF-8"};
+        m_pid = SpawnChild(argv, setup);
+        ASSERT_GT(m_pid, 0);
+        ASSERT_TRUE(SeeOnConsole("Press Ctrl-] to end.")) << m_shown;
+    }
+    // The exit status once the child ended within timeoutMs, else -1.
+    int Reap(int timeoutMs) {
+        int status = 0;
+        const bool ended =
+            WaitUntil([&] { return waitpid(m_pid, &status, WNOHANG) == m_pid; }, timeoutMs);
+        if (!ended) return -1;
+        m_pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Collects console output until it holds `text`, after what an earlier call found.
+    bool SeeOnConsole(const std::string& text, int timeoutMs = 5000) {
+        return WaitUntil(
+            [&] {
+                m_shown += m_console.ReadMaster(4096, 20);
+                const std::size_t at = m_shown.find(text, m_seen);
+                if (at == std::string::npos) return false;
+                m_seen = at + text.size();
+                return true;
+            },
+            timeoutMs);
+    }
+
+    TempDir m_dir;
+    PseudoTerminal m_console;
+    PseudoTerminal m_line;
+    termios m_before{};
+    pid_t m_pid = -1;
+    std::string m_shown;
+    std::size_t m_seen = 0;
+};
+
+TEST_F(TerminalCliTest, BytesEachWayThenCtrlBracketEndsIt) {
+    const std::string log = m_dir.Path("line.log");
+    Start({"--device", m_line.SlavePath(), "--rate", "115200", "--log", log});
+    const termios raw = Modes();
+    EXPECT_FALSE(raw.c_lflag & (ICANON | ECHO | ISIG)) << "raw keyboard while it runs";
+
+    const std::string received = "one\rtwo\r\n\x07x\b\xe9";
+    ASSERT_TRUE(m_line.WriteMaster(received));
+    EXPECT_TRUE(SeeOnConsole("one\r\ntwo\r\n^G\xc3\xa9")) << m_shown;
+    ASSERT_TRUE(m_console.WriteMaster("ab\x03\x1b\r\x7f\xc3\xa9"));
+    EXPECT_EQ(m_line.ReadMaster(7), "ab\x03\x1b\r\b\xe9");
+    EXPECT_EQ(m_shown.find("ab"), std::string::npos) << "no echo unless asked for";
+
+    ASSERT_TRUE(m_console.WriteMaster("\x1d"));
+    EXPECT_EQ(Reap(5000), 0);
+    EXPECT_TRUE(SeeOnConsole("Mini Terminal ended.")) << m_shown;
+    ExpectModesRestored();
+    EXPECT_EQ(TempDir::Read(log), received) << "the log holds the bytes as they came";
+}
+
+TEST_F(TerminalCliTest, SignalsEndItWithTheModesRestored) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        Start({"--device", m_line.SlavePath()});
+        kill(m_pid, signal);
+        EXPECT_EQ(Reap(5000), 128 + signal);
+        ExpectModesRestored();
+    }
+}
+
+TEST_F(TerminalCliTest, VanishedDeviceIsReportedAndWaitedFor) {
+    const std::string link = m_dir.Path("ttyUSB0");
+    auto first = std::make_unique<PseudoTerminal>();
+    ASSERT_EQ(symlink(first->SlavePath().c_str(), link.c_str()), 0);
+    Start({"--device", link, "--echo"});
+
+    ASSERT_EQ(unlink(link.c_str()), 0);
+    first->CloseMaster();
+    EXPECT_TRUE(SeeOnConsole("Mini Terminal: serial device " + link +
+                             " lost (Input/output error). Waiting for it to come back"))
+        << m_shown;
+
+    PseudoTerminal second;
+    ASSERT_EQ(symlink(second.SlavePath().c_str(), link.c_str()), 0);
+    EXPECT_TRUE(SeeOnConsole("(serial device " + link + " is back)")) << m_shown;
+    ASSERT_TRUE(second.WriteMaster("again\r"));
+    EXPECT_TRUE(SeeOnConsole("again\r\n")) << m_shown;
+    ASSERT_TRUE(m_console.WriteMaster("y"));
+    EXPECT_EQ(second.ReadMaster(1), "y");
+    EXPECT_TRUE(SeeOnConsole("y")) << "echoed";
+    ASSERT_TRUE(m_console.WriteMaster("\x1d"));
+    EXPECT_EQ(Reap(5000), 0);
+}
+
+}  // namespace
+}  // namespace zentrip::testing
