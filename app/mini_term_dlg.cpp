@@ -101,6 +101,9 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
         SetTitle(OpenWithReader() ? TerminalOpenTitle(m_settings.port, m_settings.dataRate)
                                   : TerminalFailedTitle(m_settings.port, m_settings.dataRate));
     });
+    m_viewTimer.setSingleShot(true);
+    m_viewTimer.setInterval(kViewBatchMs);
+    connect(&m_viewTimer, &QTimer::timeout, m_term, &CTermEdit::SyncView);
     m_lostTimer.setInterval(kLostPollMs);
     connect(&m_lostTimer, &QTimer::timeout, this, &CMiniTermDlg::LookForLostDevice);
     m_focusTimer.setInterval(kFocusPeriodMs);
@@ -197,7 +200,8 @@ void CMiniTermDlg::OnDataReceived() {
         m_term->AddReceived(bytes);
         if (std::chrono::steady_clock::now() - start > kDrainBudget) break;
     }
-    m_term->SyncView();
+    // The view follows in batches: redrawing for every chunk would hold the reader up.
+    if (!m_viewTimer.isActive()) m_viewTimer.start();
     if (!drained) {
         // More waits: come back after the window had its turn.
         if (m_wake.Post(m_wake.Generation())) {

@@ -45,6 +45,7 @@ public:
     static constexpr int kReopenPauseMs = 200;
     static constexpr int kFocusPeriodMs = 2000;
     static constexpr int kLostPollMs = 250;  // how often a vanished device's path is looked for
+    static constexpr int kViewBatchMs = 20;  // received text reaches the view at most this late
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,6 +92,7 @@ private:
     QCheckBox* m_echoBox;
     QTimer m_focusTimer;
     QTimer m_reopenTimer;
+    QTimer m_viewTimer;
     QTimer m_lostTimer;
 };
 

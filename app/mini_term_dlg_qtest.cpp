@@ -211,7 +211,7 @@ void MiniTermTest::logsEveryReceivedByte() {
     const std::string bytes("A\r\n\0B\b\xFF", 7);
     QVERIFY(line.WriteMaster(bytes));
     QTRY_COMPARE(TempDir::Read(path), bytes);
-    QCOMPARE(Shown(t.term), QString("A\n"));
+    QTRY_COMPARE(Shown(t.term), QString("A\n"));
 
     emit t.term->StopLoggingRequested();
     QCOMPARE(t.dialog.windowTitle(), open);

@@ -182,7 +182,9 @@ void CSerialPort::ReaderLoop() {
             ready ? m_device->Read(chunk.data(), std::min<std::size_t>(room, kChunkSize)) : 0;
         if (n == 0) {
             if (!m_device->IsLost()) continue;
-            // Once more, so the owner looks and learns that no more will come.
+            // Once more, so the owner looks; already marked ended, so it learns that no more
+            // will come.
+            m_readerEnded.store(true, std::memory_order_release);
             if (m_notify) m_notify(m_notifyCmd);
             return;
         }

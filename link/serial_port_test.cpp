@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -225,17 +226,27 @@ TEST_F(SerialPortTest, SecondPortOnAHeldDeviceFails) {
 
 TEST_F(SerialPortTest, VanishedDeviceWithAReader) {
     ASSERT_EQ(m_port.Open(1, 9600), 1) << m_port.OpenError();
+    // After the pull the callback holds the reader until the test has looked at the port,
+    // as an owner woken by the last notification does.
     std::atomic<int> calls{0};
-    std::atomic<std::uint32_t> command{0};
-    ASSERT_EQ(m_port.StartReader(Counter(calls, command), 1013, 0), 1);
+    std::atomic<bool> pulled{false};
+    std::promise<void> looked;
+    std::shared_future<void> lookedDone = looked.get_future().share();
+    const auto notify = [&](std::uint32_t) {
+        calls.fetch_add(1);
+        if (pulled.load()) lookedDone.wait_for(std::chrono::seconds(3));
+    };
+    ASSERT_EQ(m_port.StartReader(notify, 1013, 0), 1);
     ASSERT_TRUE(m_pty.WriteMaster("bye"));
     ASSERT_TRUE(WaitUntil([&] { return calls.load() >= 1; }));
     const int notifiedForData = calls.load();
 
+    pulled = true;
     m_pty.CloseMaster();
-    ASSERT_TRUE(WaitUntil([&] { return !m_port.ReaderRunning(); }, 3000))
-        << "the reader ends by itself";
-    EXPECT_EQ(calls.load(), notifiedForData + 1) << "and says so once, so the owner looks";
+    ASSERT_TRUE(WaitUntil([&] { return calls.load() == notifiedForData + 1; }, 3000))
+        << "the reader says once that it ends";
+    EXPECT_FALSE(m_port.ReaderRunning()) << "and the owner it wakes sees it ended";
+    looked.set_value();
     EXPECT_TRUE(m_port.DeviceLost());
     EXPECT_EQ(m_port.LostReason(), "Input/output error");
     EXPECT_EQ(ReadPort(m_port, 3, 100), "bye") << "what arrived before stays readable";

@@ -1,0 +1,193 @@
+// The Mini Terminal window under load and with a device that vanishes, offscreen:
+//   1 MiB of text streamed from a pseudo-terminal at full speed into the open terminal: the
+//   rate (at least 1 MiB/s), nothing lost (the terminal ends holding a tail of the stream as
+//   the display rules keep it, and its view shows exactly that), and the window thread's
+//   longest stall meanwhile, seen by a 5 ms heartbeat timer (at most 50 ms);
+//   the device pulled while open: how soon the title says so (within 1 s), the CPU the whole
+//   process uses while it is gone (under 1% of one core), and how soon it is reopened once
+//   its path is back (within 1 s).
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTextDocument>
+#include <QTimer>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/mini_term_dlg.h"
+#include "app/term_edit.h"
+#include "platform/pseudo_terminal.h"
+#include "terminal/term_texts.h"
+#include "tests/support/temp_dir.h"
+
+namespace zentrip {
+namespace {
+
+constexpr std::size_t kStreamBytes = 1 << 20;
+constexpr int kHeartbeatMs = 5;
+constexpr int kGoneSeconds = 5;
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Runs the window thread's event loop until pred holds (looked at every pollMs) or timeoutMs.
+bool RunUntil(const std::function<bool()>& pred, int pollMs, int timeoutMs = 30000) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (pred()) loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start(pollMs);
+    if (!pred()) loop.exec();
+    return pred();
+}
+
+CommSettings SettingsFor(const std::string& device) {
+    CommSettings settings;
+    settings.port = 1;
+    settings.dataRate = 115200;
+    settings.devicePaths[0] = device;
+    return settings;
+}
+
+QString Title(const std::string& text) { return QString::fromStdString(text); }
+
+QString View(CTermEdit* term) {
+    return term->document()->toRawText().replace(QChar::ParagraphSeparator, '\n');
+}
+
+std::string TextStream() {
+    std::string text;
+    char line[80];
+    for (int n = 0; text.size() < kStreamBytes; ++n) {
+        std::snprintf(line, sizeof line, "%07d The quick brown fox jumps over the lazy dog.\r\n",
+                      n);
+        text += line;
+    }
+    text.resize(kStreamBytes);
+    return text;
+}
+
+bool Stream() {
+    PseudoTerminal line;
+    CMiniTermDlg dialog(SettingsFor(line.SlavePath()));
+    dialog.open();
+    auto* term = dialog.findChild<CTermEdit*>("id1012");
+    if (!RunUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
+                  10)) {
+        std::printf("the terminal did not open\n");
+        return false;
+    }
+
+    const std::string stream = TextStream();
+    const std::string tail = stream.substr(stream.size() - 64);
+    qint64 longestStall = 0;
+    QElapsedTimer sinceBeat;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout,
+                     [&] { longestStall = std::max(longestStall, sinceBeat.restart()); });
+    std::atomic<bool> written{false};
+    QElapsedTimer clock;
+    clock.start();
+    sinceBeat.start();
+    heartbeat.start(kHeartbeatMs);
+    std::thread feeder([&] {
+        line.WriteMaster(stream, 10000);
+        written = true;
+    });
+    // Done when the view shows the stream's end (the view follows the text in batches).
+    const std::string shownTail = CTermDisplay::DisplayForm(tail);
+    const QString viewTail = QString::fromLatin1(shownTail.data(), qsizetype(shownTail.size()));
+    const auto done = [&] { return written && View(term).endsWith(viewTail); };
+    const bool arrived = RunUntil(done, 10);
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    heartbeat.stop();
+    feeder.join();
+
+    const std::string& text = term->Display().Text();
+    const bool isTail = text.size() >= CTermDisplay::kKeep && text.size() <= stream.size() &&
+                        stream.compare(stream.size() - text.size(), text.size(), text) == 0;
+    const std::string shown = CTermDisplay::DisplayForm(text);
+    const bool viewMatches =
+        View(term) == QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
+    const double rate = double(kStreamBytes) / double(1 << 20) / seconds;
+    std::printf("Mini Terminal: 1 MiB of text from a pseudo-terminal at full speed\n");
+    std::printf("  %.3f s, %.2f MiB/s (at least 1 MiB/s)\n", seconds, rate);
+    std::printf("  longest stall of the window thread (%d ms heartbeat): %lld ms (at most 50)\n",
+                kHeartbeatMs, static_cast<long long>(longestStall));
+    std::printf(
+        "  the terminal holds the stream's last %zu characters: %s; its view shows them: %s\n",
+        text.size(), isTail ? "yes" : "NO", viewMatches ? "yes" : "NO");
+    return arrived && isTail && viewMatches && rate >= 1.0 && longestStall <= 50;
+}
+
+bool PullAndReturn() {
+    const testing::TempDir dir("mini-term-bench-");
+    const std::string link = dir.Path("ttyUSB0");
+    auto first = std::make_unique<PseudoTerminal>();
+    if (symlink(first->SlavePath().c_str(), link.c_str()) != 0) return false;
+    CMiniTermDlg dialog(SettingsFor(link));
+    dialog.open();
+    if (!RunUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
+                  10)) {
+        return false;
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    unlink(link.c_str());
+    first->CloseMaster();
+    const QString lost = Title(TerminalLostTitle(link, "Input/output error"));
+    const bool reported = RunUntil([&] { return dialog.windowTitle() == lost; }, 1, 5000);
+    const qint64 reportMs = clock.elapsed();
+
+    // Gone: the event loop left alone, nothing polled by this program.
+    const double cpuBefore = CpuSeconds();
+    QElapsedTimer gone;
+    gone.start();
+    QEventLoop idle;
+    QTimer::singleShot(kGoneSeconds * 1000, &idle, &QEventLoop::quit);
+    idle.exec();
+    const double cpuPercent = 100.0 * (CpuSeconds() - cpuBefore) / (double(gone.elapsed()) / 1e3);
+
+    PseudoTerminal second;
+    clock.restart();
+    if (symlink(second.SlavePath().c_str(), link.c_str()) != 0) return false;
+    const QString back = Title(TerminalReturnedTitle(1, 115200, link));
+    const bool reopened = RunUntil([&] { return dialog.windowTitle() == back; }, 1, 5000);
+    const qint64 reopenMs = clock.elapsed();
+
+    std::printf("Mini Terminal: serial device pulled while open\n");
+    std::printf("  reported after %lld ms (within 1000)\n", static_cast<long long>(reportMs));
+    std::printf("  CPU while gone: %.3f%% of one core over %d s (under 1%%)\n", cpuPercent,
+                kGoneSeconds);
+    std::printf("  reopened %lld ms after its path came back (within 1000)\n",
+                static_cast<long long>(reopenMs));
+    return reported && reopened && reportMs <= 1000 && reopenMs <= 1000 && cpuPercent < 1.0;
+}
+
+}  // namespace
+}  // namespace zentrip
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const bool streamed = zentrip::Stream();
+    const bool pulled = zentrip::PullAndReturn();
+    return streamed && pulled ? 0 : 1;
+}
