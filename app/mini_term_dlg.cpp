@@ -59,8 +59,7 @@ QFileDialog* OpenFileDialog(QWidget* parent, const char* title) {
 
 CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_settings(settings),
-      m_closer(this) {
+      m_settings(settings) {
     setWindowTitle("Mini Terminal Mode");
     SetDialogSize(this, 540, 282);
 
@@ -121,6 +120,7 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
 
 CMiniTermDlg::~CMiniTermDlg() {
     qApp->removeEventFilter(this);
+    qDeleteAll(findChildren<CXferDlg*>());  // a transfer still running lets go of the port first
     m_wake.NewGeneration();  // the reader's last wake-ups go nowhere
     m_closer.Abandon();
     m_port.Close();
