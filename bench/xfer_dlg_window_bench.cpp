@@ -1,0 +1,119 @@
+// 1 MiB received through the transfer dialog, as the Mini Terminal runs it (engine on the
+// dialog's worker, progress refreshed on the window thread), against `rx -c`, both from `sx`
+// behind a pseudo-terminal made by socat. Best of three each; the ratio must stay <= 1.15.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+#include "app/xfer_dlg.h"
+#include "tests/support/child_process.h"
+#include "tests/support/lrzsz_peer.h"
+#include "tests/support/temp_dir.h"
+
+namespace zentrip {
+namespace {
+
+using testing::LrzszPeer;
+using testing::TempDir;
+
+constexpr std::size_t kFileSize = 1 << 20;
+constexpr int kRounds = 3;
+
+// sx behind a fresh pty, given time to start: it discards what arrives while it does.
+std::unique_ptr<LrzszPeer> StartSender(const std::string& dir) {
+    std::remove((dir + "/tty").c_str());
+    auto sender = std::make_unique<LrzszPeer>(dir, std::vector<std::string>{"sx", "in.bin"});
+    if (!sender->Ready(5000)) return nullptr;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return sender;
+}
+
+// rx -c on the sender's pty, from its start to its exit; negative when it failed.
+double ReferenceSeconds(const std::string& dir) {
+    const auto sender = StartSender(dir);
+    if (!sender) return -1;
+    testing::ChildSetup setup;
+    setup.cwd = dir;
+    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);  // rx counts its blocks there
+    setup.err = quiet;
+    QElapsedTimer clock;
+    clock.start();
+    const pid_t rx =
+        testing::SpawnChild({testing::FindProgram("socat"),
+                             "FILE:" + sender->TtyPath() + ",raw,echo=0", "EXEC:rx -c ref.bin"},
+                            setup);
+    close(quiet);
+    int status = 0;
+    if (rx <= 0 || waitpid(rx, &status, 0) != rx) return -1;
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    const bool same = TempDir::Read(dir + "/ref.bin") == TempDir::Read(dir + "/in.bin");
+    return sender->Wait(10000) && same ? seconds : -1;
+}
+
+// The dialog from its opening until its button reads "CLOSE"; negative when it failed.
+double DialogSeconds(const std::string& dir) {
+    const auto sender = StartSender(dir);
+    if (!sender) return -1;
+    const std::string out = dir + "/ours.bin";
+    CSerialPort port;
+    port.SetDevicePathFn([&](int) { return sender->TtyPath(); });
+    CXferDlg dialog(2, &port, 1, 115200, out);
+    auto* button = dialog.findChild<QPushButton*>("id1021");
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (button->text() == "CLOSE") loop.quit();
+    });
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    QElapsedTimer clock;
+    clock.start();
+    dialog.open();
+    poll.start(2);
+    loop.exec();
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    const bool same = TempDir::Read(out) == TempDir::Read(dir + "/in.bin");
+    button->click();
+    return button->text() == "CLOSE" && same && sender->Wait(10000) ? seconds : -1;
+}
+
+}  // namespace
+}  // namespace zentrip
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const zentrip::TempDir temp("xfer-dlg-bench-");
+    std::string data(zentrip::kFileSize, '\0');
+    std::mt19937 random(7);
+    for (char& c : data) c = static_cast<char>(random());
+    temp.Write("in.bin", data);
+
+    double reference = 1e9;
+    double dialog = 1e9;
+    bool ok = true;
+    for (int round = 0; round < zentrip::kRounds; ++round) {
+        const double rx = zentrip::ReferenceSeconds(temp.Path());
+        const double ours = zentrip::DialogSeconds(temp.Path());
+        ok = ok && rx > 0 && ours > 0;
+        if (rx > 0) reference = std::min(reference, rx);
+        if (ours > 0) dialog = std::min(dialog, ours);
+    }
+    std::printf("1 MiB from sx over a pty, best of %d\n", zentrip::kRounds);
+    std::printf("  rx -c:                      %6.2f s\n", reference);
+    std::printf("  transfer dialog's receive:  %6.2f s   ratio %.2f (at most 1.15)\n", dialog,
+                dialog / reference);
+    std::printf("  files identical: %s\n", ok ? "yes" : "NO");
+    return ok && dialog <= 1.15 * reference ? 0 : 1;
+}
