@@ -44,9 +44,9 @@ ConsoleHost::ConsoleHost(ConsoleOutput& output, ErrorPolicy policy, bool directC
 
 void ConsoleHost::PumpMessages() {
     if (!m_interrupts || !m_interrupts->TakeStopRequest()) return;
-    m_output.Err(
-        "\n** Stop requested: the run stops after the current line "
-        "(Ctrl-C again ends at once). **\n");
+    m_output.Err(std::string("\n** Stop requested (") + m_interrupts->StopSource() +
+                 "): the run stops after the current line (a second Ctrl-C or signal ends at "
+                 "once). **\n");
     if (m_stop) m_stop();
 }
 
