@@ -73,14 +73,14 @@ MessageBoxAnswer ConsoleHost::MessageBox(std::string_view text, MessageBoxButton
             break;
     }
     m_output.Err("[y/N] ");
-    // Ctrl-C at the question is the No answer (and the Stop button).
+    // Ctrl-C or a signal at the question is the No answer (and the Stop button).
     bool interrupted = false;
     const bool yes = ReadYes(m_answers, [&] {
         interrupted = interrupted || (m_interrupts && m_interrupts->TakeStopRequest());
         return interrupted;
     });
     if (interrupted) {
-        m_output.Err("^C\n");
+        m_output.Err("[" + std::string(m_interrupts->StopSource()) + ": No]\n");
         if (m_stop) m_stop();
     } else if (!isatty(m_answers)) {
         // Typed answers echo on the terminal; answers from a pipe are shown here instead.
