@@ -2,14 +2,15 @@
 // static CommandRegistrar, so main.cpp only dispatches.
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace zentrip::cli {
 
 struct Command {
     const char* name;
-    const char* summary;                 // one line for `zentrip-cli --help`
-    int (*run)(int argc, char** argv);   // argv[0] is the command's name
+    const char* summary;                // one line for `zentrip-cli --help`
+    int (*run)(int argc, char** argv);  // argv[0] is the command's name
 };
 
 class CommandRegistrar {
@@ -18,5 +19,10 @@ public:
 };
 
 const std::vector<Command>& Commands();
+
+// Exit status of a command line that cannot be understood, the same in every command.
+inline constexpr int kUsageError = 64;
+// "zentrip-cli COMMAND: MESSAGE" and where to find the command's help, on stderr.
+void PrintUsageError(const char* command, const std::string& message);
 
 }  // namespace zentrip::cli

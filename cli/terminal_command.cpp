@@ -8,7 +8,6 @@
 
 #include "cli/command.h"
 #include "cli/console_terminal.h"
-#include "cli/transfer_runner.h"
 #include "terminal/term_texts.h"
 
 namespace zentrip::cli {
@@ -88,9 +87,9 @@ int Run(int argc, char** argv) {
     }
     CSerialPort port;
     ApplyPortOptions(port, options.port);
+    std::fputs(UnofferedNote(options.port).c_str(), stderr);
     if (!port.Open(options.port.port, options.port.rate)) {
-        std::fprintf(stderr, "zentrip-cli terminal: cannot open serial port %s: %s\n",
-                     DescribePort(port, options.port).c_str(), port.OpenError().c_str());
+        std::fputs(OpenFailureLine(port, options.port.port).c_str(), stderr);
         return 1;
     }
     signal(SIGPIPE, SIG_IGN);  // a console that went away ends the loop, not the program

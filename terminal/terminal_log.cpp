@@ -4,15 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
+
+#include "platform/system_error.h"
 
 namespace zentrip {
-
-namespace {
-
-std::string SystemText(int err) { return std::error_code(err, std::generic_category()).message(); }
-
-}  // namespace
 
 CTerminalLog::~CTerminalLog() { Stop(); }
 
@@ -20,7 +15,7 @@ bool CTerminalLog::Start(const std::string& path, std::string* error) {
     Stop();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) {
-        if (error) *error = SystemText(errno);
+        if (error) *error = SystemErrorText(errno);
         return false;
     }
     m_fd = fd;
@@ -39,7 +34,7 @@ bool CTerminalLog::Append(std::string_view bytes, std::string* error) {
         const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            if (error) *error = SystemText(n < 0 ? errno : EIO);
+            if (error) *error = SystemErrorText(n < 0 ? errno : EIO);
             Stop();
             return false;
         }
