@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "cli/command.h"
 #include "link/comm_settings.h"
 #include "link/comm_settings_choices.h"
 
@@ -101,6 +102,24 @@ OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& optio
         return OptionTaken::kYes;
     }
     return OptionTaken::kNo;
+}
+
+bool TakeCommonOption(int argc, char** argv, int& index, const char* help, PortOptions& options,
+                      int* endStatus) {
+    const std::string_view arg = argv[index];
+    if (arg == "--help" || arg == "-h") {
+        std::fputs(help, stdout);
+        std::fputs(kPortOptionsHelp, stdout);
+        *endStatus = 0;
+        return true;
+    }
+    std::string error;
+    const OptionTaken taken = TakePortOption(argc, argv, index, options, &error);
+    if (taken == OptionTaken::kError) {
+        PrintUsageError(argv[0], error);
+        *endStatus = kUsageError;
+    }
+    return taken != OptionTaken::kNo;
 }
 
 void ApplyPortOptions(CSerialPort& port, const PortOptions& options) {

@@ -30,6 +30,13 @@ enum class OptionTaken { kNo, kYes, kError };
 OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
                            std::string* error);
 
+// The options of every command with a port: --help (printing `help` and the port options'
+// help) and the port options. True when argv[index] was one; the command then ends with
+// *endStatus when that became 0 or more (0 after the help, the usage status after a bad port
+// option, whose message is printed).
+bool TakeCommonOption(int argc, char** argv, int& index, const char* help, PortOptions& options,
+                      int* endStatus);
+
 // Points the port's device lookup at --device, when given (for every port number), else at
 // the stored devices.
 void ApplyPortOptions(CSerialPort& port, const PortOptions& options);

@@ -43,20 +43,9 @@ int Parse(int argc, char** argv, TerminalOptions& options) {
     options.port = DefaultPortOptions();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kHelp, stdout);
-            std::fputs(kPortOptionsHelp, stdout);
-            return 0;
-        }
-        std::string error;
-        switch (TakePortOption(argc, argv, i, options.port, &error)) {
-            case OptionTaken::kYes:
-                continue;
-            case OptionTaken::kError:
-                PrintUsageError(argv[0], error);
-                return kUsageError;
-            case OptionTaken::kNo:
-                break;
+        if (int status = -1; TakeCommonOption(argc, argv, i, kHelp, options.port, &status)) {
+            if (status >= 0) return status;
+            continue;
         }
         if (arg == "--echo") {
             options.echo = true;

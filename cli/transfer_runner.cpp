@@ -108,20 +108,9 @@ int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& opti
     path.clear();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(help, stdout);
-            std::fputs(kPortOptionsHelp, stdout);
-            return 0;
-        }
-        std::string error;
-        switch (TakePortOption(argc, argv, i, options, &error)) {
-            case OptionTaken::kYes:
-                continue;
-            case OptionTaken::kError:
-                PrintUsageError(argv[0], error);
-                return kUsageError;
-            case OptionTaken::kNo:
-                break;
+        if (int status = -1; TakeCommonOption(argc, argv, i, help, options, &status)) {
+            if (status >= 0) return status;
+            continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
             PrintUsageError(argv[0], "unknown option " + arg);
