@@ -81,13 +81,6 @@ TEST(TermDisplay, Rules) {
     }
 }
 
-TEST(TermDisplay, DisplayForm) {
-    EXPECT_EQ(CTermDisplay::DisplayForm("a\r\nb"), "a\nb");
-    EXPECT_EQ(CTermDisplay::DisplayForm("\nab\r"), "ab")
-        << "partners lost to the cut or a backspace";
-    EXPECT_EQ(CTermDisplay::DisplayForm("a\rb\r\n\r\n"), "ab\n\n");
-}
-
 // Both kinds of view, fed only the changes, must show what the text says: one that redraws
 // on a reset exactly, a console that never takes back its screen at least at its end.
 TEST(TermDisplay, ChangesKeepViewsInStep) {

@@ -98,7 +98,7 @@ protected:
 };
 
 TEST_F(TerminalCliTest, BytesEachWayThenCtrlBracketEndsIt) {
-    const std::string log = m_dir.Path("line.log");
+    const std::string log = m_dir.Write("line.log", "earlier\n");
     Start({"--device", m_line.SlavePath(), "--rate", "115200", "--log", log});
     const termios raw = Modes();
     EXPECT_FALSE(raw.c_lflag & (ICANON | ECHO | ISIG)) << "raw keyboard while it runs";
@@ -114,7 +114,7 @@ TEST_F(TerminalCliTest, BytesEachWayThenCtrlBracketEndsIt) {
     EXPECT_EQ(Reap(5000), 0);
     EXPECT_TRUE(SeeOnConsole("Mini Terminal ended.")) << m_shown;
     ExpectModesRestored();
-    EXPECT_EQ(TempDir::Read(log), received) << "the log holds the bytes as they came";
+    EXPECT_EQ(TempDir::Read(log), "earlier\n" + received) << "the bytes as they came, appended";
 }
 
 TEST_F(TerminalCliTest, SignalsEndItWithTheModesRestored) {
