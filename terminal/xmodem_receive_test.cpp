@@ -140,7 +140,8 @@ TEST_F(ReceiveTest, EotFollowedByMoreBytesIsNotTheEnd) {
     EXPECT_EQ(rig.engine.RejectedCount(), 1);
 }
 
-TEST_F(ReceiveTest, SilentSenderGetsElevenCsThenEight) {
+TEST_F(ReceiveTest, SilentSenderGetsElevenCsThenEightAndTheFileStaysAsItWas) {
+    dir.Write("out.bin", "precious");
     EXPECT_EQ(rig.engine.Receive(out), kXmodemTooManyReceiveTries);
     const auto writes = rig.line.Writes();
     ASSERT_EQ(writes.size(), 11u);
@@ -152,7 +153,22 @@ TEST_F(ReceiveTest, SilentSenderGetsElevenCsThenEight) {
         }
     }
     EXPECT_EQ(rig.engine.RejectedCount(), 10);
-    EXPECT_EQ(TempDir::Read(out), "");
+    EXPECT_EQ(TempDir::Read(out), "precious");
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"out.bin"}) << "nothing arrived, nothing kept";
+}
+
+TEST_F(ReceiveTest, VanishedDeviceEndsWithinOnePollKeepingWhatArrivedBeside) {
+    dir.Write("out.bin", "precious");
+    const std::string data = Pattern(384);
+    ScriptedSender sender(rig, data);
+    // The third block stops halfway; the device goes while the rest is awaited.
+    sender.onSend = [](int n, const std::string& b) { return n == 2 ? b.substr(0, 60) : b; };
+    rig.clock.At(500, [this] { rig.line.Pull("Input/output error"); });
+    EXPECT_EQ(rig.engine.Receive(out), kXmodemTooManyReceiveTries);
+    EXPECT_LE(rig.Now() - 500, 20u);
+    EXPECT_EQ(sender.Received(), std::string("C") + kAck + kAck) << "no CAN to a lost device";
+    EXPECT_EQ(TempDir::Read(out), "precious");
+    EXPECT_EQ(TempDir::Read(out + ".part"), data.substr(0, 256));
 }
 
 TEST_F(ReceiveTest, CanFromTheSenderIsABadBlock) {
