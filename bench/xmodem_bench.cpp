@@ -8,33 +8,23 @@
 //     of the 8,192 blocks sets (81.92 s; the ratio must stay <= 1.15).
 // socat makes the pty and bridges each tool to it through a socketpair (tests/support).
 // usage: xmodem_bench [--receive-only]
-#include <fcntl.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tests/support/child_process.h"
+#include "bench/transfer_bench.h"
 #include "tests/support/lrzsz_peer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-using zentrip::testing::ChildSetup;
 using zentrip::testing::FindProgram;
 using zentrip::testing::LrzszPeer;
-using zentrip::testing::SpawnChild;
 using zentrip::testing::TempDir;
 using Clock = std::chrono::steady_clock;
 
@@ -42,28 +32,8 @@ constexpr std::size_t kFileSize = 1 << 20;
 constexpr int kRuns = 3;
 constexpr double kPurgeFloorSeconds = 8192 * 0.010;
 
-// Runs argv in dir to its end (killed after timeoutS), its output in dir/run.log; true when it
-// exited with 0.
 bool Run(const std::vector<std::string>& argv, const std::string& dir, int timeoutS) {
-    const std::string logPath = dir + "/run.log";
-    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    ChildSetup setup;
-    setup.cwd = dir;
-    setup.out = setup.err = log;
-    const pid_t pid = log >= 0 ? SpawnChild(argv, setup) : -1;
-    if (log >= 0) close(log);
-    if (pid <= 0) return false;
-    const auto deadline = Clock::now() + std::chrono::seconds(timeoutS);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (Clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return zentrip::bench::RunLogged(argv, dir, timeoutS) == 0;
 }
 
 double Since(Clock::time_point start) {
@@ -108,11 +78,7 @@ int main(int argc, char** argv) {
     const bool receiveOnly = argc > 1 && std::strcmp(argv[1], "--receive-only") == 0;
     const TempDir temp("xmodem-bench-");
     const std::string dir = temp.Path();
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);  // the stored settings of a fresh user
-    std::string data(kFileSize, '\0');
-    std::mt19937 random(7);
-    for (char& c : data) c = static_cast<char>(random());
-    std::ofstream(dir + "/in.bin", std::ios::binary) << data;
+    const std::string data = zentrip::bench::FreshUserInput(dir, kFileSize, 7);
     bool ok = true;
 
     double reference = 1e9;

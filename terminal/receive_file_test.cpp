@@ -59,19 +59,6 @@ TEST_F(ReceiveFileTest, AbandonKeepsWhatArrivedAsPartAndNothingWhenNothingDid) {
     EXPECT_EQ(dir.Names(), (Names{"out.bin", "out.bin.part"}));
 }
 
-TEST_F(ReceiveFileTest, NewFileAppearsOnlyOnCommit) {
-    const std::string fresh = dir.Path("fresh.bin");
-    {
-        ReceiveFile abandoned;
-        ASSERT_TRUE(abandoned.Open(fresh));
-    }  // destroyed without a commit
-    EXPECT_EQ(dir.Names(), Names{"out.bin"});
-    ASSERT_TRUE(file.Open(fresh));
-    Put(file, "x");
-    ASSERT_TRUE(file.Finish() && file.Commit());
-    EXPECT_EQ(TempDir::Read(fresh), "x");
-}
-
 TEST_F(ReceiveFileTest, LinkIsFollowedAndDirectoriesAndMissingFoldersRefused) {
     const std::string link = dir.Path("link.bin");
     std::filesystem::create_symlink(target, link);
@@ -84,15 +71,6 @@ TEST_F(ReceiveFileTest, LinkIsFollowedAndDirectoriesAndMissingFoldersRefused) {
     EXPECT_FALSE(file.Open(dir.Path()));
     EXPECT_FALSE(file.Open(dir.Path("no/such/out.bin")));
     EXPECT_FALSE(file.Open(dir.Path() + "/"));
-}
-
-TEST_F(ReceiveFileTest, DeviceIsWrittenInPlaceNeverReplaced) {
-    ASSERT_TRUE(file.Open("/dev/null"));
-    Put(file, "gone");
-    ASSERT_TRUE(file.Finish() && file.Commit());
-    struct stat info {};
-    ASSERT_EQ(stat("/dev/null", &info), 0);
-    EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
 
 }  // namespace
