@@ -124,11 +124,12 @@ int CXmodem::WaitReply(int seconds) {
     return kNoByte;
 }
 
-// One poll interval: wakes early when input arrives. A device that cannot wait (closed, lost)
-// returns at once, so the rest of the interval is slept to keep the pace of the time-outs.
+// One poll interval: wakes early when input arrives or the device vanishes. A closed device
+// cannot wait and returns at once, so the rest of the interval is slept to keep the pace of
+// the time-outs.
 void CXmodem::PauseForInput() {
     const std::uint64_t before = m_clock.TickMs();
-    if (m_port->WaitReadable(kPollMs)) return;
+    if (m_port->WaitReadable(kPollMs) || DeviceLost()) return;
     const std::uint64_t waited = m_clock.TickMs() - before;
     if (waited < kPollMs) m_clock.SleepMs(static_cast<std::uint32_t>(kPollMs - waited));
 }
