@@ -3,7 +3,7 @@
 // the other, timed from its start to its exit.
 //   receive: `zentrip-cli receive --device` from `sx`, against `rx -c` from `sx`, best of 3
 //     each (the ratio must stay <= 1.15), and the read calls zentrip-cli makes for it, counted
-//     by strace in a run of its own;
+//     by strace in a run of its own (-1 without strace);
 //   transmit: `zentrip-cli send` to `rx -c`, against the floor that the 10 ms purge before each
 //     of the 8,192 blocks sets (81.92 s; the ratio must stay <= 1.15).
 // socat makes the pty and bridges each tool to it through a socketpair (tests/support).
