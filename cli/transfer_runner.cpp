@@ -12,6 +12,7 @@
 #include <iterator>
 #include <thread>
 
+#include "terminal/term_texts.h"
 #include "terminal/transfer_texts.h"
 #include "terminal/xmodem.h"
 
@@ -187,6 +188,10 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     // A transfer the user cancelled ends quietly: its result (for text, "cancelled by
     // receiver") would only misreport what happened. The exit status still carries it.
     if (engine.CancelRequested()) return result;
+    if (result != kXmodemSuccess && port.DeviceLost()) {
+        std::fprintf(stderr, "zentrip-cli: %s\n",
+                     DeviceLostText(port.DevicePath(), port.LostReason()).c_str());
+    }
     std::error_code ignored;
     const auto full = std::filesystem::absolute(path, ignored);
     // The dialog's closing line, without the line break that sets it off from the progress.

@@ -163,8 +163,9 @@ public:
         const int ready = poll(&pfd, 1, timeoutMs);
         if (ready < 0 && errno != EINTR) MarkLost(errno);
         if (ready <= 0) return false;
-        // A hung-up device also reports POLLIN; the read that follows finds out.
-        if (pfd.revents & POLLIN) return true;
+        // A hung-up device reports POLLIN too, but its reads give nothing more: a pty whose
+        // master closed throws away what was still waiting, a hung-up tty reads as empty.
+        if ((pfd.revents & POLLIN) && !(pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) return true;
         MarkLost(EIO);
         return false;
     }
