@@ -5,12 +5,14 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QTest>
+#include <atomic>
 
 #include "app/mini_term_fixture.h"
 #include "app/xfer_dlg.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"
 #include "terminal/xmodem_test_util.h"
+#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/lrzsz_peer.h"
 
 namespace zentrip {
@@ -41,6 +43,20 @@ CXferDlg* StartTransfer(OpenTerminal& t, int button, const char* title, const st
     return WaitForDialog<CXferDlg>(t.dialog);
 }
 
+// Virtual time that the worker advances while the window thread reads it for the progress.
+class SharedFakeClock final : public Clock {
+public:
+    std::uint64_t TickMs() override { return m_nowMs.load(); }
+    void SleepMs(std::uint32_t ms) override { m_nowMs.fetch_add(ms); }
+    std::int64_t CalendarSeconds() override { return static_cast<std::int64_t>(TickMs() / 1000); }
+    LocalTime LocalNow() override { return {}; }
+
+private:
+    std::atomic<std::uint64_t> m_nowMs{0};
+};
+
+const QString kBlockOneSent = "\nBlocks Sent: 1\nBlocks Rejected: 0\nBytes Sent: 0\n";
+
 }  // namespace
 
 class XferDlgTest : public QObject {
@@ -50,6 +66,8 @@ private slots:
     void receiveEndsWithTheFullPath();
     void transmitNamesTheCrcMode();
     void cancelledReceiveClosesQuietlyAndTheTerminalReopens();
+    void silentReceiverEndsWithErrorFour();
+    void vanishedDeviceIsNamedAfterTheErrorLine();
 };
 
 void XferDlgTest::receiveEndsWithTheFullPath() {
@@ -142,6 +160,44 @@ void XferDlgTest::cancelledReceiveClosesQuietlyAndTheTerminalReopens() {
 
     QVERIFY(line.WriteMaster("back\r"));
     QTRY_COMPARE(Shown(t.term), QString("back\n"));
+}
+
+// 90 seconds without a reply to a block, in virtual time.
+void XferDlgTest::silentReceiverEndsWithErrorFour() {
+    SharedFakeClock clock;
+    FakeSerialLine line(clock);
+    FakeSerialOpener opener(line);
+    CSerialPort port(opener);
+    TempDir dir;
+    line.Feed("C");
+    CXferDlg transfer(1, &port, 1, 9600, dir.Write("in.bin", Pattern(300)), nullptr, clock);
+    transfer.open();
+    QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
+    const QString status = StatusOf(&transfer);
+    QVERIFY2(status.contains(kBlockOneSent), qPrintable(status));
+    QVERIFY2(status.endsWith("\n\n*** ERROR 4: No response from client after block sent. ***"),
+             qPrintable(status));
+    QCOMPARE(transfer.windowTitle(), QString("XMODEM Transmit (CRC Mode)"));
+}
+
+void XferDlgTest::vanishedDeviceIsNamedAfterTheErrorLine() {
+    PseudoTerminal line;
+    TempDir dir;
+    CSerialPort port;
+    port.SetDevicePathFn([&](int) { return line.SlavePath(); });
+    CXferDlg transfer(1, &port, 1, 9600, dir.Write("in.bin", Pattern(300)));
+    transfer.open();
+    QVERIFY(line.WriteMaster("C"));
+    QCOMPARE(line.ReadMaster(133).size(), std::size_t{133});
+    line.CloseMaster();
+    QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
+    const QString status = StatusOf(&transfer);
+    QVERIFY2(status.contains(kBlockOneSent), qPrintable(status));
+    QVERIFY2(status.endsWith("\n*** ERROR 3: Too many retries or aborted during transmission. ***\n"
+                             "*** serial device " +
+                             QString::fromStdString(line.SlavePath()) +
+                             " lost (Input/output error). ***"),
+             qPrintable(status));
 }
 
 }  // namespace zentrip
