@@ -57,6 +57,8 @@ public:
     // Jobs asked for and not yet ended.
     bool Busy() const { return m_jobs > 0; }
     bool RunInProgress() const { return m_runs > 0; }
+    // A run has begun and not yet ended (the run's own flag, safe to read from here).
+    bool ProgrammingActive() const { return m_programmer.IsProgrammingActive(); }
     // The Stop button during a run: the run stops after the current line.
     void RequestStop() { m_programmer.RequestStop(); }
     // For the ways out: a run stops at once (a wait command is cut short), and the jobs not

@@ -132,6 +132,10 @@ private:
     std::int64_t m_deadline = 0;  // RunSeconds() when more connect time is due
 };
 
+// The file choice's filter: pairs of description and pattern, "|" between them.
+inline constexpr const char* kProgramFileFilter =
+    "Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||";
+
 // The source editor's text for the file at path, as ShowFileInEditor shows it: line ends
 // become CR LF; a file that cannot be read gives the editor's notice instead.
 std::string EditorTextOfFile(const std::string& path);

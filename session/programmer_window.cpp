@@ -12,7 +12,6 @@ namespace zentrip {
 
 namespace {
 
-constexpr const char* kFilter = "Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||";
 constexpr const char* kAlreadyProgramming = "In the process of programming a controller already.";
 constexpr const char* kTempFileError =
     "Error creating temporary file.\rUnable to program from window.";
@@ -21,7 +20,7 @@ constexpr int kPieceSize = 500;  // each read takes at most 499 characters
 }  // namespace
 
 void CProgrammer::SelectWorkingFile() {
-    std::optional<std::string> path = m_host.ChooseProgramFile("*.*", kFilter);
+    std::optional<std::string> path = m_host.ChooseProgramFile("*.*", kProgramFileFilter);
     if (!path) return;
     m_workingFile = *path;
     m_host.SetWorkingFileText(m_workingFile);
