@@ -8,8 +8,8 @@ namespace zentrip::cli {
 
 struct Command {
     const char* name;
-    const char* summary;                 // one line for `zentrip-cli --help`
-    int (*run)(int argc, char** argv);   // argv[0] is the command's name
+    const char* summary;                // one line for `zentrip-cli --help`
+    int (*run)(int argc, char** argv);  // argv[0] is the command's name
 };
 
 class CommandRegistrar {
@@ -18,5 +18,8 @@ public:
 };
 
 const std::vector<Command>& Commands();
+
+// Exit status of a command line that cannot be understood, the same in every command.
+inline constexpr int kUsageError = 64;
 
 }  // namespace zentrip::cli

@@ -44,9 +44,9 @@ ConsoleHost::ConsoleHost(ConsoleOutput& output, ErrorPolicy policy, bool directC
 
 void ConsoleHost::PumpMessages() {
     if (!m_interrupts || !m_interrupts->TakeStopRequest()) return;
-    m_output.Err(
-        "\n** Stop requested: the run stops after the current line "
-        "(Ctrl-C again ends at once). **\n");
+    m_output.Err(std::string("\n** Stop requested (") + m_interrupts->StopSource() +
+                 "): the run stops after the current line (a second Ctrl-C or signal ends at "
+                 "once). **\n");
     if (m_stop) m_stop();
 }
 
@@ -73,14 +73,14 @@ MessageBoxAnswer ConsoleHost::MessageBox(std::string_view text, MessageBoxButton
             break;
     }
     m_output.Err("[y/N] ");
-    // Ctrl-C at the question is the No answer (and the Stop button).
+    // Ctrl-C or a signal at the question is the No answer (and the Stop button).
     bool interrupted = false;
     const bool yes = ReadYes(m_answers, [&] {
         interrupted = interrupted || (m_interrupts && m_interrupts->TakeStopRequest());
         return interrupted;
     });
     if (interrupted) {
-        m_output.Err("^C\n");
+        m_output.Err("[" + std::string(m_interrupts->StopSource()) + ": No]\n");
         if (m_stop) m_stop();
     } else if (!isatty(m_answers)) {
         // Typed answers echo on the terminal; answers from a pipe are shown here instead.

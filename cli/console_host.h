@@ -1,8 +1,8 @@
 // ConsoleHost: the main window's operations for a run without a window. The results pane
 // streams to stdout exactly as text enters it, the source editor and the message boxes go to
 // stderr, the line and error fields feed the terminal's status line, and the continue
-// question is answered by the --on-error policy. Ctrl-C reaches the run as the Stop button,
-// at the points where the run pumps its messages.
+// question is answered by the --on-error policy. Ctrl-C, SIGTERM and SIGHUP reach the run as
+// the Stop button, at the points where the run pumps its messages.
 #pragma once
 
 #include <functional>
@@ -17,7 +17,7 @@ namespace zentrip::cli {
 
 class ConsoleHost final : public RunHost {
 public:
-    // The stop action is the Stop button's handler (StopProgramming of the session).
+    // The stop action is the Stop button's handler (the session's AbortRun for a signal).
     ConsoleHost(ConsoleOutput& output, ErrorPolicy policy, bool directChecked,
                 InterruptWatch* interrupts, int answers);
 

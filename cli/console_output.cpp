@@ -42,7 +42,13 @@ void ConsoleOutput::Write(std::FILE* to, std::string_view text) {
     std::fflush(to);
     // Both streams may share one terminal; the status line may only follow a finished line.
     m_atLineStart = text.back() == '\n';
+    if (to == m_out) m_outEnded = m_atLineStart;
     Draw();
+}
+
+void ConsoleOutput::FinishOut() {
+    std::lock_guard lock(m_mutex);
+    if (m_outIsTerminal && !m_outEnded) Write(m_out, "\n");
 }
 
 void ConsoleOutput::Clear() {

@@ -34,6 +34,9 @@ public:
     void StopStatus();
     // The user typed a line in answer to a question: the cursor is at a line start again.
     void InputEchoed();
+    // On a terminal, ends stdout's last line when its text left it open, so a prompt after
+    // it starts on a line of its own. A file or a pipe keeps exactly the text written.
+    void FinishOut();
 
     bool HasStatusLine() const { return m_statusLine; }
     static std::string FormatStatus(int line, int errors, std::chrono::seconds elapsed);
@@ -55,6 +58,7 @@ private:
     bool m_running = false;
     bool m_shown = false;       // the status line is on the screen now
     bool m_atLineStart = true;  // the terminal's cursor is at the start of a line
+    bool m_outEnded = true;     // stdout's text so far ends with a line end
     std::chrono::steady_clock::time_point m_start;
     std::thread m_ticker;
 };

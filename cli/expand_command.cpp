@@ -33,14 +33,16 @@ constexpr const char* kHelp =
     "  --no-wait    skip the pauses of #wait commands (they are still checked); the\n"
     "               clock still moves on by the time each wait would have taken\n"
     "  --time T     the local time at the start, for #timeset and #timeset7330, as\n"
-    "               \"YYYY-MM-DD HH:MM:SS\"; it advances from there\n"
+    "               \"YYYY-MM-DD HH:MM:SS\"; it advances from there in real seconds, across\n"
+    "               daylight-saving changes as the system's clock does. A time the clocks\n"
+    "               skip is refused; of a time that occurs twice, the first is taken\n"
     "  --help       show this text\n"
     "\n"
     "Include names are opened relative to the current working directory.\n"
     "\n"
     "exit status: 0 at the end of the file; 1 when a line fails (an include that cannot\n"
     "be opened, recursion, a failing command), with the line number and the error text on\n"
-    "stderr; 2 when FILE cannot be opened or the command line is wrong.\n";
+    "stderr; 2 when FILE cannot be opened; 64 for a command line that cannot be understood.\n";
 
 struct Options {
     const char* file = nullptr;
@@ -49,11 +51,11 @@ struct Options {
     std::optional<LocalTime> time;
 };
 
-int UsageError(const char* format, const char* detail) {
-    std::fprintf(stderr, "zentrip-cli expand: ");
-    std::fprintf(stderr, format, detail);
-    std::fprintf(stderr, "\n'zentrip-cli expand --help' explains the options.\n");
-    return 2;
+int UsageError(const std::string& message) {
+    std::fprintf(stderr,
+                 "zentrip-cli expand: %s\n'zentrip-cli expand --help' explains the options.\n",
+                 message.c_str());
+    return kUsageError;
 }
 
 // The results pane's form of a line: the run has turned its end into a CR; CR shows as a
@@ -85,8 +87,8 @@ int Expand(const Options& options) {
     std::unique_ptr<Clock> ownClock;
     Clock* clock = &DefaultClock();
     if (options.noWait) {
-        ownClock = std::make_unique<FakeClock>(options.time ? *options.time
-                                                            : DefaultClock().LocalNow());
+        ownClock = options.time ? std::make_unique<FakeClock>(*options.time)
+                                : std::make_unique<FakeClock>(DefaultClock().CalendarSeconds());
         clock = ownClock.get();
     } else if (options.time) {
         ownClock = std::make_unique<FixedStartClock>(DefaultClock(), *options.time);
@@ -135,24 +137,26 @@ int RunExpand(int argc, char** argv) {
             options.echo = true;
         } else if (std::strcmp(arg, "--time") == 0 || std::strncmp(arg, "--time=", 7) == 0) {
             const char* value = arg[6] == '=' ? arg + 7 : (i + 1 < argc ? argv[++i] : nullptr);
-            if (value == nullptr) return UsageError("%s needs a time", "--time");
-            options.time = ParseLocalTime(value);
+            if (value == nullptr) return UsageError("--time needs a time");
+            std::string why;
+            options.time = ParseLocalTime(value, &why);
             if (!options.time) {
-                return UsageError("bad time '%s', expected \"YYYY-MM-DD HH:MM:SS\"", value);
+                return UsageError("bad time '" + std::string(value) + "': " + why);
             }
         } else if (arg[0] == '-' && arg[1] != '\0') {
-            return UsageError("unknown option '%s'", arg);
+            return UsageError("unknown option '" + std::string(arg) + "'");
         } else if (options.file != nullptr) {
-            return UsageError("more than one FILE ('%s')", arg);
+            return UsageError("more than one FILE ('" + std::string(arg) + "')");
         } else {
             options.file = arg;
         }
     }
-    if (options.file == nullptr) return UsageError("%s", "FILE missing");
+    if (options.file == nullptr) return UsageError("FILE missing");
     return Expand(options);
 }
 
-const CommandRegistrar kRegistrar({"expand", "print a program file as a run receives it", RunExpand});
+const CommandRegistrar kRegistrar({"expand", "print a program file as a run receives it",
+                                   RunExpand});
 
 }  // namespace
 

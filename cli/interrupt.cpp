@@ -4,17 +4,34 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <iterator>
 
 namespace zentrip::cli {
 
 namespace {
 
-std::atomic<int> g_presses{0};
-std::atomic<bool> g_stopTaken{false};
-struct sigaction g_previous {};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-void OnInterrupt(int) {
-    if (g_presses.fetch_add(1) == 0) return;
+std::atomic<int> g_count{0};
+std::atomic<int> g_first{0};
+std::atomic<bool> g_stopTaken{false};
+std::atomic<InterruptWatch::Action> g_action{nullptr};
+std::atomic<void*> g_context{nullptr};
+struct sigaction g_previous[std::size(kSignals)]{};
+struct sigaction g_previousPipe {};
+
+void RunAction() {
+    // The context is stored before the action and cleared after it, so a set action always
+    // finds its own context.
+    if (const auto action = g_action.load()) action(g_context.load());
+}
+
+void OnSignal(int signal) {
+    if (g_count.fetch_add(1) == 0) {
+        g_first = signal;
+        RunAction();
+        return;
+    }
     // Only async-signal-safe calls from here on; _exit closes every descriptor, the port's too.
     static const char kText[] =
         "\r\n** Interrupted again: port closed, programming abandoned. **\n";
@@ -27,19 +44,56 @@ void OnInterrupt(int) {
 
 InterruptWatch::InterruptWatch() {
     static_assert(std::atomic<int>::is_always_lock_free);
-    g_presses = 0;
+    static_assert(std::atomic<Action>::is_always_lock_free);
+    static_assert(std::atomic<void*>::is_always_lock_free);
+    g_count = 0;
+    g_first = 0;
     g_stopTaken = false;
     struct sigaction action {};
-    action.sa_handler = &OnInterrupt;
+    action.sa_handler = &OnSignal;
     sigemptyset(&action.sa_mask);
+    // While one handler runs the others wait, so the first signal is noted before a second.
+    for (const int signal : kSignals) sigaddset(&action.sa_mask, signal);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, &g_previous);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        sigaction(kSignals[i], &action, &g_previous[i]);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &g_previousPipe);
 }
 
-InterruptWatch::~InterruptWatch() { sigaction(SIGINT, &g_previous, nullptr); }
+InterruptWatch::~InterruptWatch() {
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        sigaction(kSignals[i], &g_previous[i], nullptr);
+    }
+    sigaction(SIGPIPE, &g_previousPipe, nullptr);
+    Arm(nullptr, nullptr);
+}
 
-bool InterruptWatch::TakeStopRequest() {
-    return g_presses.load() > 0 && !g_stopTaken.exchange(true);
+void InterruptWatch::Arm(Action action, void* context) {
+    if (action) {
+        g_context = context;
+        g_action = action;
+        if (g_count.load() > 0) RunAction();
+    } else {
+        g_action = nullptr;
+        g_context = nullptr;
+    }
+}
+
+bool InterruptWatch::TakeStopRequest() { return g_count.load() > 0 && !g_stopTaken.exchange(true); }
+
+const char* InterruptWatch::StopSource() const {
+    switch (g_first.load()) {
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "Ctrl-C";
+    }
 }
 
 }  // namespace zentrip::cli

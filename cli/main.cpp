@@ -28,7 +28,10 @@ void PrintUsage(std::FILE* to) {
     for (const auto& command : zentrip::cli::Commands()) {
         std::fprintf(to, "  %-12s %s\n", command.name, command.summary);
     }
-    std::fprintf(to, "\n'zentrip-cli COMMAND --help' explains a command.\n");
+    std::fprintf(to,
+                 "\n'zentrip-cli COMMAND --help' explains a command. Every command exits with\n"
+                 "status %d when its command line cannot be understood.\n",
+                 zentrip::cli::kUsageError);
 }
 
 }  // namespace
@@ -36,12 +39,12 @@ void PrintUsage(std::FILE* to) {
 int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         PrintUsage(argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+        return argc < 2 ? zentrip::cli::kUsageError : 0;
     }
     for (const auto& command : zentrip::cli::Commands()) {
         if (std::strcmp(command.name, argv[1]) == 0) return command.run(argc - 1, argv + 1);
     }
     std::fprintf(stderr, "zentrip-cli: unknown command '%s'\n\n", argv[1]);
     PrintUsage(stderr);
-    return 2;
+    return zentrip::cli::kUsageError;
 }

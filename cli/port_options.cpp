@@ -1,5 +1,6 @@
 #include "cli/port_options.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -43,18 +44,23 @@ const char* const kPortOptionsHelp =
     "  --device PATH   serial device to use instead of the port's (e.g. /dev/ttyUSB0)\n"
     "  --rate BPS      300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or\n"
     "                  230400 bits per second\n"
-    "Without --port or --rate the stored settings apply (see 'zentrip-cli settings').\n";
+    "                  (without --port or --rate the stored port and rate apply, see\n"
+    "                  'zentrip-cli settings')\n";
 
-PortOptions DefaultPortOptions() {
+CommSettings LoadStoredSettings() {
     CommSettings settings;
-    LoadSettings(settings);
-    return StoredPortOptions(settings);
+    for (const std::string& warning : LoadSettings(settings)) {
+        std::fprintf(stderr, "%s\n", warning.c_str());
+    }
+    return settings;
 }
+
+PortOptions DefaultPortOptions() { return StoredPortOptions(LoadStoredSettings()); }
 
 PortOptions StoredPortOptions(const CommSettings& settings) {
     PortOptions options;
-    if (settings.port >= 1 && settings.port <= kComPortCount) options.port = settings.port;
-    if (IsOfferedRate(settings.dataRate)) options.rate = settings.dataRate;
+    options.port = settings.port;
+    options.rate = settings.dataRate;
     return options;
 }
 
@@ -105,14 +111,32 @@ void ApplyPortOptions(CSerialPort& port, const PortOptions& options) {
     port.SetDevicePathFn([device = options.device](int) { return device; });
 }
 
-void ApplyPortOptions(const PortOptions& options, CommSettings& settings) {
-    settings.port = options.port;
-    settings.dataRate = options.rate;
-    if (!options.device.empty()) settings.devicePaths.fill(options.device);
+std::string UnofferedNote(const PortOptions& options) {
+    const bool portOffered = options.port >= 1 && options.port <= kComPortCount;
+    const bool rateOffered = IsOfferedRate(options.rate);
+    if (portOffered && rateOffered) return "";
+    const std::string com = "COM" + std::to_string(options.port);
+    const std::string rate = std::to_string(options.rate) + " bit/s";
+    std::string note = "zentrip-cli: using " + com;
+    // A number below 1 leads to no device at all.
+    if (options.port >= 1) {
+        note += " (" +
+                (options.device.empty() ? StoredDevicePathFn()(options.port) : options.device) +
+                ")";
+    }
+    note += " at " + rate + " as stored:";
+    if (!portOffered) note += " " + com + " is not one of COM1 to COM4;";
+    if (!rateOffered)
+        note += " " + rate + " is not one of the ten rates, so it is set as a custom rate;";
+    note.back() = '\n';
+    return note;
 }
 
-std::string DescribePort(const CSerialPort& port, const PortOptions& options) {
-    return "COM" + std::to_string(options.port) + " (" + port.DevicePath() + ")";
+std::string OpenFailureLine(const CSerialPort& port, int portNumber) {
+    if (port.OpenError().empty()) return "";
+    std::string name = "COM" + std::to_string(portNumber);
+    if (!port.DevicePath().empty()) name += " (" + port.DevicePath() + ")";
+    return "zentrip-cli: cannot open serial port " + name + ": " + port.OpenError() + "\n";
 }
 
 }  // namespace zentrip::cli

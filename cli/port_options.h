@@ -11,14 +11,16 @@
 namespace zentrip::cli {
 
 struct PortOptions {
-    int port = 1;               // COM port number, 1 to 4
-    std::uint32_t rate = 9600;  // bits per second, one of the ten rates
+    int port = 1;               // COM port number: 1 to 4, or a stored one outside them
+    std::uint32_t rate = 9600;  // bits per second: one of the ten, or a stored other one
     std::string device;         // overrides the device the port number leads to
 };
 
-// The port and rate of these settings (a value that is not one of the offered ones: 1 and 9600).
+// The stored settings; each warning about them is said once on stderr.
+CommSettings LoadStoredSettings();
+// The port and rate of these settings, as stored.
 PortOptions StoredPortOptions(const CommSettings& settings);
-// The same, from the settings store.
+// The same, from the settings store (its warnings said on stderr).
 PortOptions DefaultPortOptions();
 
 enum class OptionTaken { kNo, kYes, kError };
@@ -28,14 +30,18 @@ enum class OptionTaken { kNo, kYes, kError };
 OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
                            std::string* error);
 
-// Points the port's device lookup at --device, when given, else at the stored devices.
+// Points the port's device lookup at --device, when given (for every port number), else at
+// the stored devices.
 void ApplyPortOptions(CSerialPort& port, const PortOptions& options);
-// Puts the options into the settings of one run: port, rate, and with --device that device
-// behind every port number. Nothing is saved.
-void ApplyPortOptions(const PortOptions& options, CommSettings& settings);
 
-// "COM1 (/dev/ttyS0)": how messages name the port after an Open.
-std::string DescribePort(const CSerialPort& port, const PortOptions& options);
+// Only a stored port or rate can lie outside the offered choices; it is used as stored, and
+// this line says so: "zentrip-cli: using COM9 (/dev/ttyS8) at 1234 bit/s as stored: ...".
+// Empty when both are offered ones.
+std::string UnofferedNote(const PortOptions& options);
+// After a failed Open of port number `portNumber`, the line that says why: "zentrip-cli:
+// cannot open serial port COM1 (/dev/ttyS0): No such file or directory". Empty after an Open
+// that succeeded.
+std::string OpenFailureLine(const CSerialPort& port, int portNumber);
 
 // Help lines for the three options, ready to print under "options:".
 extern const char* const kPortOptionsHelp;

@@ -40,7 +40,7 @@ const char kHelp[] =
     "\n"
     "options:\n"
     "%s"
-    "                  (the modem set-up and hang-up always talk at 9600)\n"
+    "                  (the modem set-up and hang-up always talk at 9600 bit/s)\n"
     "  --direct        program directly via RS232 (the window's RS232 check box)\n"
     "  --no-init       skip the modem initialisation before the run\n"
     "  --on-error ask|continue|stop\n"
@@ -60,17 +60,18 @@ const char kHelp[] =
     "                  box texts and, on a terminal, a status line with the line number,\n"
     "                  the error count and the elapsed time\n"
     "\n"
-    "Ctrl-C is the STOP button: the run stops after the current line (a \"wait\" command\n"
-    "or a telephone pause finishes first) and ends as usual; at the continue question it\n"
-    "is the No answer. A second Ctrl-C closes the port and ends at once.\n"
+    "Ctrl-C, SIGTERM and SIGHUP (the terminal closed) are the STOP button: a \"wait\"\n"
+    "command is cut short, any other line or telephone pause finishes first, then the\n"
+    "run ends as usual (closing session, port closed, modem hung up); at the continue\n"
+    "question they are the No answer. A second one closes the port and ends at once.\n"
     "\n"
     "exit status:\n"
-    "  0  complete, no controller errors\n"
-    "  1  complete, with controller errors\n"
-    "  2  halted: by the user, by the No answer after an error, by a fatal error in the\n"
-    "     program file, or because the serial device was lost\n"
-    "  3  not started: the program file or the serial port could not be opened, or the\n"
-    "     command line was wrong\n";
+    "  0   complete, no controller errors\n"
+    "  1   complete, with controller errors\n"
+    "  2   halted: by the user or a signal, by the No answer after an error, by a fatal\n"
+    "      error in the program file, or because the serial device was lost\n"
+    "  3   not started: the program file or the serial port could not be opened\n"
+    "  64  the command line cannot be understood\n";
 
 struct ProgramOptions {
     PortOptions port;
@@ -145,24 +146,22 @@ int ExitStatus(const CProgrammer& programmer) {
     }
 }
 
+// The run's reaction to a signal: stop, and cut a wait command short.
+void AbortProgramming(void* programmer) { static_cast<CProgrammer*>(programmer)->AbortRun(); }
+
 int Program(int argc, char** argv) {
-    CommSettings settings;
-    std::string problem;
-    LoadSettings(settings, &problem);
+    CommSettings settings = LoadStoredSettings();
     ProgramOptions options;
     options.port = StoredPortOptions(settings);
     bool help = false;
-    if (!ParseOptions(argc, argv, options, help)) return kNotStarted;
+    if (!ParseOptions(argc, argv, options, help)) return kUsageError;
     if (help) {
         std::printf(kHelp, kPortOptionsHelp);
         return kComplete;
     }
-    if (!problem.empty()) {
-        std::fprintf(stderr, "zentrip-cli program: settings: %s (defaults used)\n",
-                     problem.c_str());
-    }
 
     ConsoleOutput output(stdout, stderr, true);
+    output.Err(UnofferedNote(options.port));
     InterruptWatch interrupts;
     const ErrorPolicy policy =
         options.onError.value_or(DefaultErrorPolicy(isatty(STDIN_FILENO) != 0));
@@ -182,16 +181,31 @@ int Program(int argc, char** argv) {
                   : std::make_unique<CProgrammer>(host, DefaultClock());
     CProgrammer& programmer = *made;
     // Options stand for this run only; nothing is saved.
-    ApplyPortOptions(options.port, settings);
+    settings.port = options.port.port;
+    settings.dataRate = options.port.rate;
     programmer.Settings() = settings;
-    host.SetStopAction([&programmer] { programmer.StopProgramming(); });
+    ApplyPortOptions(programmer.SerialPort(), options.port);
+    host.SetStopAction([&programmer] { programmer.AbortRun(); });
+    interrupts.Arm(&AbortProgramming, &programmer);
 
-    if (!options.noInit) programmer.InitModem();
+    // The modem set-up and the run each say why the port did not open; the reason is told
+    // once when both fail alike.
+    std::string told;
+    const auto tellOpenFailure = [&] {
+        const std::string line = OpenFailureLine(programmer.SerialPort(), settings.port);
+        if (line != told) output.Err(line);
+        told = line;
+    };
+    if (!options.noInit) {
+        programmer.InitModem();
+        tellOpenFailure();
+    }
     programmer.SetWorkingFile(options.file);
     programmer.ProgramFromFile();
+    if (programmer.LastOutcome() == CProgrammer::RunOutcome::NotStarted) tellOpenFailure();
+    interrupts.Arm(nullptr, nullptr);
     output.StopStatus();
-    // The results pane's last line has no line end of its own.
-    if (isatty(STDOUT_FILENO)) output.Err("\n");
+    output.FinishOut();
     if (simulated) {
         output.Err("\n---- what the simulated devices received (rx) and sent (tx), in ms ----\n" +
                    simulated->TranscriptText());

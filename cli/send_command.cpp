@@ -12,7 +12,7 @@ const char kHelp[] =
     "zero bytes, each checked by an 8-bit checksum or by CRC-16 as the receiver asks with its\n"
     "first byte (NAK or 'C'). Start the receiver first (for example 'rx -c FILE' on the other\n"
     "machine); Zentrip waits up to 90 seconds for it. The progress line on a terminal shows\n"
-    "blocks sent, blocks rejected, bytes sent and seconds; Ctrl-C cancels.\n\n"
+    "blocks sent, blocks rejected, bytes sent and seconds; Ctrl-C, SIGTERM or SIGHUP cancels.\n\n"
     "Exit status: 0 on success, otherwise the transfer's error code (1 cancelled by the\n"
     "receiver, 2 no response, 3 too many retries or cancelled, 4 no response after a block,\n"
     "5 end not acknowledged, 6 cannot open FILE, 15 cannot open the serial port), 64 for a\n"

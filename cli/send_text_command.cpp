@@ -12,7 +12,7 @@ const char kHelp[] =
     "line goes out without its line end and followed by one carriage return, then Zentrip\n"
     "pauses 50 ms. Lines longer than 1021 characters go out in pieces of 1021. Nothing is\n"
     "read from the line. The progress line on a terminal shows lines sent, approximate\n"
-    "characters sent and seconds; Ctrl-C stops after the current line.\n\n"
+    "characters sent and seconds; Ctrl-C, SIGTERM or SIGHUP stops after the current line.\n\n"
     "Exit status: 0 when every line was sent, 1 when cancelled, 6 when FILE cannot be opened,\n"
     "15 when the serial port cannot be opened, 64 for a command line that cannot be\n"
     "understood.\n\noptions:\n";

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/port_options.h"
 #include "link/comm_settings.h"
 #include "link/comm_settings_choices.h"
 
@@ -17,8 +18,10 @@ namespace {
 const char* const kUsage =
     "usage: zentrip-cli settings [--port N] [--rate BPS] [--modem-init TEXT] [--device N=PATH]...\n"
     "\n"
-    "Without options, shows the stored serial settings. With options, checks and stores the\n"
-    "given values, then shows the result; a bad value is refused and nothing is changed.\n"
+    "Without options, shows the stored serial settings; the file is only read. With options,\n"
+    "checks and stores the given values, then shows the result; a bad value is refused and\n"
+    "nothing is changed. A stored value that cannot be used is named on stderr with the\n"
+    "default that takes its place; storing any option writes that default.\n"
     "\n"
     "  --port N          COM port 1 to 4\n"
     "  --rate BPS        300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or 230400\n"
@@ -27,7 +30,12 @@ const char* const kUsage =
     "  --device N=PATH   the device behind COM port N, an absolute path (default /dev/ttyS<N-1>)\n"
     "\n"
     "The settings live in $XDG_CONFIG_HOME (default "
-    "~/.config)/TALVEN_ORVANE7K_PGMR/Settings.ini.\n";
+    "~/.config)/TALVEN_ORVANE7K_PGMR/Settings.ini.\n"
+    "\n"
+    "exit status:\n"
+    "  0   shown (and stored)\n"
+    "  1   the settings could not be stored\n"
+    "  64  the command line cannot be understood, or a value is refused\n";
 
 std::optional<long long> ParseNumber(const std::string& text) {
     long long value = 0;
@@ -112,16 +120,11 @@ int RunSettings(int argc, char** argv) {
             return 0;
         }
     }
-    CommSettings settings;
-    std::string problem;
-    LoadSettings(settings, &problem);
-    if (!problem.empty())
-        std::fprintf(stderr, "zentrip-cli settings: warning: %s; defaults used\n", problem.c_str());
-
+    CommSettings settings = LoadStoredSettings();
     std::string error;
     if (!ApplyOptions(argc, argv, settings, &error)) {
         std::fprintf(stderr, "zentrip-cli settings: %s; nothing changed\n", error.c_str());
-        return 2;
+        return kUsageError;
     }
     if (argc > 1 && !SaveSettings(settings, &error)) {
         std::fprintf(stderr, "zentrip-cli settings: cannot save: %s\n", error.c_str());

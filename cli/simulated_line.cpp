@@ -13,7 +13,7 @@ std::unique_ptr<SimulatedLine> SimulatedLine::Create(std::string* error) {
 
 // The simulated clock starts at the local time now, so a time-set line carries today's date.
 SimulatedLine::SimulatedLine(std::shared_ptr<sim::Simulator> simulator)
-    : m_clock(DefaultClock().LocalNow()),
+    : m_clock(DefaultClock().CalendarSeconds()),
       m_line(m_clock),
       m_opener(m_line),
       m_simulator(std::move(simulator)) {

@@ -5,9 +5,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <thread>
 
 #include "terminal/xmodem.h"
@@ -17,24 +19,34 @@ namespace zentrip::cli {
 namespace {
 
 volatile sig_atomic_t g_interrupted = 0;
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-void OnInterrupt(int) { g_interrupted = 1; }
+void OnInterrupt(int) {
+    g_interrupted = 1;
+    for (const int signal : kSignals) std::signal(signal, SIG_DFL);
+}
 
-// Ctrl-C asks for a cancel while installed; a second Ctrl-C ends the program as usual.
+// Ctrl-C, SIGTERM and SIGHUP ask for a cancel while installed; a second one ends the program
+// as usual.
 class InterruptGuard {
 public:
     InterruptGuard() {
         g_interrupted = 0;
         struct sigaction action {};
         action.sa_handler = OnInterrupt;
-        action.sa_flags = SA_RESETHAND;
         sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_previous);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            sigaction(kSignals[i], &action, &m_previous[i]);
+        }
     }
-    ~InterruptGuard() { sigaction(SIGINT, &m_previous, nullptr); }
+    ~InterruptGuard() {
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+        }
+    }
 
 private:
-    struct sigaction m_previous {};
+    struct sigaction m_previous[std::size(kSignals)]{};
 };
 
 const char* Title(TransferKind kind, int mode) {
@@ -135,11 +147,11 @@ int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& opti
 int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& options) {
     CSerialPort port;
     ApplyPortOptions(port, options);
+    std::fputs(UnofferedNote(options).c_str(), stderr);
     // The engine does not report a port that fails to open (it would only time out), so a
     // wrong device is caught here, before anything waits.
     if (!port.Open(options.port, options.rate)) {
-        std::fprintf(stderr, "zentrip-cli: cannot open serial port %s: %s\n",
-                     DescribePort(port, options).c_str(), port.OpenError().c_str());
+        std::fputs(OpenFailureLine(port, options.port).c_str(), stderr);
         return kXmodemNoPort;
     }
 

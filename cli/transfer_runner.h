@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "cli/command.h"
 #include "cli/port_options.h"
 
 namespace zentrip::cli {
@@ -14,8 +15,5 @@ enum class TransferKind { kTransmit, kReceive, kText };
 // The whole command: parses "[options] FILE" (printing `help` or the usage error itself),
 // then runs the transfer. Returns the exit status.
 int RunTransferCommand(int argc, char** argv, const char* help, TransferKind kind);
-
-// Exit status of a command line that cannot be understood (the transfer results use 0-15).
-inline constexpr int kUsageError = 64;
 
 }  // namespace zentrip::cli

@@ -34,3 +34,19 @@ function(zentrip_add_test name)
     "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()
+
+# zentrip_render_svg(list svg png width height): renders resources/<svg> to <png> in this
+# folder's build directory at width x height pixels and appends the PNG's path to <list>.
+# The artwork is kept as SVG only; the pixels are made by each build.
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+function(zentrip_render_svg list svg png width height)
+  set(source ${PROJECT_SOURCE_DIR}/resources/${svg})
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/art/${png})
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/art
+    COMMAND ${RSVG_CONVERT} --width ${width} --height ${height} --output ${output} ${source}
+    DEPENDS ${source}
+    COMMENT "Rendering ${png}"
+    VERBATIM)
+  set(${list} ${${list}} ${output} PARENT_SCOPE)
+endfunction()

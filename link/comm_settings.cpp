@@ -1,25 +1,64 @@
 #include "link/comm_settings.h"
 
 #include <charconv>
+#include <limits>
 #include <optional>
 
 #include "link/comm_settings_choices.h"
+#include "platform/escaped_text.h"
 
 namespace zentrip {
 
 namespace {
 
 constexpr std::size_t kMaxDevicePath = 4095;
+constexpr std::size_t kShownValueMax = 40;  // a warning shows no more of a bad value
 
-template <typename Int>
-std::optional<Int> ParseInt(const std::optional<std::string>& text) {
-    if (!text || text->empty()) return std::nullopt;
-    Int value{};
-    const char* end = text->data() + text->size();
-    const auto [ptr, ec] = std::from_chars(text->data(), end, value);
-    if (ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
+// Reads the values of one store, noting each that cannot be used.
+class ValueReader {
+public:
+    ValueReader(const SettingsStore& store, std::vector<std::string>& warnings)
+        : m_store(store), m_warnings(warnings) {}
+
+    // The value's text; nothing when it is missing, or broken (which is told).
+    std::optional<std::string> Text(const std::string& name, const std::string& fallback) {
+        if (const auto malformed = m_store.MalformedValue(name)) {
+            Refuse(name, *malformed, "is not a well-formed quoted text", fallback);
+        }
+        return m_store.Get(name);
+    }
+
+    template <typename Int>
+    Int Number(const std::string& name, Int fallback) {
+        const auto text = Text(name, std::to_string(fallback));
+        if (!text) return fallback;
+        long long value = 0;
+        const char* end = text->data() + text->size();
+        const auto [ptr, ec] = std::from_chars(text->data(), end, value);
+        if (ec == std::errc::invalid_argument || ptr != end) {
+            Refuse(name, *text, "is not a number", std::to_string(fallback));
+            return fallback;
+        }
+        if (ec == std::errc::result_out_of_range || value < std::numeric_limits<Int>::min() ||
+            value > std::numeric_limits<Int>::max()) {
+            Refuse(name, *text, "is out of range", std::to_string(fallback));
+            return fallback;
+        }
+        return static_cast<Int>(value);
+    }
+
+    void Refuse(const std::string& name, const std::string& value, const std::string& why,
+                const std::string& fallback) {
+        std::string shown = EscapeText(value.substr(0, kShownValueMax), QuoteEscape::Bare);
+        if (value.size() > kShownValueMax) shown += "...";
+        m_warnings.push_back(m_store.FileName() + ": " + name + " '" + shown + "' " + why +
+                             "; using " + fallback);
+    }
+
+private:
+    const SettingsStore& m_store;
+    std::vector<std::string>& m_warnings;
+};
 
 }  // namespace
 
@@ -33,25 +72,37 @@ bool IsUsableDevicePath(const std::string& path) {
     return true;
 }
 
-void LoadSettings(CommSettings& settings, std::string* problem, const std::string& path) {
+std::vector<std::string> LoadSettings(CommSettings& settings, const std::string& path) {
     SettingsStore store(path);
-    store.Load(problem);
+    std::vector<std::string> warnings = store.Load();
+    ValueReader reader(store, warnings);
 
-    settings.port = ParseInt<std::int32_t>(store.Get(kComPortValue)).value_or(kDefaultComPort);
-    settings.dataRate =
-        ParseInt<std::uint32_t>(store.Get(kDataRateValue)).value_or(kDefaultDataRate);
+    settings.port = reader.Number(kComPortValue, kDefaultComPort);
+    settings.dataRate = reader.Number(kDataRateValue, kDefaultDataRate);
 
     // Like a 128-byte query of the original store: a longer string cannot be read at all, and
     // a string ends at its first zero byte.
-    auto modem = store.Get(kModemInitStringValue).value_or("");
+    auto modem = reader.Text(kModemInitStringValue, "\"\"").value_or("");
     modem = modem.substr(0, modem.find('\0'));
-    settings.modemInitString = modem.size() <= kModemInitStringMax ? modem : "";
+    settings.modemInitString = modem;
+    if (modem.size() > kModemInitStringMax) {
+        reader.Refuse(kModemInitStringValue, modem,
+                      "is longer than " + std::to_string(kModemInitStringMax) + " characters",
+                      "\"\"");
+        settings.modemInitString.clear();
+    }
 
     for (int port = 1; port <= kComPortCount; ++port) {
-        const auto device = store.Get(DevicePathValueName(port));
-        settings.devicePaths[static_cast<std::size_t>(port - 1)] =
-            device && IsUsableDevicePath(*device) ? *device : CSerialPort::DefaultDevicePath(port);
+        const std::string name = DevicePathValueName(port);
+        const std::string fallback = CSerialPort::DefaultDevicePath(port);
+        const auto device = reader.Text(name, fallback);
+        std::string& used = settings.devicePaths[static_cast<std::size_t>(port - 1)];
+        used = device && IsUsableDevicePath(*device) ? *device : fallback;
+        if (device && used != *device) {
+            reader.Refuse(name, *device, "is not a usable device path", fallback);
+        }
     }
+    return warnings;
 }
 
 bool SaveSettings(const CommSettings& settings, std::string* error, const std::string& path) {
@@ -75,7 +126,7 @@ std::string DevicePathOf(const CommSettings& settings, int port) {
 CSerialPort::DevicePathFn StoredDevicePathFn(std::string path) {
     return [path = std::move(path)](int port) {
         CommSettings settings;
-        LoadSettings(settings, nullptr, path);
+        LoadSettings(settings, path);
         return DevicePathOf(settings, port);
     };
 }

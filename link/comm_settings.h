@@ -1,12 +1,13 @@
 // CommSettings: the serial settings every conversation uses (COM port, data rate, the user's
 // supplemental modem string) plus the device path behind each COM port, with their
 // persistence in the per-user store. Loading never fails: each value that is missing or
-// unusable takes its own default.
+// unusable takes its own default, and the user is told of every unusable one.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/serial_port.h"
 #include "platform/settings_store.h"
@@ -36,10 +37,12 @@ inline constexpr const char* kModemInitStringValue = "ModemInitString";
 std::string DevicePathValueName(int port);  // "Device1".."Device4"
 
 // Reads the store at path. A missing, unreadable or corrupt store is never fatal: every value
-// it does not supply in a usable form gets its default. *problem describes a file that could
-// not be read cleanly (empty for a good or missing file).
-void LoadSettings(CommSettings& settings, std::string* problem = nullptr,
-                  const std::string& path = SettingsStore::DefaultPath());
+// it does not supply in a usable form gets its default. A port or rate outside the offered
+// choices is kept as stored. Returns a text for the user per value that fell back to its
+// default and per part of the file that could not be read ("Settings.ini: ComPort 'abc' is
+// not a number; using 1"); none for a good or missing file. Reading never writes the file.
+std::vector<std::string> LoadSettings(CommSettings& settings,
+                                      const std::string& path = SettingsStore::DefaultPath());
 // Writes all values, keeping other values of the store. False with the reason in *error.
 bool SaveSettings(const CommSettings& settings, std::string* error = nullptr,
                   const std::string& path = SettingsStore::DefaultPath());

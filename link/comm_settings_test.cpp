@@ -31,9 +31,10 @@ protected:
         fs::create_directories(m_dir + "/TALVEN_ORVANE7K_PGMR");
         std::ofstream(m_file, std::ios::binary) << bytes;
     }
-    CommSettings Loaded(std::string* problem = nullptr) {
+    CommSettings Loaded(std::vector<std::string>* warnings = nullptr) {
         CommSettings settings;
-        LoadSettings(settings, problem);
+        auto said = LoadSettings(settings);
+        if (warnings) *warnings = std::move(said);
         return settings;
     }
     const testing::TempDir m_temp{"zentrip-settings-"};
@@ -52,9 +53,9 @@ TEST_F(CommSettingsTest, StoreLivesUnderXdgConfigHome) {
 }
 
 TEST_F(CommSettingsTest, FirstRunGivesDefaultsWithoutProblem) {
-    std::string problem;
-    const CommSettings s = Loaded(&problem);
-    EXPECT_EQ(problem, "");
+    std::vector<std::string> warnings;
+    const CommSettings s = Loaded(&warnings);
+    EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(s.port, 1);
     EXPECT_EQ(s.dataRate, 9600u);
     EXPECT_EQ(s.modemInitString, "");
@@ -73,9 +74,9 @@ TEST_F(CommSettingsTest, EveryValueSurvivesSaveAndLoad) {
     std::string error;
     ASSERT_TRUE(SaveSettings(out, &error)) << error;
 
-    std::string problem;
-    const CommSettings in = Loaded(&problem);
-    EXPECT_EQ(problem, "");
+    std::vector<std::string> warnings;
+    const CommSettings in = Loaded(&warnings);
+    EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(in.port, 4);
     EXPECT_EQ(in.dataRate, 230400u);
     EXPECT_EQ(in.modemInitString, out.modemInitString);
@@ -108,75 +109,131 @@ TEST_F(CommSettingsTest, EachMissingValueTakesItsOwnDefault) {
 }
 
 TEST_F(CommSettingsTest, StoredValuesOutsideTheChoicesStayAsStored) {
-    // Only the dialogs correct these; the settings keep them until then.
+    // Only the dialogs correct these; the settings keep them until then, without a warning.
     WriteFile("[Settings]\nComPort=-7\nDataRate=14400\n");
-    const CommSettings s = Loaded();
+    std::vector<std::string> warnings;
+    const CommSettings s = Loaded(&warnings);
+    EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(s.port, -7);
     EXPECT_EQ(s.dataRate, 14400u);
     EXPECT_EQ(ClampPort(s.port), 1);
     EXPECT_EQ(LookupRate(s.dataRate).rate, 1200u);
 }
 
-TEST_F(CommSettingsTest, CorruptFilesFallBackValueByValue) {
+// Every value that falls back to its default is told once, naming the value, what was wrong
+// and the default; so is every part of the file that could not be read.
+TEST_F(CommSettingsTest, CorruptFilesFallBackValueByValueAndSaySo) {
     struct Case {
         const char* name;
         std::string bytes;
         std::int32_t port;
         std::uint32_t rate;
         std::string modem;
+        std::vector<std::string> warnings;
     };
     const std::string huge(50000, '7');
+    const std::string noSection =
+        "Settings.ini: holds no [Settings] section; nothing in it is used";
+    std::string randomBytes(4096, '\0');
+    std::uint32_t seed = 12345;
+    for (char& byte : randomBytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 24);
+    }
     const Case cases[] = {
-        {"garbage", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR=[[[]]]\n==\n", 1, 9600, ""},
+        {"random bytes", randomBytes, 1, 9600, "", {noSection}},
+        {"garbage", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR=[[[]]]\n==\n", 1, 9600, "", {noSection}},
         {"binary with a good value",
-         std::string("\0\xff\xfe", 3) + "\n[Settings]\nComPort=3\n\x01\x02=\x03\n", 3, 9600, ""},
+         std::string("\0\xff\xfe", 3) + "\n[Settings]\nComPort=3\n\x01\x02=\x03\n",
+         3,
+         9600,
+         "",
+         {}},
         {"wrong types",
-         "[Settings]\nComPort=COM2\nDataRate=9600.5\nModemInitString=\"unterminated\n", 1, 9600,
-         ""},
+         "[Settings]\nComPort=abc\nDataRate=9600.5\nModemInitString=\"unterminated\n",
+         1,
+         9600,
+         "",
+         {"Settings.ini: ComPort 'abc' is not a number; using 1",
+          "Settings.ini: DataRate '9600.5' is not a number; using 9600",
+          "Settings.ini: ModemInitString '\"unterminated' is not a well-formed quoted text; "
+          "using \"\""}},
         {"out of range",
-         "[Settings]\nComPort=2147483648\nDataRate=-1\nModemInitString=\"bad\\q\"\n", 1, 9600, ""},
+         "[Settings]\nComPort=2147483648\nDataRate=-5\nModemInitString=\"bad\\q\"\n",
+         1,
+         9600,
+         "",
+         {"Settings.ini: ComPort '2147483648' is out of range; using 1",
+          "Settings.ini: DataRate '-5' is out of range; using 9600",
+          "Settings.ini: ModemInitString '\"bad\\\\q\"' is not a well-formed quoted text; "
+          "using \"\""}},
         {"huge value",
-         "[Settings]\nComPort=2\nDataRate=" + huge + "\nModemInitString=" + std::string(128, 'A') +
+         "[Settings]\nComPort=2\nDataRate=" + huge + "\nModemInitString=" + std::string(500, 'A') +
              "\n",
-         2, 9600, ""},
-        {"huge file", "[Settings]\nComPort=2\n;" + std::string(100000, 'x') + "\n", 1, 9600, ""},
-        {"other section only", "[Other]\nComPort=2\n[Settings\nDataRate=300\n", 1, 9600, ""},
-        {"truncated escape", "[Settings]\nModemInitString=\"AT\\x4\"\nDataRate=19200\n", 1, 19200,
-         ""},
-        {"longest modem string", "[Settings]\nModemInitString=" + std::string(127, 'B') + "\n", 1,
-         9600, std::string(127, 'B')},
+         2,
+         9600,
+         "",
+         {"Settings.ini: DataRate '" + std::string(40, '7') + "...' is out of range; using 9600",
+          "Settings.ini: ModemInitString '" + std::string(40, 'A') +
+              "...' is longer than 127 characters; using \"\""}},
+        {"huge file",
+         "[Settings]\nComPort=2\n;" + std::string(100000, 'x') + "\n",
+         1,
+         9600,
+         "",
+         {"Settings.ini: larger than 65536 bytes; nothing in it is used"}},
+        {"other section only",
+         "[Other]\nComPort=2\n[Settings\nDataRate=300\n",
+         1,
+         9600,
+         "",
+         {noSection}},
+        {"line without a value",
+         "[Settings]\nComPort=2\nno equals sign\n",
+         2,
+         9600,
+         "",
+         {"Settings.ini: line 3 is not NAME=VALUE; ignored"}},
+        {"longest modem string",
+         "[Settings]\nModemInitString=" + std::string(127, 'B') + "\n",
+         1,
+         9600,
+         std::string(127, 'B'),
+         {}},
+        {"devices",
+         "[Settings]\nDevice1=ttyUSB0\nDevice2=\nDevice3=\"/dev/tty\\nS9\"\nDevice4=/dev/ttyACM0\n",
+         1,
+         9600,
+         "",
+         {"Settings.ini: Device1 'ttyUSB0' is not a usable device path; using /dev/ttyS0",
+          "Settings.ini: Device2 '' is not a usable device path; using /dev/ttyS1",
+          "Settings.ini: Device3 '/dev/tty\\nS9' is not a usable device path; using "
+          "/dev/ttyS2"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteFile(c.bytes);
-        const CommSettings s = Loaded();
+        const auto before = fs::last_write_time(m_file);
+        std::vector<std::string> warnings;
+        const CommSettings s = Loaded(&warnings);
         EXPECT_EQ(s.port, c.port);
         EXPECT_EQ(s.dataRate, c.rate);
         EXPECT_EQ(s.modemInitString, c.modem);
+        EXPECT_EQ(warnings, c.warnings);
+        EXPECT_EQ(fs::last_write_time(m_file), before) << "reading wrote the file";
     }
-    WriteFile("[Settings]\nComPort=2\nno equals sign\n");
-    std::string problem;
-    EXPECT_EQ(Loaded(&problem).port, 2);
-    EXPECT_NE(problem.find("malformed"), std::string::npos) << problem;
-}
-
-TEST_F(CommSettingsTest, UnusableDevicePathsFallBack) {
-    WriteFile(
-        "[Settings]\nDevice1=ttyUSB0\nDevice2=\nDevice3=\"/dev/tty\\nS9\"\nDevice4=/dev/ttyACM0\n");
-    const CommSettings s = Loaded();
-    EXPECT_EQ(s.devicePaths[0], "/dev/ttyS0");
-    EXPECT_EQ(s.devicePaths[1], "/dev/ttyS1");
-    EXPECT_EQ(s.devicePaths[2], "/dev/ttyS2");
-    EXPECT_EQ(s.devicePaths[3], "/dev/ttyACM0");
+    WriteFile("[Settings]\nDevice4=/dev/ttyACM0\n");
+    EXPECT_EQ(Loaded().devicePaths[3], "/dev/ttyACM0");
 }
 
 TEST_F(CommSettingsTest, UnreadableFileIsReportedNotFatal) {
     // A folder where the file should be cannot be read as a file.
     fs::create_directories(m_file);
-    std::string problem;
-    const CommSettings s = Loaded(&problem);
+    std::vector<std::string> warnings;
+    const CommSettings s = Loaded(&warnings);
     EXPECT_EQ(s.port, 1);
-    EXPECT_NE(problem, "");
+    EXPECT_EQ(warnings, std::vector<std::string>{"Settings.ini: cannot be read (Is a directory); "
+                                                 "nothing in it is used"});
 }
 
 TEST_F(CommSettingsTest, UnwritableFolderIsReportedNotFatal) {

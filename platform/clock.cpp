@@ -48,6 +48,31 @@ std::int64_t SecondsFromCivil(const LocalTime& t) {
     return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
+std::tm SystemLocalTime(std::int64_t seconds) {
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    localtime_r(&time, &tm);
+    return tm;
+}
+
+LocalTime LocalTimeAt(std::int64_t seconds) {
+    const std::tm tm = SystemLocalTime(seconds);
+    return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
+                     tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+}
+
+bool SameWallTime(const LocalTime& a, const LocalTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+           a.minute == b.minute && a.second == b.second;
+}
+
+// Where a local time that does not occur lands: moved on by the clock change, as mktime does.
+std::int64_t StartSeconds(const LocalTime& start) {
+    if (const auto seconds = LocalTimeToSeconds(start)) return *seconds;
+    const std::int64_t asUtc = SecondsFromCivil(start);
+    return asUtc - SystemLocalTime(asUtc - 86400).tm_gmtoff;
+}
+
 }  // namespace
 
 bool Clock::InterruptibleSleepMs(std::uint32_t ms, const std::atomic<bool>& interrupt) {
@@ -81,20 +106,16 @@ std::int64_t SystemClock::CalendarSeconds() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-LocalTime SystemClock::LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
-                     tm.tm_hour,        tm.tm_min,     tm.tm_sec};
-}
+LocalTime SystemClock::LocalNow() { return LocalTimeAt(CalendarSeconds()); }
 
 Clock& DefaultClock() {
     static SystemClock clock;
     return clock;
 }
 
-FakeClock::FakeClock(LocalTime start) : m_startSeconds(SecondsFromCivil(start)) {}
+FakeClock::FakeClock(LocalTime start) : m_startSeconds(StartSeconds(start)) {}
+
+FakeClock::FakeClock(std::int64_t startCalendarSeconds) : m_startSeconds(startCalendarSeconds) {}
 
 void FakeClock::SleepMs(std::uint32_t ms) {
     m_sleeps.push_back(ms);
@@ -105,29 +126,46 @@ std::int64_t FakeClock::CalendarSeconds() {
     return m_startSeconds + static_cast<std::int64_t>(m_nowMs / 1000);
 }
 
-LocalTime FakeClock::LocalNow() { return CivilFromSeconds(CalendarSeconds()); }
+LocalTime FakeClock::LocalNow() { return LocalTimeAt(CalendarSeconds()); }
 
 FixedStartClock::FixedStartClock(Clock& base, LocalTime start)
-    : m_base(base), m_startTick(base.TickMs()), m_startSeconds(SecondsFromCivil(start)) {}
+    : m_base(base), m_startTick(base.TickMs()), m_startSeconds(StartSeconds(start)) {}
 
 std::int64_t FixedStartClock::CalendarSeconds() {
     return m_startSeconds + static_cast<std::int64_t>((m_base.TickMs() - m_startTick) / 1000);
 }
 
-LocalTime FixedStartClock::LocalNow() { return CivilFromSeconds(CalendarSeconds()); }
+LocalTime FixedStartClock::LocalNow() { return LocalTimeAt(CalendarSeconds()); }
 
-std::optional<LocalTime> ParseLocalTime(const char* text) {
+std::optional<std::int64_t> LocalTimeToSeconds(const LocalTime& time) {
+    // Each offset from UTC in force within a day of the time is tried; a day is more than any
+    // offset, so the offsets before and after a clock change nearby are among them.
+    const std::int64_t asUtc = SecondsFromCivil(time);
+    std::optional<std::int64_t> earliest;
+    for (const std::int64_t probe : {asUtc - 86400, asUtc, asUtc + 86400}) {
+        const std::int64_t candidate = asUtc - SystemLocalTime(probe).tm_gmtoff;
+        if (SameWallTime(LocalTimeAt(candidate), time) && (!earliest || candidate < *earliest)) {
+            earliest = candidate;
+        }
+    }
+    return earliest;
+}
+
+std::optional<LocalTime> ParseLocalTime(const char* text, std::string* why) {
+    const auto refuse = [why](const char* reason) -> std::optional<LocalTime> {
+        if (why) *why = reason;
+        return std::nullopt;
+    };
     LocalTime t;
     char tail = 0;
     if (std::sscanf(text, "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
                     &t.minute, &t.second, &tail) != 6) {
-        return std::nullopt;
+        return refuse("expected \"YYYY-MM-DD HH:MM:SS\"");
     }
     const LocalTime normalised = CivilFromSeconds(SecondsFromCivil(t));
-    if (normalised.year != t.year || normalised.month != t.month || normalised.day != t.day ||
-        t.hour > 23 || t.minute > 59 || t.second > 59 || t.hour < 0 || t.minute < 0 ||
-        t.second < 0) {
-        return std::nullopt;
+    if (!SameWallTime(normalised, t)) return refuse("no such date or time");
+    if (!LocalTimeToSeconds(t)) {
+        return refuse("this local time does not occur: the clocks are set forward over it");
     }
     return normalised;
 }

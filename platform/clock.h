@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace zentrip {
@@ -52,10 +53,13 @@ public:
 Clock& DefaultClock();
 
 // Virtual time for tests and dry runs: SleepMs advances the tick count and the calendar at once
-// and records the pause. The local time is the start time plus the virtual time elapsed.
+// and records the pause. The calendar moves on in real seconds from the start and reads as
+// local time the way the system's does, daylight-saving changes included.
 class FakeClock final : public Clock {
 public:
+    // A local start time that occurs twice is the earlier one (see LocalTimeToSeconds).
     explicit FakeClock(LocalTime start = {});
+    explicit FakeClock(std::int64_t startCalendarSeconds);
 
     std::uint64_t TickMs() override { return m_nowMs; }
     void SleepMs(std::uint32_t ms) override;
@@ -67,7 +71,7 @@ public:
 
 private:
     std::uint64_t m_nowMs = 0;
-    std::int64_t m_startSeconds;  // the start time, as seconds of a UTC-less calendar
+    std::int64_t m_startSeconds;
     std::vector<std::uint32_t> m_sleeps;
 };
 
@@ -91,7 +95,13 @@ private:
     std::int64_t m_startSeconds;
 };
 
-// Parses "YYYY-MM-DD HH:MM:SS"; the weekday is computed. Empty when the text is not a valid time.
-std::optional<LocalTime> ParseLocalTime(const char* text);
+// Seconds since 1970-01-01 UTC of a local date and time in the system's time zone. Of a time
+// that occurs twice (clocks set back) the earlier; empty for one that does not occur (clocks
+// set forward past it).
+std::optional<std::int64_t> LocalTimeToSeconds(const LocalTime& time);
+
+// Parses "YYYY-MM-DD HH:MM:SS", a local time that occurs in the system's time zone; the
+// weekday is computed. Empty when it is not, with the reason in *why.
+std::optional<LocalTime> ParseLocalTime(const char* text, std::string* why = nullptr);
 
 }  // namespace zentrip

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace zentrip {
@@ -49,6 +53,63 @@ TEST(FixedStartClock, StartsAtTheGivenTime) {
     LocalTime now = clock.LocalNow();
     EXPECT_EQ(now.second, 5);
     EXPECT_EQ(now.weekday, 0);
+}
+
+// The system's time zone for one test; the one before comes back afterwards.
+class ZoneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* tz = std::getenv("TZ")) m_before = tz;
+        setenv("TZ", "Europe/Berlin", 1);
+        tzset();
+    }
+    void TearDown() override {
+        if (m_before) {
+            setenv("TZ", m_before->c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+
+    static std::string Wall(const LocalTime& t) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
+        return text;
+    }
+
+private:
+    std::optional<std::string> m_before;
+};
+
+// In Berlin the clocks go from 02:00 to 03:00 on 28 March 2027 and from 03:00 back to 02:00
+// on 31 October 2027. Virtual time runs in real seconds across both.
+TEST_F(ZoneTest, VirtualClocksCrossDaylightSavingChangesInRealSeconds) {
+    const LocalTime beforeSpring = *ParseLocalTime("2027-03-28 01:59:30");
+    FakeClock fake(beforeSpring);
+    fake.SleepMs(60000);
+    EXPECT_EQ(Wall(fake.LocalNow()), "2027-03-28 03:00:30");
+    EXPECT_EQ(fake.LocalNow().weekday, 0);
+
+    FakeClock base;
+    FixedStartClock fixed(base, beforeSpring);
+    base.AdvanceMs(60000);
+    EXPECT_EQ(Wall(fixed.LocalNow()), "2027-03-28 03:00:30");
+
+    // 02:30 comes twice in autumn: the first, in summer time; an hour later it is 02:30 again.
+    FakeClock autumn(*ParseLocalTime("2027-10-31 02:30:00"));
+    autumn.SleepMs(3600 * 1000);
+    EXPECT_EQ(Wall(autumn.LocalNow()), "2027-10-31 02:30:00");
+    autumn.SleepMs(3600 * 1000);
+    EXPECT_EQ(Wall(autumn.LocalNow()), "2027-10-31 03:30:00");
+}
+
+TEST_F(ZoneTest, LocalTimesTheClocksSkipAreRefused) {
+    std::string why;
+    EXPECT_FALSE(ParseLocalTime("2027-03-28 02:30:00", &why));
+    EXPECT_NE(why.find("does not occur"), std::string::npos) << why;
+    EXPECT_FALSE(LocalTimeToSeconds(LocalTime{2027, 3, 28, 0, 2, 0, 0}));
 }
 
 TEST(InterruptibleSleep, AnotherThreadCutsASystemSleepShort) {

@@ -9,8 +9,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
+
+#include "platform/system_error.h"
 
 namespace zentrip {
 
@@ -41,7 +42,7 @@ bool IsRealUart(const std::string& path, std::string* note) {
     const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno != EACCES && errno != EPERM && errno != EBUSY) return false;
-        *note = std::string(" (not checked: ") + std::strerror(errno) + ")";
+        *note = " (not checked: " + SystemErrorText(errno) + ")";
         return true;
     }
     serial_struct info{};

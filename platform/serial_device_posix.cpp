@@ -1,29 +1,33 @@
 // Serial devices on termios: the one file that touches terminal settings (rates outside the
 // standard list go through serial_custom_rate.cpp, whose headers clash with these).
 //
-// Open takes the port for us alone: a live UUCP lock refuses it, flock stops every other
-// program that locks (root included, whom TIOCEXCL lets through), TIOCEXCL stops the ones that
-// do not. It saves the settings it finds and applies raw 8N1 without flow control, with
-// CLOCAL|CREAD and VMIN = VTIME = 0 so reads return at once. The descriptor is non-blocking;
-// writes wait for room with poll, so no byte is dropped. Closing drains for a bounded time,
-// then puts back exactly what Open changed.
+// Open refuses anything but a terminal device, then takes the port for us alone: a live UUCP
+// lock refuses it, flock stops every other program that locks (root included, whom TIOCEXCL
+// lets through), TIOCEXCL stops the ones that do not. It saves the settings it finds, applies
+// raw 8N1 without flow control, with CLOCAL|CREAD and VMIN = VTIME = 0 so reads return at once,
+// and reads them back: tcsetattr succeeds when any part took, so only the read-back shows a
+// device that refuses the mode or the rate, and that fails the open. The descriptor is
+// non-blocking; writes wait for room with poll, so no byte is dropped. Closing drains for a
+// bounded time, then puts back exactly what Open changed.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 #include "platform/serial_custom_rate.h"
 #include "platform/serial_device.h"
+#include "platform/serial_line_mode.h"
+#include "platform/system_error.h"
 #include "platform/uucp_lock.h"
 
 namespace zentrip {
@@ -32,8 +36,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The only place an errno becomes text.
-std::string SystemError(int err) { return std::strerror(err); }
+constexpr const char* kNotATerminal = "not a terminal device";
 
 // A write that finds no room for this long is stuck for good. Generous: at 300 bits/s the
 // driver wakes writers only every 256 bytes, some 8.5 s apart.
@@ -45,17 +48,28 @@ constexpr int kDrainLimitMs = 10000;
 
 speed_t SpeedFor(std::uint32_t rate) {
     switch (rate) {
-        case 300: return B300;
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        case 230400: return B230400;
-        default: return B0;
+        case 300:
+            return B300;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        case 230400:
+            return B230400;
+        default:
+            return B0;
     }
 }
 
@@ -74,28 +88,33 @@ public:
 
     // Every step of taking and configuring the port; an error text when it cannot be had.
     std::optional<std::string> Configure(std::uint32_t rate) {
+        if (rate == 0) return "0 bit/s is not a data rate";
         if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-            return SystemError(errno == EWOULDBLOCK ? EBUSY : errno);
+            return SystemErrorText(errno == EWOULDBLOCK ? EBUSY : errno);
         }
         int wasExclusive = 0;
         if (ioctl(m_fd, TIOCGEXCL, &wasExclusive) != 0) wasExclusive = 0;
-        if (ioctl(m_fd, TIOCEXCL) != 0) return SystemError(errno);
+        if (ioctl(m_fd, TIOCEXCL) != 0) return SystemErrorText(errno);
         m_setExclusive = wasExclusive == 0;
 
         termios tio{};
-        if (tcgetattr(m_fd, &tio) != 0) return SystemError(errno);
-        const termios original = tio;
-        cfmakeraw(&tio);
-        tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | CRTSCTS);
-        tio.c_cflag |= CS8 | CLOCAL | CREAD;
-        tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-        tio.c_cc[VMIN] = 0;
-        tio.c_cc[VTIME] = 0;
+        if (tcgetattr(m_fd, &tio) != 0) return SystemErrorText(errno);
+        // Saved before anything is applied: a device that takes only part of the settings is
+        // put back too.
+        m_saved = tio;
+        MakeRawEightNOne(tio);
         const speed_t speed = SpeedFor(rate);
         if (speed != B0) cfsetspeed(&tio, speed);
-        // A device that refuses its settings is still used as it is, like the rate below.
-        if (tcsetattr(m_fd, TCSANOW, &tio) == 0) m_saved = original;
-        if (speed == B0 && rate != 0) SetCustomRate(m_fd, rate);
+        if (tcsetattr(m_fd, TCSANOW, &tio) != 0) {
+            return "cannot set raw 8N1 (" + SystemErrorText(errno) + ")";
+        }
+        termios got{};
+        if (tcgetattr(m_fd, &got) != 0) return SystemErrorText(errno);
+        if (!IsRawEightNOne(got)) return "the device refuses raw 8N1 mode";
+        const bool rateTaken = speed != B0
+                                   ? cfgetospeed(&got) == speed && cfgetispeed(&got) == speed
+                                   : SetCustomRate(m_fd, rate);
+        if (!rateTaken) return "the device does not take " + std::to_string(rate) + " bit/s";
         m_rate = rate;
         return std::nullopt;
     }
@@ -160,7 +179,7 @@ public:
 private:
     void MarkLost(int err) {
         std::lock_guard lock(m_lostMutex);
-        if (m_lostReason.empty()) m_lostReason = SystemError(err);
+        if (m_lostReason.empty()) m_lostReason = SystemErrorText(err);
         m_lost.store(true, std::memory_order_release);
     }
 
@@ -196,7 +215,7 @@ private:
 
     const int m_fd;
     std::uint32_t m_rate = 0;
-    std::optional<termios> m_saved;  // present once our settings took effect
+    std::optional<termios> m_saved;  // the settings Open found, put back on close
     bool m_setExclusive = false;
     std::atomic<bool> m_lost{false};
     mutable std::mutex m_lostMutex;
@@ -210,11 +229,20 @@ public:
     std::unique_ptr<SerialDevice> Open(const std::string& path, std::uint32_t rate,
                                        std::string* error) override {
         if (const auto holder = UucpLockHolder(path, m_lockDirs)) {
-            return Fail(error, SystemError(EBUSY) + " (locked by process " +
+            return Fail(error, SystemErrorText(EBUSY) + " (locked by process " +
                                    std::to_string(*holder) + ")");
         }
+        // Asked before the open, so a directory is not "Is a directory" and a FIFO is not
+        // waited on.
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0) return Fail(error, SystemErrorText(errno));
+        if (!S_ISCHR(st.st_mode)) return Fail(error, kNotATerminal);
         const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return Fail(error, SystemError(errno));
+        if (fd < 0) return Fail(error, SystemErrorText(errno));
+        if (!isatty(fd)) {
+            close(fd);
+            return Fail(error, kNotATerminal);
+        }
         auto device = std::make_unique<PosixSerialDevice>(fd);
         if (auto failure = device->Configure(rate)) return Fail(error, std::move(*failure));
         return device;

@@ -1,7 +1,9 @@
 // The termios device over real pseudo-terminals: raw bytes both ways, the line settings it
 // applies and puts back, exclusive use against this and other processes, UUCP locks, and a
 // device whose other end vanishes.
+#include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,8 +15,6 @@
 #include <fstream>
 #include <string>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_device.h"
@@ -54,11 +54,17 @@ TEST(PosixSerialDevice, CarriesRawBytesBothWaysInOrder) {
     EXPECT_FALSE(device->WaitReadable(0));
 
     // Control characters, flow-control characters and 8-bit bytes pass untouched.
-    const std::string out("AT\r\n\0\x11\x13\x7f\xff""end", 12);
+    const std::string out(
+        "AT\r\n\0\x11\x13\x7f\xff"
+        "end",
+        12);
     EXPECT_EQ(device->Write(out.data(), out.size()), out.size());
     EXPECT_EQ(pty.ReadMaster(out.size()), out);
 
-    const std::string in("\r\n\0\x03\x11\x13\x1a\xfe""OK\r\n", 12);
+    const std::string in(
+        "\r\n\0\x03\x11\x13\x1a\xfe"
+        "OK\r\n",
+        12);
     ASSERT_TRUE(pty.WriteMaster(in));
     EXPECT_EQ(ReadDevice(*device, in.size()), in);
     EXPECT_FALSE(device->IsLost());
@@ -131,24 +137,34 @@ TEST(PosixSerialDevice, AppliesRawEightNOneAndEveryRateThenRestoresTheLine) {
     }
 }
 
-TEST(PosixSerialDevice, OtherRatesAreTriedAndNeverStopTheOpen) {
+TEST(PosixSerialDevice, OtherRatesAreSetAsCustomRatesAndZeroIsRefused) {
     PseudoTerminal pty;
     ASSERT_TRUE(pty.Ok());
-    for (std::uint32_t rate : {0u, 110u, 12345u, 250000u, 4000000u}) {
+    for (std::uint32_t rate : {110u, 1234u, 12345u, 250000u, 4000000u}) {
         std::string error;
         auto device = PosixSerialOpener().Open(pty.SlavePath(), rate, &error);
         ASSERT_TRUE(device) << rate << ": " << error;
         EXPECT_EQ(device->Write("x", 1), 1u);
         EXPECT_EQ(pty.ReadMaster(1), "x");
     }
+    // Rate 0 would leave the line at whatever it had (or hang it up): no device takes it.
+    std::string error;
+    EXPECT_FALSE(PosixSerialOpener().Open(pty.SlavePath(), 0, &error));
+    EXPECT_EQ(error, "0 bit/s is not a data rate");
 }
 
 TEST(PosixSerialDevice, KeepsTheSystemsTextWhenOpenFails) {
     std::string error;
     EXPECT_FALSE(PosixSerialOpener().Open("/dev/zentrip-no-such-device", 9600, &error));
     EXPECT_EQ(error, "No such file or directory");
-    EXPECT_FALSE(PosixSerialOpener().Open("/dev/null", 9600, &error));
-    EXPECT_EQ(error, "Inappropriate ioctl for device");
+    // Asked before opening: a directory is not "Is a directory", a FIFO is not waited on.
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
+    for (const std::string& path :
+         {std::string("/dev/null"), dir.Write("file", "x"), dir.Path(), dir.Path("fifo")}) {
+        EXPECT_FALSE(PosixSerialOpener().Open(path, 9600, &error)) << path;
+        EXPECT_EQ(error, "not a terminal device") << path;
+    }
 }
 
 TEST(PosixSerialDevice, SecondOpenInThisProcessFailsUntilTheFirstCloses) {

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/escaped_text.h"
+#include "platform/system_error.h"
 
 namespace zentrip {
 
@@ -25,7 +25,9 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-std::string ErrnoText(const std::string& what, int err) { return what + ": " + std::strerror(err); }
+std::string ErrnoText(const std::string& what, int err) {
+    return what + ": " + SystemErrorText(err);
+}
 
 // mkdir -p for the folders above the file; existing folders are fine.
 bool MakeParents(const std::string& path, std::string* error) {
@@ -55,7 +57,7 @@ bool WriteAll(int fd, const std::string& text) {
 bool ReadCapped(const std::string& path, std::string* text, std::string* problem) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        if (problem && errno != ENOENT) *problem = ErrnoText(path, errno);
+        if (errno != ENOENT) *problem = SystemErrorText(errno);
         return false;
     }
     text->assign(kMaxFileBytes + 1, '\0');
@@ -64,7 +66,7 @@ bool ReadCapped(const std::string& path, std::string* text, std::string* problem
         const ssize_t r = ::read(fd, text->data() + got, text->size() - got);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
-            if (problem) *problem = ErrnoText(path, errno);
+            *problem = SystemErrorText(errno);
             close(fd);
             text->clear();
             return false;
@@ -94,19 +96,28 @@ std::string SettingsStore::DefaultPath() {
 SettingsStore::SettingsStore(std::string path, std::string section)
     : m_path(std::move(path)), m_section(std::move(section)) {}
 
-void SettingsStore::Load(std::string* problem) {
+std::vector<std::string> SettingsStore::Load() {
     m_values.clear();
+    m_malformed.clear();
+    const std::string name = FileName();
     std::string text;
-    if (!ReadCapped(m_path, &text, problem)) return;
+    std::string problem;
+    if (!ReadCapped(m_path, &text, &problem)) {
+        if (problem.empty()) return {};
+        return {name + ": cannot be read (" + problem + "); nothing in it is used"};
+    }
     if (text.size() > kMaxFileBytes) {
-        if (problem) *problem = m_path + ": file too large, ignored";
-        return;
+        return {name + ": larger than " + std::to_string(kMaxFileBytes) +
+                " bytes; nothing in it is used"};
     }
 
+    std::vector<std::string> problems;
     bool inSection = false;
-    int badLines = 0;
+    bool sawSection = false;
+    int lineNumber = 0;
     std::size_t start = 0;
     while (start < text.size()) {
+        ++lineNumber;
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
@@ -114,23 +125,30 @@ void SettingsStore::Load(std::string* problem) {
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[') {
             inSection = line.back() == ']' && line.substr(1, line.size() - 2) == m_section;
+            sawSection = sawSection || inSection;
             continue;
         }
         if (!inSection) continue;
         const auto eq = line.find('=');
         if (eq == std::string_view::npos) {
-            ++badLines;
+            problems.push_back(name + ": line " + std::to_string(lineNumber) +
+                               " is not NAME=VALUE; ignored");
             continue;
         }
-        const auto value = UnquoteIniValue(line.substr(eq + 1));
-        if (!value) {
-            ++badLines;
-            continue;
+        std::string key(Trim(line.substr(0, eq)));
+        // The last line of a name counts, well-formed or not.
+        if (const auto value = UnquoteIniValue(line.substr(eq + 1))) {
+            m_malformed.erase(key);
+            m_values.insert_or_assign(std::move(key), *value);
+        } else {
+            m_values.erase(key);
+            m_malformed.insert_or_assign(std::move(key), std::string(Trim(line.substr(eq + 1))));
         }
-        m_values.insert_or_assign(std::string(Trim(line.substr(0, eq))), *value);
     }
-    if (badLines && problem)
-        *problem = m_path + ": " + std::to_string(badLines) + " malformed line(s) ignored";
+    if (!sawSection && !Trim(text).empty()) {
+        problems.push_back(name + ": holds no [" + m_section + "] section; nothing in it is used");
+    }
+    return problems;
 }
 
 bool SettingsStore::Save(std::string* error) const {
@@ -170,8 +188,17 @@ std::optional<std::string> SettingsStore::Get(std::string_view name) const {
 }
 
 void SettingsStore::Set(std::string_view name, std::string value) {
+    m_malformed.erase(std::string(name));
     m_values.insert_or_assign(std::string(name), std::move(value));
 }
+
+std::optional<std::string> SettingsStore::MalformedValue(std::string_view name) const {
+    const auto it = m_malformed.find(name);
+    if (it == m_malformed.end()) return std::nullopt;
+    return it->second;
+}
+
+std::string SettingsStore::FileName() const { return m_path.substr(m_path.find_last_of('/') + 1); }
 
 std::string FormatIniValue(std::string_view raw) {
     const bool plain = !raw.empty() &&

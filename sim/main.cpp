@@ -6,11 +6,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/system_error.h"
 #include "sim/pty_simulator.h"
 #include "sim/sim_args.h"
 
@@ -30,7 +30,7 @@ bool MakeLink(const std::string& linkPath, const std::string& device, std::strin
         unlink(linkPath.c_str());
     }
     if (symlink(device.c_str(), linkPath.c_str()) != 0) {
-        *error = linkPath + ": " + std::strerror(errno);
+        *error = linkPath + ": " + zentrip::SystemErrorText(errno);
         return false;
     }
     return true;
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
         transcript.reset(std::fopen(args.transcriptPath.c_str(), "w"));
         if (!transcript) {
             std::fprintf(stderr, "zentrip-sim: %s: %s\n", args.transcriptPath.c_str(),
-                         std::strerror(errno));
+                         zentrip::SystemErrorText(errno).c_str());
             return 1;
         }
     }

@@ -8,8 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
+
+#include "platform/system_error.h"
 
 namespace zentrip::sim {
 
@@ -19,7 +20,9 @@ namespace {
 // the thread then waits before it looks again, so it does not spin.
 constexpr int kIdlePollMs = 20;
 
-std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string ErrnoText(const char* what) {
+    return std::string(what) + ": " + SystemErrorText(errno);
+}
 
 }  // namespace
 

@@ -112,20 +112,20 @@ TEST_F(ExpandCliTest, FailuresGoToStderrWithTheLineNumber) {
               "already in scope.)\n");
 }
 
-TEST_F(ExpandCliTest, FileAndUsageProblemsExitWithTwo) {
+TEST_F(ExpandCliTest, FileProblemsExitWithTwoAndUsageProblemsWith64) {
     fs::create_directory(m_dir / "adir");
     Write("prog.orv", "x\n");
-    const std::vector<std::vector<std::string>> cases = {
-        {"missing.orv"},
-        {"adir"},
-        {},
-        {"prog.orv", "--bogus"},
-        {"prog.orv", "other.orv"},
-        {"prog.orv", "--time"},
-        {"prog.orv", "--time", "2027-02-29 10:00:00"}};
-    for (const auto& args : cases) {
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+        {{"missing.orv"}, 2},
+        {{"adir"}, 2},
+        {{}, 64},
+        {{"prog.orv", "--bogus"}, 64},
+        {{"prog.orv", "other.orv"}, 64},
+        {{"prog.orv", "--time"}, 64},
+        {{"prog.orv", "--time", "2027-02-29 10:00:00"}, 64}};
+    for (const auto& [args, status] : cases) {
         const Result r = Expand(args);
-        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.status, status) << (args.empty() ? "" : args.back());
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err, "");
     }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/pseudo_terminal.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -59,6 +60,11 @@ public:
     void ReadTerminal(int master) {
         close(m_err);
         m_err = dup(master);
+    }
+    // Stops reading stdout, as a program it is piped into that has ended.
+    void CloseOut() {
+        close(m_out);
+        m_out = -1;
     }
     ~Child() {
         if (m_pid > 0 && !m_exited) {
@@ -344,23 +350,53 @@ TEST_F(ProgramCliTest, NotStartedWhenFileOrPortCannotBeOpened) {
     ASSERT_EQ(RunCli({"--direct", "--no-init", "--device", absent, file}), 3);
     EXPECT_EQ(Out(), "");
     EXPECT_NE(Err().find("Failed to open serial port!"), std::string::npos) << Err();
+    const std::string why =
+        "zentrip-cli: cannot open serial port COM1 (" + absent + "): No such file or directory\n";
+    EXPECT_EQ(Count(Err(), why), 1u) << Err();
 
-    // The modem set-up says why it could not start, naming the port.
+    // The modem set-up says it could not start, naming the port; the reason, the same for the
+    // set-up and the run, is said once.
     ASSERT_EQ(RunCli({"--port", "2", "--device", absent, file}), 3);
     EXPECT_NE(Err().find("Failed to open serial port COM2. Can't\nprogram controller under this "
                          "condition!\n"),
               std::string::npos)
         << Err();
+    EXPECT_EQ(Count(Err(), "zentrip-cli: cannot open serial port COM2 (" + absent +
+                               "): No such file or directory\n"),
+              1u)
+        << Err();
 }
 
-TEST_F(ProgramCliTest, CommandLineMistakesAreNotStarted) {
-    EXPECT_EQ(RunCli({}), 3);
-    EXPECT_EQ(RunCli({"--rate", "1234", "x.orv"}), 3);
+// A stored port or rate outside the offered choices stays in use, and the user is told.
+TEST_F(ProgramCliTest, StoredPortAndRateOutsideTheChoicesAreUsedAsStored) {
+    fs::create_directories(m_dir.Path("config/TALVEN_ORVANE7K_PGMR"));
+    m_dir.Write("config/TALVEN_ORVANE7K_PGMR/Settings.ini",
+                "[Settings]\nComPort=9\nDataRate=1234\n");
+    const std::string device = StartSim();
+    ASSERT_EQ(RunDirect("11\n", {}, {}), 0) << Err();
+    EXPECT_EQ(Err().rfind("zentrip-cli: using COM9 (" + device +
+                              ") at 1234 bit/s as stored: COM9 is not one of COM1 to COM4; 1234 "
+                              "bit/s is not one of the ten rates, so it is set as a custom rate\n",
+                          0),
+              0u)
+        << Err();
+
+    // Without --device, COM9 leads to the ninth serial device.
+    const std::string file = m_dir.Write("prog.orv", "11\n");
+    ASSERT_EQ(RunCli({"--direct", "--no-init", file}), 3);
+    EXPECT_NE(Err().find("zentrip-cli: cannot open serial port COM9 (/dev/ttyS8): "),
+              std::string::npos)
+        << Err();
+}
+
+TEST_F(ProgramCliTest, CommandLineMistakesExitWith64) {
+    EXPECT_EQ(RunCli({}), 64);
+    EXPECT_EQ(RunCli({"--rate", "1234", "x.orv"}), 64);
     EXPECT_NE(Err().find("--rate"), std::string::npos);
-    EXPECT_EQ(RunCli({"--port", "5", "x.orv"}), 3);
-    EXPECT_EQ(RunCli({"--on-error", "maybe", "x.orv"}), 3);
-    EXPECT_EQ(RunCli({"--bogus", "x.orv"}), 3);
-    EXPECT_EQ(RunCli({"a.orv", "b.orv"}), 3);
+    EXPECT_EQ(RunCli({"--port", "5", "x.orv"}), 64);
+    EXPECT_EQ(RunCli({"--on-error", "maybe", "x.orv"}), 64);
+    EXPECT_EQ(RunCli({"--bogus", "x.orv"}), 64);
+    EXPECT_EQ(RunCli({"a.orv", "b.orv"}), 64);
     ASSERT_EQ(RunCli({"--help"}), 0);
     for (const char* option : {"--port", "--device", "--rate", "--direct", "--no-init",
                                "--on-error", "--simulate", "exit status"}) {
@@ -381,6 +417,39 @@ TEST_F(ProgramCliTest, StopRequestedByCtrlCEndsAfterTheCurrentLine) {
                          "[    1] 11\r\n"
                          "[    2] #wait 3\r\n"
                          "\r\n\r\n** Programming halted by user. **\r\n");
+}
+
+// Closing the terminal or stopping a service ends a tone run as the Stop button does, without
+// waiting out the wait: the halt is shown and the modem hung up. A closed terminal may also
+// have ended the program that stdout is piped into; the run still ends as it should.
+TEST_F(ProgramCliTest, SigtermAndSighupCutAWaitShortAndHangUp) {
+    for (const auto& [signal, name] :
+         {std::pair{SIGTERM, "SIGTERM"}, std::pair{SIGHUP, "SIGHUP"}}) {
+        SCOPED_TRACE(name);
+        zentrip::PseudoTerminal line;
+        ASSERT_TRUE(line.Ok());
+        m_file = m_dir.Write("tones.orv", "#wait 30\n12\n");
+        m_cli = StartCli({"--no-init", "--device", line.SlavePath(), m_file});
+        ASSERT_EQ(line.ReadMaster(5, 10000), "ATH1\r");
+        usleep(2000000);  // the off-hook pause of one second is over: the run is in the wait
+        if (signal == SIGHUP) {
+            ASSERT_TRUE(m_cli->ReadUntil([&] { return !Out().empty(); }, kRunLimit));
+            m_cli->CloseOut();
+        }
+        const auto sent = Clock::now();
+        kill(m_cli->Pid(), signal);
+        ASSERT_EQ(m_cli->Wait(milliseconds(10000)), 2) << Err();
+        // Port closed, its pause, then the hang-up's own pause: some two seconds.
+        EXPECT_LT(Clock::now() - sent, milliseconds(4000));
+        EXPECT_EQ(line.ReadMaster(8, 500), "AT\rATH0\r");
+        EXPECT_NE(Err().find(std::string("** Stop requested (") + name + ")"), std::string::npos)
+            << Err();
+        if (signal == SIGHUP) continue;  // nobody reads stdout any more
+        EXPECT_EQ(Out(), "\r\nBeginning programming from " + m_file +
+                             "\r\n\r\n"
+                             "[    1] #wait 30\r\n"
+                             "\r\n\r\n** Programming halted by user. **\r\n");
+    }
 }
 
 TEST_F(ProgramCliTest, SecondCtrlCEndsAtOnce) {
@@ -429,6 +498,33 @@ TEST_F(ProgramCliTest, DevicePulledMidRunHaltsWithinTwoSeconds) {
     EXPECT_EQ(tail.substr(reasonEnd), "). **\r\n") << tail;
     EXPECT_EQ(Out().find("Programming complete"), std::string::npos) << Out();
     EXPECT_EQ(Count(Err(), "Do you want to continue programming?"), 0u) << Err();
+}
+
+// On a terminal the prompt after a run starts on a line of its own; the results pane's text
+// may or may not end its last line.
+TEST_F(ProgramCliTest, OnATerminalStdoutEndsWithALineEnd) {
+    for (const auto& [program, end] :
+         {std::pair{"#direct\n12\n", "total errors\n"}, std::pair{"12\n", "Complete ** \r\n"}}) {
+        zentrip::PseudoTerminal console;  // raw: shows the bytes as written
+        ASSERT_TRUE(console.Ok());
+        zentrip::testing::ChildSetup setup;
+        setup.extraEnv = Env();
+        setup.out = console.SlaveFd();
+        setup.err = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        const pid_t pid = zentrip::testing::SpawnChild(
+            {ZENTRIP_CLI, "program", "--simulate", "--no-init", m_dir.Write("p.orv", program)},
+            setup);
+        close(setup.err);
+        ASSERT_GT(pid, 0);
+        int status = -1;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        const std::string shown = console.ReadMaster(65536, 500);
+        const std::string tail = std::string(end).size() < shown.size()
+                                     ? shown.substr(shown.size() - std::string(end).size())
+                                     : shown;
+        EXPECT_EQ(tail, end) << shown;
+    }
 }
 
 TEST_F(ProgramCliTest, SimulateRunsWithoutADeviceAndPrintsTheTranscript) {

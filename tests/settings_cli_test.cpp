@@ -121,7 +121,7 @@ TEST_F(SettingsCliTest, BadValuesAreRefusedAndChangeNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0]);
         const auto result = Settings(c.args);
-        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.exitCode, 64);
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("nothing changed"), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");
@@ -133,11 +133,16 @@ TEST_F(SettingsCliTest, CorruptStoreWarnsAndUnwritableStoreFails) {
     fs::create_directories(fs::path(m_file).parent_path());
     std::ofstream(m_file, std::ios::binary)
         << "[Settings]\nComPort=2\nDataRate=\"fast\nbroken line\n\x01\xfe";
+    const std::string corrupt = FileBytes();
     auto result = Settings({});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.err.find("warning"), std::string::npos);
+    EXPECT_EQ(result.err,
+              "Settings.ini: line 4 is not NAME=VALUE; ignored\n"
+              "Settings.ini: line 5 is not NAME=VALUE; ignored\n"
+              "Settings.ini: DataRate '\"fast' is not a well-formed quoted text; using 9600\n");
     EXPECT_EQ(Shown(result.out)["port"], "2");
     EXPECT_EQ(Shown(result.out)["rate"], "9600");
+    EXPECT_EQ(FileBytes(), corrupt) << "showing the settings rewrote the file";
     // A store that repairs on the next save.
     ASSERT_EQ(Settings({"--rate", "4800"}).exitCode, 0);
     result = Settings({});
@@ -159,10 +164,26 @@ TEST(PortsCli, ListsAndExplains) {
     result = RunChild({ZENTRIP_CLI, "ports", "--help"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("/dev/serial/by-id"), std::string::npos);
-    EXPECT_EQ(RunChild({ZENTRIP_CLI, "ports", "--all"}).exitCode, 2);
     result = RunChild({ZENTRIP_CLI, "settings", "--help"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("--device N=PATH"), std::string::npos);
+}
+
+// One status for a command line that cannot be understood, whatever the command (each
+// command's own test checks its mistakes), and every help says it.
+TEST(CliUsage, WrongCommandLinesExitWith64AndEveryHelpSaysSo) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {ZENTRIP_CLI}, {ZENTRIP_CLI, "frobnicate"}, {ZENTRIP_CLI, "ports", "--all"}}) {
+        const auto result = RunChild(args);
+        EXPECT_EQ(result.exitCode, 64) << args.back();
+        EXPECT_NE(result.err.find("usage"), std::string::npos) << result.err;
+    }
+    for (const char* command :
+         {"expand", "program", "send", "receive", "send-text", "settings", "ports"}) {
+        const auto help = RunChild({ZENTRIP_CLI, command, "--help"});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_NE(help.out.find("64"), std::string::npos) << command;
+    }
 }
 
 }  // namespace

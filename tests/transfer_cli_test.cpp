@@ -116,18 +116,22 @@ TEST_F(TransferCliTest, PortThatCannotOpenIsReportedAtOnce) {
                                 "): No such file or directory\n");
 }
 
-TEST_F(TransferCliTest, CtrlCCancelsAReceive) {
-    PseudoTerminal line;
-    ASSERT_TRUE(line.Ok());
-    auto cli = Run({"receive", dir.Path("out.bin"), "--device", line.SlavePath()});
-    ASSERT_EQ(line.ReadMaster(1, 5000), "C");
-    const auto start = std::chrono::steady_clock::now();
-    cli.Signal(SIGINT);
-    EXPECT_EQ(cli.Wait(5000), 8);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_EQ(line.ReadMaster(1, 2000), "\x18");
-    EXPECT_EQ(cli.Stderr(), "");
-    EXPECT_EQ(cli.Stdout(), "");
+// Closing the terminal or stopping a service cancels as Ctrl-C does.
+TEST_F(TransferCliTest, CtrlCSigtermAndSighupCancelAReceive) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        PseudoTerminal line;
+        ASSERT_TRUE(line.Ok());
+        auto cli = Run({"receive", dir.Path("out.bin"), "--device", line.SlavePath()});
+        ASSERT_EQ(line.ReadMaster(1, 5000), "C");
+        const auto start = std::chrono::steady_clock::now();
+        cli.Signal(signal);
+        EXPECT_EQ(cli.Wait(5000), 8);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_EQ(line.ReadMaster(1, 2000), "\x18");
+        EXPECT_EQ(cli.Stderr(), "");
+        EXPECT_EQ(cli.Stdout(), "");
+    }
 }
 
 TEST_F(TransferCliTest, CtrlCStopsSendTextAfterTheCurrentLineWithoutAMessage) {

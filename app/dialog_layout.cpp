@@ -1,0 +1,28 @@
+#include "app/dialog_layout.h"
+
+#include <QWidget>
+
+#include "app/window_fonts.h"
+
+namespace zentrip {
+
+void SetDialogSize(QWidget* window, int width, int height) {
+    window->setFont(DialogFont());
+    window->setFixedSize(DialogRect(0, 0, width, height, window->font()).size());
+}
+
+void PlaceControl(QWidget* control, int x, int y, int width, int height) {
+    QRect rect = DialogRect(x, y, width, height, control->window()->font());
+    const QWidget* parent = control->parentWidget();
+    if (parent != nullptr && !parent->isWindow()) {
+        rect.translate(-parent->mapTo(control->window(), QPoint(0, 0)));
+    }
+    control->setGeometry(rect);
+}
+
+void NameControl(QWidget* control, int id, const QString& text) {
+    control->setObjectName(QStringLiteral("id%1").arg(id));
+    control->setAccessibleName(text);
+}
+
+}  // namespace zentrip

@@ -1,0 +1,15 @@
+// The one line mode every port runs in: raw bytes both ways, 8 data bits, no parity, one stop
+// bit, no flow control, the receiver on and modem lines ignored, reads that return at once.
+// Kept beside the device so the check of what a device took can be tried on any settings.
+#pragma once
+
+#include <termios.h>
+
+namespace zentrip {
+
+// Puts the mode into tio; the rate and the special characters stay as they are.
+void MakeRawEightNOne(termios& tio);
+// Whether settings read back from a device are that mode (the rate aside).
+bool IsRawEightNOne(const termios& tio);
+
+}  // namespace zentrip
