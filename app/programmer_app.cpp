@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/app_options.h"
+#include "app/resources.h"
 #include "sim/pty_simulator.h"
 
 namespace zentrip {
@@ -52,6 +53,7 @@ int RunZentrip(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName("Zentrip");
     application.setQuitOnLastWindowClosed(false);
+    application.setWindowIcon(ProgramIcon());
     std::vector<std::string> args;
     for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
     CProgrammerApp zentrip(args);

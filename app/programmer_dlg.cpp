@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -11,19 +12,26 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QWindow>
 #include <algorithm>
 #include <fstream>
 
+#include "app/about_dialog.h"
+#include "app/comm_settings_dialog.h"
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg_template.h"
+#include "app/prompt_dialog.h"
+#include "app/resources.h"
 #include "app/text_pane.h"
 #include "app/window_fonts.h"
 #include "link/comm_settings_choices.h"
+#include "platform/edit_writer.h"
 
 namespace zentrip {
 
@@ -32,6 +40,8 @@ namespace {
 const QColor kPaneBackground(40, 40, 40);
 const QColor kResultText(0, 255, 0);
 const QColor kErrorText(255, 0, 0);
+// Labels and the check box lie on the dark background image: their text is light.
+const QColor kCaptionText(222, 228, 234);
 
 // A caption as a button shows it: each CR of the template breaks a line.
 QString Caption(const std::string& text) {
@@ -71,6 +81,8 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
       }) {
     setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
                                                       : QString(kCaption) + " (simulated)");
+    setWindowIcon(ProgramIcon());
+    m_background = QPixmap(kBackgroundResource);
     BuildControls();
     m_editorModel.SetWake([this] { m_queue.Post([this] { m_editor->Refresh(); }); });
     m_resultsModel.SetWake([this] { m_queue.Post([this] { m_results->Refresh(); }); });
@@ -90,7 +102,9 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     // The start-up's order: the Stop button's caption, the settings and the port button,
     // the modem set-up (on the worker, so the window shows at once), then the fold.
     SetStopCaption("Hide Status Display");
-    LoadSettings(m_settings);
+    // Values that fell back to their defaults are named where the modem set-up reports.
+    for (const std::string& warning : LoadSettings(m_settings))
+        CEditWriter().Append(m_editorModel, warning + "\r");
     ShowPortButtonText();
     StartJob(
         SerialWork::JobKind::Modem, [](CProgrammer& programmer) { programmer.InitModem(); },
@@ -154,6 +168,11 @@ void CProgrammerDlg::BuildControls() {
                     control.id == ids::kSourceEditor ? m_editorModel : m_resultsModel, this);
                 break;
         }
+        if (control.kind == ControlKind::Label || control.kind == ControlKind::CheckBox) {
+            QPalette palette = widget->palette();
+            palette.setColor(QPalette::WindowText, kCaptionText);
+            widget->setPalette(palette);
+        }
         widget->setObjectName(QString("id%1").arg(control.id));
         widget->setGeometry(place);
     }
@@ -201,6 +220,12 @@ void CProgrammerDlg::ConnectControls() {
     connect(button(ids::kProgramAllInWindow), &QPushButton::clicked, this,
             &CProgrammerDlg::OnProgramAllInWindow);
     connect(m_stopButton, &QPushButton::clicked, this, &CProgrammerDlg::OnStop);
+    connect(m_comPortButton, &QPushButton::clicked, this, &CProgrammerDlg::OnComPort);
+    connect(button(ids::kModemString), &QPushButton::clicked, this, &CProgrammerDlg::OnModemString);
+    // Linux gives a program no window menu of its own: the About box is on the window's
+    // context menu and on F1.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &CProgrammerDlg::OnAbout);
     connect(button(ids::kExit), &QPushButton::clicked, this, [this] {
         RequestClose({CloseStep::Collapse, CloseStep::HangUp, CloseStep::Save, CloseStep::Finish});
     });
@@ -302,6 +327,45 @@ void CProgrammerDlg::OnStop() {
         return;
     }
     AnswerOpenDialogsNo();
+}
+
+void CProgrammerDlg::OnComPort() {
+    auto* dialog = new CCommSettingsDlg(m_settings, this);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const CommSettings chosen = dialog->Settings();
+        m_settings.port = chosen.port;
+        m_settings.dataRate = chosen.dataRate;
+        m_settings.devicePaths = chosen.devicePaths;
+        StartJob(SerialWork::JobKind::Modem,
+                 [](CProgrammer& programmer) { programmer.InitModem(); });
+        ShowPortButtonText();
+    });
+    OpenDialog(dialog);
+}
+
+void CProgrammerDlg::OnModemString() {
+    auto* dialog = new CPromptDlg(
+        "Enter supplemental modem initialization string:", m_settings.modemInitString, this);
+    // The value counts however the prompt ends, Escape included.
+    connect(dialog, &QDialog::finished, this,
+            [this, dialog] { m_settings.modemInitString = dialog->Value(); });
+    OpenDialog(dialog);
+}
+
+void CProgrammerDlg::OnAbout() { OpenDialog(new CAboutDlg(this)); }
+
+void CProgrammerDlg::OpenDialog(QDialog* dialog) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    Track(dialog);
+    dialog->open();
+}
+
+void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction("&About Zentrip...", this, &CProgrammerDlg::OnAbout);
+    menu->popup(event->globalPos());
 }
 
 void CProgrammerDlg::OnSaveResults() {

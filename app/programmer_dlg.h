@@ -79,6 +79,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private slots:
     void DrainWindowQueue();
@@ -100,6 +101,10 @@ private:
     void OnStop();
     void OnPreviewExpansion();
     void OnSaveResults();
+    void OnComPort();
+    void OnModemString();
+    void OnAbout();
+    void OpenDialog(QDialog* dialog);
     bool RefuseWhileRunning();
     void ChooseWorkingFile(const std::string& path);
     void ShowPortButtonText();

@@ -1,6 +1,7 @@
 // The main window: folded as it starts, and unfolded after programming the demo.
 #include <QPushButton>
 
+#include "app/comm_settings_dialog.h"
 #include "app/programmer_app.h"
 #include "app/programmer_dlg.h"
 #include "app/screenshots/shots.h"
@@ -28,6 +29,27 @@ const ShotRegistrar kAfterRun({20, "main-window-after-run.png", [](Session& sess
                                        return false;
                                    session.Settle();
                                    return session.Save(window, "main-window-after-run.png");
+                               }});
+
+// A dialog the main window opens from one of its buttons, pictured and then cancelled.
+template <typename Dialog>
+bool ShotOfDialog(Session& session, const char* button, const char* name) {
+    CProgrammerDlg& window = session.App().Window();
+    auto* opener = window.findChild<QPushButton*>(button);
+    if (!opener) return false;
+    opener->click();
+    Dialog* dialog = nullptr;
+    if (!session.WaitUntil([&] { return (dialog = window.findChild<Dialog*>()) != nullptr; }))
+        return false;
+    session.Settle();
+    const bool saved = session.Save(*dialog, name);
+    dialog->reject();
+    return saved;
+}
+
+const ShotRegistrar kSettings({30, "settings-dialog.png", [](Session& session) {
+                                   return ShotOfDialog<CCommSettingsDlg>(session, "id1009",
+                                                                         "settings-dialog.png");
                                }});
 
 }  // namespace
