@@ -13,6 +13,7 @@
 
 #include "sim/fake_line_simulator.h"
 #include "sim/simulator.h"
+#include "tests/doubles/blocking_wait_clock.h"
 #include "tests/doubles/fake_serial_line.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
@@ -21,25 +22,6 @@ namespace zentrip {
 namespace {
 
 using testing::MsSince;
-
-// Virtual time, except that a wait command blocks for real until it is interrupted, as a
-// long one would.
-class BlockingWaitClock final : public Clock {
-public:
-    std::uint64_t TickMs() override { return m_clock.TickMs(); }
-    void SleepMs(std::uint32_t ms) override { m_clock.SleepMs(ms); }
-    bool InterruptibleSleepMs(std::uint32_t ms, const std::atomic<bool>& interrupt) override {
-        const auto start = std::chrono::steady_clock::now();
-        while (!interrupt && MsSince(start) < ms)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return !interrupt;
-    }
-    std::int64_t CalendarSeconds() override { return m_clock.CalendarSeconds(); }
-    LocalTime LocalNow() override { return m_clock.LocalNow(); }
-
-private:
-    FakeClock m_clock;
-};
 
 // Records what reaches the window, and keeps the questions open until the test answers.
 class RecordingWindow final : public RunWindow {
