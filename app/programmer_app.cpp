@@ -37,6 +37,13 @@ CProgrammerApp::CProgrammerApp(const std::vector<std::string>& args) {
     QObject::connect(m_signals.get(), &TerminationSignals::Received, m_window.get(),
                      &CProgrammerDlg::CloseAsSystemCommand);
     m_window->show();
+    if (m_simulator) {
+        std::printf(
+            "zentrip: simulated controller and modem on %s, the configured COM port "
+            "while Zentrip runs\n",
+            m_simulator->DevicePath().c_str());
+        std::fflush(stdout);
+    }
 }
 
 CProgrammerApp::~CProgrammerApp() {
