@@ -187,13 +187,13 @@ void ProgrammerDlgTest::runUnfoldsAndHideFoldsInStepsToExactHeights() {
     Find<QCheckBox>(window, "id1011")->setChecked(true);
     Click(window, ids::kProgramFromFile);
     QTRY_COMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::Complete);
+    QTRY_COMPARE(window.height(), heights.full);
     QList<int> expected;
     for (int h = heights.collapsed + 20; h < heights.full; h += 20) expected.append(h);
     expected.append(heights.full);
     QList<int> seen;
     for (const QList<QVariant>& step : steps) seen.append(step[0].toInt());
     QCOMPARE(seen, expected);
-    QCOMPARE(window.height(), heights.full);
     QCOMPARE(Find<QPushButton>(window, "id1005")->accessibleName(), QString("Hide Status Display"));
 
     steps.clear();
@@ -337,7 +337,7 @@ void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     QTRY_VERIFY(!window.SerialWorkBusy());
     QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
     QCOMPARE(rig.simulator->Controller().Lines(), std::vector<std::string>{});
-    QVERIFY(window.height() == window.Animator().Heights().full);
+    QTRY_COMPARE(window.height(), window.Animator().Heights().full);
     QVERIFY(Find(window, "id1000")->isEnabled());
 }
 
