@@ -11,6 +11,7 @@
 
 #include "app/programmer_app.h"
 #include "app/screenshots/shots.h"
+#include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip::shots {
@@ -27,17 +28,12 @@ std::vector<Shot>& Registry() {
 ShotRegistrar::ShotRegistrar(Shot shot) { Registry().push_back(std::move(shot)); }
 
 bool Session::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return testing::RunEventsUntil(done, timeoutMs);
 }
 
 void Session::Settle(int ms) {
     const QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    testing::RunEventsUntil([&] { return deadline.hasExpired(); }, ms + 100);
 }
 
 bool Session::Save(QWidget& widget, const QString& name) {
