@@ -355,6 +355,10 @@ void CProgrammerDlg::OnModemString() {
 void CProgrammerDlg::OnAbout() { OpenDialog(new CAboutDlg(this)); }
 
 void CProgrammerDlg::OpenDialog(QDialog* dialog) {
+    if (m_closing) {
+        delete dialog;
+        return;
+    }
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     Track(dialog);
@@ -369,6 +373,7 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CProgrammerDlg::OnSaveResults() {
+    if (m_closing) return;
     Track(OpenSaveResultsDialog(this, [this](std::optional<std::string> path) {
         if (!path) return;
         const std::string text = m_resultsModel.Text();

@@ -90,6 +90,11 @@ void CProgrammerDlg::SetWorkingFileText(const std::string& text) {
 
 void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons buttons,
                                     MessageBoxIcon icon, Answered answered) {
+    // On the way out nothing new opens; a question then is answered No.
+    if (m_closing) {
+        if (answered) answered(MessageBoxAnswer::No);
+        return;
+    }
     auto* box = new QMessageBox(
         BoxIcon(icon), "Zentrip", BoxText(text),
         buttons == MessageBoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
@@ -108,6 +113,10 @@ void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons b
 }
 
 void CProgrammerDlg::OpenFileChoice(const std::string& filter, Chosen chosen) {
+    if (m_closing) {
+        chosen(std::nullopt);
+        return;
+    }
     Track(OpenProgramFileDialog(this, filter, std::move(chosen)));
 }
 

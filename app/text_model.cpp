@@ -7,6 +7,8 @@ namespace zentrip {
 
 namespace {
 
+constexpr std::size_t kEditBudget = 64;
+
 bool PairAt(std::string_view text, std::size_t i) {
     return i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n';
 }
@@ -146,6 +148,12 @@ void TextModel::Queue(std::optional<Edit> edit, bool selectionChanged, bool scro
             edits.push_back(*edit);
         }
         m_pendingEnd = edit->start + WidgetLength(edit->text);
+        // A widget far behind (a fast run filling a long pane, each line an append and a cut)
+        // is better served by one new text than by replaying every step.
+        if (edits.size() > kEditBudget) {
+            edits.assign(1, Edit{0, kWholeText, m_text});
+            m_pendingEnd = m_text.size() - m_pairs;
+        }
     }
     m_pending.selectionChanged = m_pending.selectionChanged || selectionChanged;
     m_pending.scrollCaret = m_pending.scrollCaret || scroll;

@@ -23,7 +23,9 @@ namespace zentrip {
 
 class TextModel final : public TextSink {
 public:
-    // Replace `removed` widget characters at `start` by `text` (the model's characters).
+    // Replace `removed` widget characters at `start` by `text` (the model's characters);
+    // kWholeText removes everything from `start` on.
+    static constexpr std::size_t kWholeText = static_cast<std::size_t>(-1);
     struct Edit {
         std::size_t start = 0;
         std::size_t removed = 0;

@@ -31,8 +31,10 @@ struct FakeWidget {
 
     void Apply(const TextModel::Update& update) {
         for (const TextModel::Edit& edit : update.edits) {
-            ASSERT_LE(edit.start + edit.removed, text.size());
-            text.replace(edit.start, edit.removed, Render(edit.text));
+            ASSERT_LE(edit.start, text.size());
+            const std::size_t removed = std::min(edit.removed, text.size() - edit.start);
+            ASSERT_TRUE(removed == edit.removed || edit.removed == TextModel::kWholeText);
+            text.replace(edit.start, removed, Render(edit.text));
         }
         if (update.selectionChanged) {
             selectionStart = update.selectionStart;

@@ -35,10 +35,10 @@ void TextPane::Refresh() {
     QTextCursor cursor(document());
     for (const TextModel::Edit& edit : update.edits) {
         const int end = document()->characterCount() - 1;
-        const int start = std::min(static_cast<int>(edit.start), end);
+        const int start = static_cast<int>(std::min<std::size_t>(edit.start, end));
+        const int removed = static_cast<int>(std::min<std::size_t>(edit.removed, end - start));
         cursor.setPosition(start);
-        cursor.setPosition(std::min(start + static_cast<int>(edit.removed), end),
-                           QTextCursor::KeepAnchor);
+        cursor.setPosition(start + removed, QTextCursor::KeepAnchor);
         // Qt makes a line break of each CR LF, lone CR and lone LF, as the model counts them.
         cursor.insertText(
             QString::fromLatin1(edit.text.data(), static_cast<qsizetype>(edit.text.size())));

@@ -51,7 +51,23 @@ void WindowRunHost::Post(std::function<void(RunWindow&)> operation) {
 }
 
 void WindowRunHost::SetLineNumberText(std::string_view text) {
-    Post([text = std::string(text)](RunWindow& window) { window.SetLineNumberText(text); });
+    // A run faster than the window needs only the latest number shown: one update waits at a
+    // time and carries whatever number is current when the window gets to it.
+    {
+        std::lock_guard lock(m_lineMutex);
+        m_lineNumber = text;
+        if (m_lineNumberPosted) return;
+        m_lineNumberPosted = true;
+    }
+    Post([this](RunWindow& window) {
+        std::string latest;
+        {
+            std::lock_guard lock(m_lineMutex);
+            latest = m_lineNumber;
+            m_lineNumberPosted = false;
+        }
+        window.SetLineNumberText(latest);
+    });
 }
 
 void WindowRunHost::SetTotalErrorsText(std::string_view text) {

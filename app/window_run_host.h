@@ -62,6 +62,9 @@ private:
     int m_unfoldWaitsLeft = 0;     // worker thread only
     std::atomic<int> m_height{0};
     std::atomic<int> m_fullHeight{0};
+    std::mutex m_lineMutex;
+    std::string m_lineNumber;  // the latest, for the one update that waits
+    bool m_lineNumberPosted = false;
     std::mutex m_heightMutex;
     std::condition_variable m_heightChanged;
 };
