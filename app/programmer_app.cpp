@@ -2,12 +2,19 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstring>
 
 #include "app/app_options.h"
 #include "app/resources.h"
 #include "sim/pty_simulator.h"
 
 namespace zentrip {
+
+namespace {
+
+constexpr int kUsageStatus = 64;  // as zentrip-cli's commands
+
+}  // namespace
 
 CProgrammerApp::CProgrammerApp(const std::vector<std::string>& args) {
     const AppOptions options = ParseAppOptions(args);
@@ -17,7 +24,7 @@ CProgrammerApp::CProgrammerApp(const std::vector<std::string>& args) {
     }
     if (!options.error.empty()) {
         std::fprintf(stderr, "zentrip: %s (see zentrip --help)\n", options.error.c_str());
-        m_exitStatus = 2;
+        m_exitStatus = kUsageStatus;
         return;
     }
     WindowServices services;
@@ -57,6 +64,13 @@ std::string CProgrammerApp::SimulatedDevice() const {
 }
 
 int RunZentrip(int argc, char** argv) {
+    // The help needs no display, so it comes before Qt looks for one.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kAppHelp, stdout);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
     application.setApplicationName("Zentrip");
     application.setQuitOnLastWindowClosed(false);
