@@ -256,6 +256,13 @@ void CProgrammerDlg::SetStartingFile(const std::string& path) {
     if (m_startupDone) ChooseWorkingFile(path);
 }
 
+void CProgrammerDlg::TakeSerialSettings(const CommSettings& chosen) {
+    m_settings.port = chosen.port;
+    m_settings.dataRate = chosen.dataRate;
+    m_settings.devicePaths = chosen.devicePaths;
+    ShowPortButtonText();
+}
+
 void CProgrammerDlg::SetStopCaption(const std::string& caption) {
     // A multi-line button: the caption breaks at blanks to fit.
     constexpr int kMargins = 8;
@@ -332,13 +339,9 @@ void CProgrammerDlg::OnStop() {
 void CProgrammerDlg::OnComPort() {
     auto* dialog = new CCommSettingsDlg(m_settings, this);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
-        const CommSettings chosen = dialog->Settings();
-        m_settings.port = chosen.port;
-        m_settings.dataRate = chosen.dataRate;
-        m_settings.devicePaths = chosen.devicePaths;
+        TakeSerialSettings(dialog->Settings());
         StartJob(SerialWork::JobKind::Modem,
                  [](CProgrammer& programmer) { programmer.InitModem(); });
-        ShowPortButtonText();
     });
     OpenDialog(dialog);
 }

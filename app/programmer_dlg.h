@@ -62,6 +62,10 @@ public:
     CProgrammer::RunOutcome LastRunOutcome() const { return m_lastOutcome; }
     const FoldAnimator& Animator() const { return *m_animator; }
 
+    // The port, rate and device paths of `chosen` become the window's (the modem string
+    // stays), and the "COM PORT" button shows them; they are saved when the window closes.
+    void TakeSerialSettings(const CommSettings& chosen);
+
     // FILE on the command line: the working file, shown once the modem set-up is over.
     void SetStartingFile(const std::string& path);
     // The window's Close command (also a termination signal): stop a run, save the
