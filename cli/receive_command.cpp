@@ -8,17 +8,20 @@ namespace {
 
 const char kHelp[] =
     "usage: zentrip-cli receive [options] FILE\n\n"
-    "Receives a file over the serial line with XMODEM in CRC-16 mode into FILE (created or\n"
-    "truncated). Start the sender first (for example 'sx FILE' on the other machine): Zentrip\n"
-    "asks for the first block with 'C' and gives up after 11 tries about 2 seconds apart.\n"
-    "FILE receives whole 128-byte blocks, so it keeps the sender's padding. A block sent again\n"
-    "because an acknowledgement was lost is acknowledged and written once. The progress line\n"
-    "on a terminal shows blocks received, blocks rejected, bytes and seconds; Ctrl-C, SIGTERM\n"
-    "or SIGHUP cancels\n"
-    "(the sender is told with CAN) and leaves the partial FILE in place.\n\n"
+    "Receives a file over the serial line with XMODEM in CRC-16 mode into FILE. Start the\n"
+    "sender first (for example 'sx FILE' on the other machine): Zentrip asks for the first\n"
+    "block with 'C' and gives up after 11 tries about 2 seconds apart. FILE receives whole\n"
+    "128-byte blocks, so it keeps the sender's padding. A block sent again because an\n"
+    "acknowledgement was lost is acknowledged and written once. The progress line on a\n"
+    "terminal shows blocks received, blocks rejected, bytes and seconds; Ctrl-C, SIGTERM or\n"
+    "SIGHUP cancels (the sender is told with CAN).\n\n"
+    "The blocks go to a hidden file beside FILE, which replaces FILE only when the whole file\n"
+    "has arrived. After a failure or a cancel FILE is untouched and what did arrive is kept as\n"
+    "FILE.part (nothing is kept when nothing arrived).\n\n"
     "Exit status: 0 on success, otherwise the transfer's error code (7 cannot create FILE,\n"
-    "8 too many failed tries or cancelled, 9 error writing FILE, 15 cannot open the serial\n"
-    "port), 64 for a command line that cannot be understood.\n\noptions:\n";
+    "8 too many failed tries, cancelled or the serial device lost, 9 error writing FILE,\n"
+    "15 cannot open the serial port), 64 for a command line that cannot be understood.\n\n"
+    "options:\n";
 
 int Run(int argc, char** argv) {
     return RunTransferCommand(argc, argv, kHelp, TransferKind::kReceive);

@@ -14,9 +14,9 @@ const char kHelp[] =
     "machine); Zentrip waits up to 90 seconds for it. The progress line on a terminal shows\n"
     "blocks sent, blocks rejected, bytes sent and seconds; Ctrl-C, SIGTERM or SIGHUP cancels.\n\n"
     "Exit status: 0 on success, otherwise the transfer's error code (1 cancelled by the\n"
-    "receiver, 2 no response, 3 too many retries or cancelled, 4 no response after a block,\n"
-    "5 end not acknowledged, 6 cannot open FILE, 15 cannot open the serial port), 64 for a\n"
-    "command line that cannot be understood.\n\noptions:\n";
+    "receiver, 2 no response, 3 too many retries, cancelled or the serial device lost, 4 no\n"
+    "response after a block, 5 end not acknowledged, 6 cannot open FILE, 15 cannot open the\n"
+    "serial port), 64 for a command line that cannot be understood.\n\noptions:\n";
 
 int Run(int argc, char** argv) {
     return RunTransferCommand(argc, argv, kHelp, TransferKind::kTransmit);

@@ -13,9 +13,9 @@ const char kHelp[] =
     "pauses 50 ms. Lines longer than 1021 characters go out in pieces of 1021. Nothing is\n"
     "read from the line. The progress line on a terminal shows lines sent, approximate\n"
     "characters sent and seconds; Ctrl-C, SIGTERM or SIGHUP stops after the current line.\n\n"
-    "Exit status: 0 when every line was sent, 1 when cancelled, 6 when FILE cannot be opened,\n"
-    "15 when the serial port cannot be opened, 64 for a command line that cannot be\n"
-    "understood.\n\noptions:\n";
+    "Exit status: 0 when every line was sent, 1 when cancelled, 3 when the serial device was\n"
+    "lost, 6 when FILE cannot be opened, 15 when the serial port cannot be opened, 64 for a\n"
+    "command line that cannot be understood.\n\noptions:\n";
 
 int Run(int argc, char** argv) {
     return RunTransferCommand(argc, argv, kHelp, TransferKind::kText);

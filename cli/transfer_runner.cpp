@@ -203,6 +203,10 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     // receiver") would only misreport what happened. The exit status still carries it.
     if (engine.CancelRequested()) return result;
     if (result != kXmodemSuccess) {
+        if (port.DeviceLost()) {
+            std::fprintf(stderr, "zentrip-cli: serial device %s lost (%s)\n",
+                         port.DevicePath().c_str(), port.LostReason().c_str());
+        }
         std::fprintf(stderr, "*** ERROR %d: %s. ***\n", result, XmodemResultText(result));
         return result;
     }

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/scratch_dir.h"
 #include "platform/clock.h"
 #include "script/preprocessor.h"
 
@@ -20,22 +21,6 @@ namespace {
 
 constexpr int kFiles = 4;
 constexpr int kMaxCalls = 20000;
-
-// Made once per process and removed at its exit; a plain array, so it outlives every
-// destructor that runs before the exit handler.
-const char* ScratchDir() {
-    static char dir[] = "/tmp/zentrip-fuzz-XXXXXX";
-    static const bool made = [] {
-        if (mkdtemp(dir) == nullptr) std::abort();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(dir, ignored);
-        });
-        return true;
-    }();
-    (void)made;
-    return dir;
-}
 
 void WriteFile(const std::string& path, std::string_view content) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -59,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         input.remove_prefix(1);
     }
 
-    const std::string dir = ScratchDir();
+    const std::string dir = zentrip::fuzz::ScratchDir();
     for (int i = 0; i < kFiles; ++i) {
         const std::size_t cut = i + 1 < kFiles ? input.find("\n%%\n") : std::string_view::npos;
         WriteFile(dir + "/f" + std::to_string(i) + ".orv", input.substr(0, cut));

@@ -42,6 +42,8 @@ int CSerialPort::Open(int port, std::uint32_t rate) {
     }
     m_stop.store(false, std::memory_order_relaxed);
     m_devicePath = m_devicePathFn(port);
+    // Bytes read ahead from another device belong to another line.
+    if (m_devicePath != m_aheadPath) m_aheadBegin = m_aheadEnd = 0;
     m_device = m_opener.Open(m_devicePath, rate, &m_openError);
     return m_device ? 1 : 0;
 }
@@ -75,30 +77,40 @@ int CSerialPort::WriteString(const std::string& text) {
     return Write(text.data(), static_cast<std::uint32_t>(text.size()));
 }
 
-int CSerialPort::ReadByte(char* ch) {
-    if (!m_device) return 0;
-    if (m_reader.joinable()) {
-        if (!PopByte(ch)) return 0;
-        RoomMade();
-        return 1;
-    }
-    return m_device->Read(ch, 1) == 1 ? 1 : 0;
-}
+int CSerialPort::ReadByte(char* ch) { return Read(ch, 1); }
 
 int CSerialPort::Read(void* buffer, int count) {
     if (!m_device || count < 1) return 0;
-    if (!m_reader.joinable()) {
-        return static_cast<int>(m_device->Read(buffer, static_cast<std::size_t>(count)));
-    }
     auto* out = static_cast<char*>(buffer);
-    int taken = 0;
+    int taken = TakeAhead(out, count);
+    if (taken == count) return taken;
+    if (!m_reader.joinable()) {
+        FillAhead();
+        return taken + TakeAhead(out + taken, count - taken);
+    }
+    const int before = taken;
     while (taken < count && PopByte(out + taken)) ++taken;
-    if (taken > 0) RoomMade();
+    if (taken > before) RoomMade();
     return taken;
+}
+
+int CSerialPort::TakeAhead(char* out, int count) {
+    const std::size_t n = std::min(m_aheadEnd - m_aheadBegin, static_cast<std::size_t>(count));
+    std::memcpy(out, m_ahead.data() + m_aheadBegin, n);
+    m_aheadBegin += n;
+    return static_cast<int>(n);
+}
+
+void CSerialPort::FillAhead() {
+    if (m_aheadBegin != m_aheadEnd) return;
+    m_aheadBegin = 0;
+    m_aheadEnd = m_device->Read(m_ahead.data(), m_ahead.size());
+    m_aheadPath = m_devicePath;
 }
 
 bool CSerialPort::WaitReadable(int timeoutMs) {
     if (!m_device) return false;
+    if (m_aheadBegin != m_aheadEnd) return true;
     if (!m_reader.joinable()) return m_device->WaitReadable(timeoutMs);
     // The reader owns the device's input; wait for the ring instead.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -115,6 +127,12 @@ int CSerialPort::StartReader(NotifyFn notify, std::uint32_t command, char trigge
     if (m_reader.joinable()) return 1;
     m_notify = std::move(notify);
     m_notifyCmd = command;
+    // Bytes read ahead before the reader ran are news for the window as much as the ring's.
+    const std::size_t ahead = m_aheadEnd - m_aheadBegin;
+    m_startNotifications =
+        trigger == 0 ? (ahead > 0 ? 1 : 0)
+                     : static_cast<int>(std::count(m_ahead.begin() + m_aheadBegin,
+                                                   m_ahead.begin() + m_aheadEnd, trigger));
     m_stop.store(false, std::memory_order_relaxed);
     m_readerEnded.store(false, std::memory_order_relaxed);
     try {
@@ -168,6 +186,7 @@ void CSerialPort::ReaderLoop() {
         std::atomic<bool>& ended;
         ~EndMark() { ended.store(true, std::memory_order_release); }
     } endMark{m_readerEnded};
+    for (int i = 0; i < m_startNotifications && m_notify; ++i) m_notify(m_notifyCmd);
     std::array<char, kChunkSize> chunk;
     while (!m_stop.load(std::memory_order_acquire)) {
         std::uint32_t head = m_rxHead.load(std::memory_order_relaxed);

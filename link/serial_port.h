@@ -2,6 +2,11 @@
 // directly or, after StartReader, filled into a receive ring by a background reader thread.
 // The COM port number (1..4) stays the port's identity; a resolver maps it to a device path.
 //
+// Polled reads go through a read-ahead buffer: one device read takes whatever is waiting, up
+// to kReadAheadSize bytes, and later reads are served from it. Its bytes count as received on
+// the line: they outlast Close and a reopen of the same device, and with a reader they are
+// served before the ring.
+//
 // Threads: one owning thread calls the public operations; the reader thread only fills the
 // ring and calls the notify callback. The ring is single-producer, single-consumer without a
 // lock. The reader never overwrites a byte that was not taken: when the ring is full it leaves
@@ -28,8 +33,9 @@ public:
     using DevicePathFn = std::function<std::string(int port)>;
 
     static constexpr std::uint32_t kRingSize = 1024;
-    static constexpr std::size_t kChunkSize = 1022;  // one device read of the reader
-    static constexpr int kReaderWaitMs = 200;        // how soon the reader sees a stop request
+    static constexpr std::size_t kChunkSize = 1022;      // one device read of the reader
+    static constexpr int kReaderWaitMs = 200;            // how soon the reader sees a stop request
+    static constexpr std::size_t kReadAheadSize = 4096;  // one device read of a polled port
 
     CSerialPort();  // real devices, port N at /dev/ttyS<N-1>
     explicit CSerialPort(SerialDeviceOpener& opener);
@@ -51,10 +57,12 @@ public:
     int Write(const void* data, std::uint32_t length);  // length 0: up to the terminating zero
     int WriteString(const std::string& text);
 
-    // Without a reader these read the device; with one they take from the ring.
-    int ReadByte(char* ch);            // 1 when a byte was stored
-    int Read(void* buffer, int count); // bytes stored, 0..count
+    // Without a reader these read the device; with one they take from the ring. Either way the
+    // read-ahead's bytes come first. Read makes at most one device read.
+    int ReadByte(char* ch);             // 1 when a byte was stored
+    int Read(void* buffer, int count);  // bytes stored, 0..count
     // Waits up to timeoutMs for something to read; lets pollers wait instead of sleeping blindly.
+    // True at once while the read-ahead holds bytes.
     bool WaitReadable(int timeoutMs);
 
     // 1 when a reader runs afterwards, 0 on a closed port (the trigger then stays as it was).
@@ -78,10 +86,12 @@ public:
 
 private:
     void ReaderLoop();
-    std::uint32_t Waiting() const;  // consumer side: bytes in the ring
+    int TakeAhead(char* out, int count);  // from the read-ahead, 0..count
+    void FillAhead();                     // one device read into an empty read-ahead
+    std::uint32_t Waiting() const;        // consumer side: bytes in the ring
     int PopByte(char* ch);
     void WaitForRoom(std::uint32_t head);  // reader side, while the ring is full
-    void RoomMade();                        // consumer side, after taking bytes
+    void RoomMade();                       // consumer side, after taking bytes
 
     SerialDeviceOpener& m_opener;
     DevicePathFn m_devicePathFn;
@@ -90,10 +100,18 @@ private:
     std::string m_openError;
     std::string m_lostReason;  // kept from a lost device at Close
 
+    // The read-ahead: bytes [m_aheadBegin, m_aheadEnd) were read from m_aheadPath and not yet
+    // taken. Only the owning thread touches it.
+    std::array<char, kReadAheadSize> m_ahead{};
+    std::size_t m_aheadBegin = 0;
+    std::size_t m_aheadEnd = 0;
+    std::string m_aheadPath;
+
     // Reader state. The callback and command are set before the thread starts and only read
     // by it; the trigger may change while it runs.
     std::thread m_reader;
     std::atomic<bool> m_stop{false};
+    int m_startNotifications = 0;  // owed for read-ahead bytes when the reader started
     std::atomic<bool> m_readerEnded{false};
     std::atomic<char> m_trigger{0};
     NotifyFn m_notify;

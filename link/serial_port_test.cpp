@@ -34,6 +34,13 @@ std::string ReadPort(CSerialPort& port, std::size_t n, int timeoutMs = 5000) {
     return got;
 }
 
+// One byte from the port, or nothing when none came within timeoutMs.
+std::string ReadOne(CSerialPort& port, int timeoutMs = 5000) {
+    char ch = 0;
+    if (!WaitUntil([&] { return port.ReadByte(&ch) == 1; }, timeoutMs)) return "";
+    return std::string(1, ch);
+}
+
 class SerialPortTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -221,6 +228,54 @@ TEST_F(SerialPortTest, SecondPortOnAHeldDeviceFails) {
     EXPECT_EQ(m_pty.ReadMaster(1, 50), "") << "the refused port sent nothing";
     m_port.Close();
     EXPECT_EQ(other.Open(3, 9600), 1) << other.OpenError();
+}
+
+// One device read takes everything waiting; later reads are served from it. A pty whose
+// master closes throws away what it still held, so what is read after that came from ours.
+TEST_F(SerialPortTest, ReadAheadHoldsWhatOneReadTook) {
+    ASSERT_EQ(m_port.Open(1, 9600), 1) << m_port.OpenError();
+    ASSERT_TRUE(m_pty.WriteMaster("abcd"));
+    EXPECT_EQ(ReadOne(m_port), "a");
+    m_pty.CloseMaster();
+    char ch = 0;
+    EXPECT_TRUE(m_port.WaitReadable(0)) << "buffered bytes are readable";
+    ASSERT_EQ(m_port.ReadByte(&ch), 1);
+    EXPECT_EQ(ch, 'b');
+    char buf[10];
+    ASSERT_EQ(m_port.Read(buf, 10), 2);
+    EXPECT_EQ(std::string(buf, 2), "cd");
+    EXPECT_EQ(m_port.ReadByte(&ch), 0);
+    EXPECT_FALSE(m_port.WaitReadable(1000));
+    EXPECT_TRUE(m_port.DeviceLost());
+}
+
+TEST_F(SerialPortTest, ReadAheadOutlastsAReopenOfTheSameDeviceOnly) {
+    PseudoTerminal other;
+    ASSERT_TRUE(other.Ok());
+    m_port.SetDevicePathFn(
+        [&](int port) { return port == 1 ? m_pty.SlavePath() : other.SlavePath(); });
+    ASSERT_EQ(m_port.Open(1, 9600), 1) << m_port.OpenError();
+    ASSERT_TRUE(m_pty.WriteMaster("xyz"));
+    EXPECT_EQ(ReadOne(m_port), "x");  // takes "xyz" from the device
+    m_port.Close();
+    ASSERT_EQ(m_port.Open(1, 9600), 1);
+    EXPECT_EQ(ReadOne(m_port), "y");
+    ASSERT_EQ(m_port.Open(2, 9600), 1);
+    EXPECT_EQ(ReadOne(m_port, 200), "") << "bytes of another line";
+}
+
+TEST_F(SerialPortTest, ReaderServesTheReadAheadFirstAndTellsOfIt) {
+    ASSERT_EQ(m_port.Open(1, 9600), 1) << m_port.OpenError();
+    ASSERT_TRUE(m_pty.WriteMaster("hello"));
+    EXPECT_EQ(ReadOne(m_port), "h");
+    std::atomic<int> calls{0};
+    std::atomic<std::uint32_t> command{0};
+    ASSERT_EQ(m_port.StartReader(Counter(calls, command), 1013, 0), 1);
+    ASSERT_TRUE(WaitUntil([&] { return calls.load() == 1; }))
+        << "nothing new came, yet there is news";
+    EXPECT_EQ(command.load(), 1013u);
+    ASSERT_TRUE(m_pty.WriteMaster("!"));
+    EXPECT_EQ(ReadPort(m_port, 5), "ello!");
 }
 
 TEST_F(SerialPortTest, VanishedDeviceWithAReader) {

@@ -24,6 +24,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/drain_watch.h"
 #include "platform/serial_custom_rate.h"
 #include "platform/serial_device.h"
 #include "platform/serial_line_mode.h"
@@ -42,9 +43,6 @@ constexpr const char* kNotATerminal = "not a terminal device";
 // driver wakes writers only every 256 bytes, some 8.5 s apart.
 constexpr auto kWriteStall = std::chrono::seconds(30);
 constexpr int kWritePollMs = 200;
-// How long Close waits for queued bytes beyond the time the line needs to send them.
-constexpr int kDrainMarginMs = 500;
-constexpr int kDrainLimitMs = 10000;
 
 speed_t SpeedFor(std::uint32_t rate) {
     switch (rate) {
@@ -163,8 +161,9 @@ public:
         const int ready = poll(&pfd, 1, timeoutMs);
         if (ready < 0 && errno != EINTR) MarkLost(errno);
         if (ready <= 0) return false;
-        // A hung-up device also reports POLLIN; the read that follows finds out.
-        if (pfd.revents & POLLIN) return true;
+        // A hung-up device reports POLLIN too, but its reads give nothing more: a pty whose
+        // master closed throws away what was still waiting, a hung-up tty reads as empty.
+        if ((pfd.revents & POLLIN) && !(pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) return true;
         MarkLost(EIO);
         return false;
     }
@@ -197,20 +196,22 @@ private:
     }
 
     // tcdrain would wait forever on a line that never empties; watch the output queue instead,
-    // for as long as its bytes need at this rate plus a margin.
+    // for as long as it keeps shrinking.
     void Drain() {
         int queued = 0;
         if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
-        const long long rate = m_rate >= 300 ? m_rate : 300;
-        const long long needMs = queued * 10LL * 1000 / rate + kDrainMarginMs;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(
-                                                 needMs < kDrainLimitMs ? needMs : kDrainLimitMs);
-        while (Clock::now() < deadline) {
+        const auto start = Clock::now();
+        const auto elapsedMs = [&] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start)
+                .count();
+        };
+        DrainWatch watch(m_rate, 0, queued);
+        do {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
-        }
+            if (ioctl(m_fd, TIOCOUTQ, &queued) != 0) queued = 0;
+        } while (watch.KeepWaiting(elapsedMs(), queued));
         // Whatever is still queued would make close() wait in the driver; let it go.
-        tcflush(m_fd, TCOFLUSH);
+        if (queued > 0) tcflush(m_fd, TCOFLUSH);
     }
 
     const int m_fd;

@@ -19,20 +19,25 @@ bool CXmodem::ReadTextPiece(std::string& piece) {
     return !piece.empty();
 }
 
+// A vanished device is noticed at the write that fails and during the pause after a line.
 int CXmodem::TransmitText(const std::string& path) {
-    if (auto ended = Begin(path, "r", kXmodemCannotOpenTransmitFile)) return *ended;
+    if (auto ended = Begin(kXmodemTooManyRetries)) return *ended;
+    if (!OpenInput(path, "r")) return End(kXmodemCannotOpenTransmitFile);
     ReadTotalSize();
     std::string piece;
     while (ReadTextPiece(piece)) {
         for (char ch : piece) {
-            if (ch != '\n') m_port->WriteByte(ch);
+            if (ch != '\n') SendByte(ch);
+            if (DeviceLost()) return Fail(kXmodemTooManyRetries);
         }
-        m_port->WriteByte('\r');
+        SendByte('\r');
+        if (DeviceLost()) return Fail(kXmodemTooManyRetries);
         ++m_blockCount;
         m_byteCount += static_cast<std::int64_t>(piece.size()) + 2;
         Notify();
-        m_clock.SleepMs(kLinePauseMs);
-        if (CancelRequested()) return End(kXmodemCancelledByReceiver);
+        const bool present = SleepWatchingDevice(kLinePauseMs);
+        if (CancelRequested()) return Fail(kXmodemCancelledByReceiver);
+        if (!present) return Fail(kXmodemTooManyRetries);
         if (std::feof(m_file.get())) return End(kXmodemSuccess);
     }
     return End(kXmodemSuccess);

@@ -68,6 +68,25 @@ TEST_F(TextTransmitTest, CancelLetsTheCurrentLineFinish) {
     EXPECT_EQ(rig.engine.BlockCount(), 1);
 }
 
+TEST_F(TextTransmitTest, VanishedDeviceEndsWithinOnePollWithThree) {
+    // In the pause after the second line: the third never goes.
+    rig.clock.At(60, [this] { rig.line.Pull("Input/output error"); });
+    EXPECT_EQ(Send("one\ntwo\nthree\n"), kXmodemTooManyRetries);
+    EXPECT_EQ(rig.line.Written(), "one\rtwo\r");
+    EXPECT_LE(rig.Now() - 60, 20u);
+    EXPECT_EQ(rig.engine.BlockCount(), 2);
+
+    // In the middle of a line: the write that fails ends it at once.
+    FakeRig other;
+    int writes = 0;
+    other.line.SetResponder([&](std::string_view, FakeSerialLine& line) {
+        if (++writes == 2) line.Pull("Input/output error");
+    });
+    EXPECT_EQ(other.engine.TransmitText(dir.Path("t.txt")), kXmodemTooManyRetries);
+    EXPECT_EQ(other.line.Written(), "on");
+    EXPECT_EQ(other.Now(), 0u);
+}
+
 TEST_F(TextTransmitTest, NothingIsReadFromTheLine) {
     rig.Reply("OK\r\n");
     EXPECT_EQ(Send("x\n"), kXmodemSuccess);

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "terminal/crc16.h"
@@ -19,6 +21,13 @@ constexpr int kCrcRequest = 'C';
 
 constexpr int kPollMs = 20;
 constexpr std::uint32_t kPurgeQuietMs = 10;
+// A receive's purge waits for the tail of a damaged block to pass. Its bytes follow one
+// another a character time apart (10 bits on an 8N1 line), but what hands them over makes
+// longer gaps: a UART gives them in bursts of up to 8 (the usual receive FIFO trigger level),
+// a sender's scheduling and an adapter add jitter. Nine character times outlast such a gap;
+// from 9600 bps up they are less than the 10 ms that hold there.
+constexpr std::uint64_t kPurgeQuietChars = 9;
+constexpr std::uint64_t kBitsPerChar = 10;
 constexpr int kPurgeRounds = 99;
 constexpr int kPurgeReadsPerRound = 64;
 constexpr int kHandshakeWaits = 90;
@@ -41,11 +50,12 @@ std::uint32_t CXmodem::ElapsedSeconds() const {
     return static_cast<std::uint32_t>((m_clock.TickMs() - StartTime()) / 1000);
 }
 
-std::optional<int> CXmodem::Begin(const std::string& path, const char* fileMode, int openFailure) {
+std::optional<int> CXmodem::Begin(int lostResult) {
     if (!m_port) {
         m_lastResult = kXmodemNoPort;
         return kXmodemNoPort;
     }
+    m_lostResult = lostResult;
     m_cancel.store(false, std::memory_order_release);
     // Reopened without the reader thread: the engine reads the device itself. A failed open
     // is not reported here; the operation then ends through its time-outs.
@@ -57,20 +67,26 @@ std::optional<int> CXmodem::Begin(const std::string& path, const char* fileMode,
     m_blockCount = 0;
     m_rejectedCount = 0;
     Notify();
+    return std::nullopt;
+}
+
+bool CXmodem::OpenInput(const std::string& path, const char* fileMode) {
     m_file.reset(std::fopen(path.c_str(), fileMode));
-    if (!m_file) return End(openFailure);
+    if (!m_file) return false;
     // A directory opens for reading, but every read of it fails, which would pass for an
     // empty file sent successfully.
     struct stat info {};
-    if (fstat(fileno(m_file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return End(openFailure);
-    return std::nullopt;
+    return !(fstat(fileno(m_file.get()), &info) == 0 && S_ISDIR(info.st_mode));
 }
 
 int CXmodem::End(int result) {
     m_file.reset();
+    m_receiveFile.Abandon();  // a receive that succeeded has put its file in place already
     m_lastResult = result;
     return result;
 }
+
+int CXmodem::Fail(int result) { return End(DeviceLost() ? m_lostResult : result); }
 
 void CXmodem::Notify() {
     if (m_notify) m_notify(m_notifyId);
@@ -86,41 +102,62 @@ void CXmodem::ReadTotalSize() {
 
 void CXmodem::SendByte(int byte) { m_port->WriteByte(static_cast<char>(byte)); }
 
+// Gives up on cancel, on a vanished device (after what arrived before it) and at the deadline.
 int CXmodem::WaitByte(int seconds) {
     const std::uint64_t deadline = m_clock.TickMs() + static_cast<std::uint64_t>(seconds) * 1000;
     for (;;) {
         if (CancelRequested()) return kNoByte;
         char ch = 0;
         if (m_port->ReadByte(&ch)) return static_cast<std::uint8_t>(ch);
+        if (DeviceLost()) return kNoByte;
         PauseForInput();
         if (m_clock.TickMs() > deadline) return kNoByte;
     }
 }
 
-// Up to `seconds` one-second waits for the peer's first byte; stops early on cancel.
+// Up to `seconds` one-second waits for the peer's first byte; stops early on cancel or loss.
 int CXmodem::WaitReply(int seconds) {
-    for (int i = 0; i < seconds && !CancelRequested(); ++i) {
+    for (int i = 0; i < seconds && !Halted(); ++i) {
         const int byte = WaitByte(1);
         if (byte != kNoByte) return byte;
     }
     return kNoByte;
 }
 
-// One poll interval: wakes early when input arrives. A device that cannot wait (closed, lost)
-// returns at once, so the rest of the interval is slept to keep the pace of the time-outs.
+// One poll interval: wakes early when input arrives or the device vanishes. A closed device
+// cannot wait and returns at once, so the rest of the interval is slept to keep the pace of
+// the time-outs.
 void CXmodem::PauseForInput() {
     const std::uint64_t before = m_clock.TickMs();
-    if (m_port->WaitReadable(kPollMs)) return;
+    if (m_port->WaitReadable(kPollMs) || DeviceLost()) return;
     const std::uint64_t waited = m_clock.TickMs() - before;
     if (waited < kPollMs) m_clock.SleepMs(static_cast<std::uint32_t>(kPollMs - waited));
 }
 
-// Discards what the peer is still sending: every round takes all waiting bytes, and 10 ms
-// without a byte ends it. Taking one byte per round could never drain a 133-byte block.
-void CXmodem::Purge() {
+// Sleeps ms; a pause longer than one poll interval looks at the device after each interval,
+// so a vanished device cuts it short. False when the device is lost.
+bool CXmodem::SleepWatchingDevice(std::uint32_t ms) {
+    for (;;) {
+        const std::uint32_t slice = std::min<std::uint32_t>(ms, kPollMs);
+        m_clock.SleepMs(slice);
+        ms -= slice;
+        if (ms == 0 || DeviceLost()) return !DeviceLost();
+        m_port->WaitReadable(0);  // a hang-up shows here
+    }
+}
+
+std::uint32_t CXmodem::ReceivePurgeQuietMs() const {
+    if (m_rate == 0) return kPurgeQuietMs;
+    const std::uint64_t chars = (kPurgeQuietChars * kBitsPerChar * 1000 + m_rate - 1) / m_rate;
+    return static_cast<std::uint32_t>(std::max<std::uint64_t>(kPurgeQuietMs, chars));
+}
+
+// Discards what the peer is still sending: every round takes all waiting bytes, and a round
+// of quietMs without a byte ends it. Taking one byte per round could never drain a block.
+void CXmodem::Purge(std::uint32_t quietMs) {
     char sink[1024];
     for (int round = 0; round < kPurgeRounds; ++round) {
-        m_clock.SleepMs(kPurgeQuietMs);
+        if (!SleepWatchingDevice(quietMs)) return;
         // Everything waiting, but bounded, so a line that never stops talking cannot hold us.
         int taken = 0;
         for (int reads = 0; reads < kPurgeReadsPerRound; ++reads) {
@@ -147,47 +184,50 @@ CXmodem::Fill CXmodem::ReadBlock() {
     return n < kBlockSize ? Fill::kLast : Fill::kFull;
 }
 
+// One write call for the whole block.
 void CXmodem::SendBlock() {
-    SendByte(kSoh);
-    SendByte(m_blockNumber);
-    SendByte(m_blockComplement);
-    for (int i = 0; i < kBlockSize; ++i) SendByte(m_block[i]);
+    std::array<std::uint8_t, 3 + kBlockSize + 2> frame{};
+    frame[0] = kSoh;
+    frame[1] = m_blockNumber;
+    frame[2] = m_blockComplement;
+    std::memcpy(frame.data() + 3, m_block, kBlockSize);
+    std::size_t size = 3 + kBlockSize;
     if (Mode() == kModeChecksum) {
-        SendByte(m_checksum);
-        return;
+        frame[size++] = m_checksum;
+    } else {
+        frame[size++] = static_cast<std::uint8_t>(m_crc >> 8);
+        frame[size++] = static_cast<std::uint8_t>(m_crc & 0xFF);
     }
-    SendByte(m_crc >> 8);
-    SendByte(m_crc & 0xFF);
+    m_port->Write(frame.data(), static_cast<std::uint32_t>(size));
 }
 
 int CXmodem::Transmit(const std::string& path) {
-    if (auto ended = Begin(path, "rb", kXmodemCannotOpenTransmitFile)) return *ended;
+    if (auto ended = Begin(kXmodemTooManyRetries)) return *ended;
+    if (!OpenInput(path, "rb")) return End(kXmodemCannotOpenTransmitFile);
     ReadTotalSize();
     m_blockNumber = 1;
     m_blockComplement = 0xFE;
 
     int first = kNoByte;
-    for (int i = 0; i < kHandshakeWaits && first == kNoByte && !CancelRequested(); ++i) {
+    for (int i = 0; i < kHandshakeWaits && first == kNoByte && !Halted(); ++i) {
         Notify();
         first = WaitByte(1);
     }
-    if (first == kNoByte) return End(kXmodemNoResponse);
+    if (first == kNoByte) return Fail(kXmodemNoResponse);
     if (first == kCan) return End(kXmodemCancelledByReceiver);
     SetMode(first == kCrcRequest ? kModeCrc : kModeChecksum);
 
     for (;;) {
         const Fill fill = ReadBlock();
-        Purge();
+        Purge(kPurgeQuietMs);
         if (fill == Fill::kNone) break;
         for (int attempts = 0;; ++attempts) {
-            if (attempts >= kMaxSendsPerBlock || CancelRequested()) {
-                return End(kXmodemTooManyRetries);
-            }
+            if (attempts >= kMaxSendsPerBlock || Halted()) return Fail(kXmodemTooManyRetries);
             SendBlock();
             ++m_blockCount;
             Notify();
             const int reply = WaitReply(kReplyWaits);
-            if (reply == kNoByte) return End(kXmodemNoBlockResponse);
+            if (reply == kNoByte) return Fail(kXmodemNoBlockResponse);
             if (reply == kCan) return End(kXmodemCancelledByReceiver);
             if (reply == kAck) break;
             ++m_rejectedCount;
@@ -201,15 +241,16 @@ int CXmodem::Transmit(const std::string& path) {
     }
 
     m_file.reset();
-    for (int i = 0; i < kEotTries; ++i) {
+    for (int i = 0; i < kEotTries && !DeviceLost(); ++i) {
         SendByte(kEot);
         if (WaitByte(kEotWaitSeconds) == kAck) return End(kXmodemSuccess);
     }
-    return End(kXmodemNoEotAck);
+    return Fail(kXmodemNoEotAck);
 }
 
 int CXmodem::Receive(const std::string& path) {
-    if (auto ended = Begin(path, "wb", kXmodemCannotCreateReceiveFile)) return *ended;
+    if (auto ended = Begin(kXmodemTooManyReceiveTries)) return *ended;
+    if (!m_receiveFile.Open(path)) return End(kXmodemCannotCreateReceiveFile);
     m_expectedBlockCount = 1;
     m_blockNumber = 1;
     m_blockComplement = 0xFE;
@@ -217,20 +258,17 @@ int CXmodem::Receive(const std::string& path) {
 
     int failuresInRow = 0;
     for (;;) {
-        if (CancelRequested()) {
-            SendByte(kCan);
-            return End(kXmodemTooManyReceiveTries);
-        }
+        if (auto ended = ReceiveInterrupted()) return *ended;
         const Incoming incoming = ReceiveBlock();
-        if (CancelRequested()) {
-            SendByte(kCan);
-            return End(kXmodemTooManyReceiveTries);
-        }
+        if (auto ended = ReceiveInterrupted()) return *ended;
         switch (incoming) {
             case Incoming::kEot:
                 // A failed close loses buffered data: not a success, and the sender is not told.
-                if (std::fclose(m_file.release()) != 0) return End(kXmodemWriteError);
+                if (!m_receiveFile.Finish()) return Fail(kXmodemWriteError);
                 SendByte(kAck);
+                // An acknowledgement that never left is no success either.
+                if (DeviceLost()) return Fail(kXmodemTooManyReceiveTries);
+                if (!m_receiveFile.Commit()) return Fail(kXmodemWriteError);
                 return End(kXmodemSuccess);
             case Incoming::kGood:
                 ++m_expectedBlockCount;
@@ -241,9 +279,9 @@ int CXmodem::Receive(const std::string& path) {
                 m_total += kBlockSize;
                 Notify();
                 // Flushed per block so that a full disk shows at the block that did not fit.
-                if (std::fwrite(m_block, 1, kBlockSize, m_file.get()) < kBlockSize ||
-                    std::fflush(m_file.get()) != 0) {
-                    return End(kXmodemWriteError);
+                if (std::fwrite(m_block, 1, kBlockSize, m_receiveFile.Stream()) < kBlockSize ||
+                    std::fflush(m_receiveFile.Stream()) != 0) {
+                    return Fail(kXmodemWriteError);
                 }
                 SendByte(kAck);
                 failuresInRow = 0;
@@ -253,8 +291,8 @@ int CXmodem::Receive(const std::string& path) {
                 SendByte(kAck);
                 break;
             case Incoming::kBad:
-                if (++failuresInRow > kMaxFailuresInRow) return End(kXmodemTooManyReceiveTries);
-                Purge();
+                if (++failuresInRow > kMaxFailuresInRow) return Fail(kXmodemTooManyReceiveTries);
+                Purge(ReceivePurgeQuietMs());
                 ++m_rejectedCount;
                 Notify();
                 SendByte(m_expectedBlockCount == 1 ? kCrcRequest : kNak);
@@ -263,9 +301,17 @@ int CXmodem::Receive(const std::string& path) {
     }
 }
 
+// A cancel (the sender is told with CAN) or a vanished device ends the receive.
+std::optional<int> CXmodem::ReceiveInterrupted() {
+    if (DeviceLost()) return Fail(kXmodemTooManyReceiveTries);
+    if (!CancelRequested()) return std::nullopt;
+    SendByte(kCan);
+    return Fail(kXmodemTooManyReceiveTries);
+}
+
 CXmodem::Incoming CXmodem::ReceiveBlock() {
     int first = kNoByte;
-    for (int i = 0; i < 2 && first == kNoByte && !CancelRequested(); ++i) {
+    for (int i = 0; i < 2 && first == kNoByte && !Halted(); ++i) {
         first = WaitByte(1);
         Notify();
     }
@@ -273,7 +319,7 @@ CXmodem::Incoming CXmodem::ReceiveBlock() {
     if (first == kEot) {
         // A damaged block header can look like EOT; the rest of that block then follows within
         // the one-second byte time. Only an EOT followed by silence ends the file.
-        return WaitByte(1) == kNoByte && !CancelRequested() ? Incoming::kEot : Incoming::kBad;
+        return WaitByte(1) == kNoByte && !Halted() ? Incoming::kEot : Incoming::kBad;
     }
     if (first != kSoh) return Incoming::kBad;
 
@@ -293,14 +339,14 @@ bool CXmodem::ReceiveData() {
     m_checksum = 0;
     m_crc = 0;
     for (int i = 0; i < kBlockSize; ++i) {
-        if (CancelRequested()) return false;
+        if (Halted()) return false;
         const int byte = WaitByte(1);
         if (byte == kNoByte) return false;
         m_block[i] = static_cast<std::uint8_t>(byte);
         AddByte(m_block[i]);
     }
     if (WaitByte(1) != (m_crc >> 8)) return false;
-    if (CancelRequested()) return false;
+    if (Halted()) return false;
     return WaitByte(1) == (m_crc & 0xFF);
 }
 

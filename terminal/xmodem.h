@@ -2,6 +2,12 @@
 // as the receiver asks) or sends a text file line by line. One operation runs on one worker
 // thread; meanwhile another thread may read the statistics and the mode and set the cancel
 // flag. Progress is reported through a callback that must return at once (post, never wait).
+//
+// A device that vanishes ends the operation within one poll interval: Transmit and
+// TransmitText with kXmodemTooManyRetries ("aborted during transmission"), Receive with
+// kXmodemTooManyReceiveTries ("aborted during reception"). The port, left open, then tells
+// why: DeviceLost(), DevicePath(), LostReason(). Receive replaces its file only when the whole
+// file arrived (see ReceiveFile).
 #pragma once
 
 #include <atomic>
@@ -14,6 +20,7 @@
 
 #include "link/serial_port.h"
 #include "platform/clock.h"
+#include "terminal/receive_file.h"
 #include "terminal/xmodem_result.h"
 
 namespace zentrip {
@@ -62,17 +69,25 @@ private:
     static constexpr int kNoByte = -1;
 
     // The start shared by the three operations; a value when the operation already ended.
-    std::optional<int> Begin(const std::string& path, const char* fileMode, int openFailure);
+    // `lostResult` is what a vanished device makes of any failure.
+    std::optional<int> Begin(int lostResult);
+    bool OpenInput(const std::string& path, const char* fileMode);
     int End(int result);
+    int Fail(int result);
+    bool DeviceLost() const { return m_port->DeviceLost(); }
+    bool Halted() const { return CancelRequested() || DeviceLost(); }
     void Notify();
     void ReadTotalSize();
     void SendByte(int byte);
     int WaitByte(int seconds);
     int WaitReply(int seconds);
     void PauseForInput();
-    void Purge();
+    bool SleepWatchingDevice(std::uint32_t ms);
+    std::uint32_t ReceivePurgeQuietMs() const;
+    void Purge(std::uint32_t quietMs);
     Fill ReadBlock();
     void SendBlock();
+    std::optional<int> ReceiveInterrupted();
     Incoming ReceiveBlock();
     bool ReceiveData();
     bool ReadTextPiece(std::string& piece);
@@ -92,7 +107,9 @@ private:
     CSerialPort* m_port;
     int m_comPort;
     std::uint32_t m_rate;
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    std::unique_ptr<std::FILE, FileCloser> m_file;  // transmit and text
+    ReceiveFile m_receiveFile;
+    int m_lostResult = kXmodemUnknownError;
     std::atomic<int> m_lastResult{kXmodemSuccess};
     std::uint8_t m_checksum = 0;
     std::uint16_t m_crc = 0;

@@ -27,6 +27,8 @@ public:
     }
     int Sends() const { return m_sends; }
     const std::string& Received() const { return m_received; }
+    // When the n-th transmission's last byte came off the line.
+    std::uint64_t SentUntil(int n) const { return m_sentUntil.at(static_cast<std::size_t>(n)); }
 
 private:
     void Take(char c) {
@@ -40,6 +42,7 @@ private:
             return;
         }
         m_rig.Reply(onSend(m_sends++, m_blocks[m_next]));
+        m_sentUntil.push_back(m_rig.line.LastDueTick());
     }
 
     FakeRig& m_rig;
@@ -49,6 +52,7 @@ private:
     bool m_started = false;
     bool m_eotSent = false;
     std::string m_received;
+    std::vector<std::uint64_t> m_sentUntil;
 };
 
 std::string Padded(std::string data, char pad = 0x1A) {
@@ -140,7 +144,8 @@ TEST_F(ReceiveTest, EotFollowedByMoreBytesIsNotTheEnd) {
     EXPECT_EQ(rig.engine.RejectedCount(), 1);
 }
 
-TEST_F(ReceiveTest, SilentSenderGetsElevenCsThenEight) {
+TEST_F(ReceiveTest, SilentSenderGetsElevenCsThenEightAndTheFileStaysAsItWas) {
+    dir.Write("out.bin", "precious");
     EXPECT_EQ(rig.engine.Receive(out), kXmodemTooManyReceiveTries);
     const auto writes = rig.line.Writes();
     ASSERT_EQ(writes.size(), 11u);
@@ -152,7 +157,22 @@ TEST_F(ReceiveTest, SilentSenderGetsElevenCsThenEight) {
         }
     }
     EXPECT_EQ(rig.engine.RejectedCount(), 10);
-    EXPECT_EQ(TempDir::Read(out), "");
+    EXPECT_EQ(TempDir::Read(out), "precious");
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"out.bin"}) << "nothing arrived, nothing kept";
+}
+
+TEST_F(ReceiveTest, VanishedDeviceEndsWithinOnePollKeepingWhatArrivedBeside) {
+    dir.Write("out.bin", "precious");
+    const std::string data = Pattern(384);
+    ScriptedSender sender(rig, data);
+    // The third block stops halfway; the device goes while the rest is awaited.
+    sender.onSend = [](int n, const std::string& b) { return n == 2 ? b.substr(0, 60) : b; };
+    rig.clock.At(500, [this] { rig.line.Pull("Input/output error"); });
+    EXPECT_EQ(rig.engine.Receive(out), kXmodemTooManyReceiveTries);
+    EXPECT_LE(rig.Now() - 500, 20u);
+    EXPECT_EQ(sender.Received(), std::string("C") + kAck + kAck) << "no CAN to a lost device";
+    EXPECT_EQ(TempDir::Read(out), "precious");
+    EXPECT_EQ(TempDir::Read(out + ".part"), data.substr(0, 256));
 }
 
 TEST_F(ReceiveTest, CanFromTheSenderIsABadBlock) {
@@ -188,6 +208,27 @@ TEST_F(ReceiveTest, FullDiskGivesNineWithoutAck) {
     ScriptedSender sender(rig, Pattern(256));
     EXPECT_EQ(rig.engine.Receive("/dev/full"), kXmodemWriteError);
     EXPECT_EQ(sender.Received(), "C");
+}
+
+// A slow line: bytes come a character time apart, handed over in bursts of 8 as a UART's
+// FIFO does. A block whose first byte is damaged is refused at once while its tail still
+// arrives; answered before that tail has passed, the resend would queue behind it and the
+// receive would never find a block start again.
+TEST(ReceiveSlowLine, DamagedBlockIsRefusedOnlyAfterItsTailPassed) {
+    const std::string data = Pattern(384);
+    for (std::uint32_t rate : {300u, 1200u, 9600u}) {
+        TempDir dir;
+        FakeRig rig(rate);
+        rig.line.SetPace(rate, 8);
+        ScriptedSender sender(rig, data);
+        sender.onSend = [](int n, const std::string& b) { return n == 1 ? Corrupt(b, 0) : b; };
+        ASSERT_EQ(rig.engine.Receive(dir.Path("out.bin")), kXmodemSuccess) << rate;
+        EXPECT_EQ(TempDir::Read(dir.Path("out.bin")), data) << rate;
+        EXPECT_EQ(sender.Received(), std::string("C") + kAck + kNak + kAck + kAck + kAck) << rate;
+        const auto writes = rig.line.Writes();
+        ASSERT_EQ(writes[2].bytes, std::string(1, kNak));
+        EXPECT_GE(writes[2].tickMs, sender.SentUntil(1)) << rate;
+    }
 }
 
 class ReceiveCancelTest : public ReceiveTest {

@@ -4,11 +4,12 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "link/serial_port.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "terminal/crc16.h"
 #include "terminal/xmodem.h"
+#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip::testing {
@@ -74,7 +75,8 @@ struct FakeRig {
     CXmodem engine{&port, 1, 9600, clock};
     int notifications = 0;
 
-    FakeRig() {
+    // The engine at that data rate; the line delivers at once until paced (SetPace).
+    explicit FakeRig(std::uint32_t rate = 9600) : engine(&port, 1, rate, clock) {
         engine.SetOwner([this](std::uint32_t) { ++notifications; });
     }
     std::uint64_t Now() { return clock.TickMs(); }

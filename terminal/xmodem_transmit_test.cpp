@@ -71,8 +71,11 @@ TEST_F(TransmitTest, CrcModeSendsPaddedLastBlockAndCounts) {
     EXPECT_EQ(rig.engine.Total(), 130);
     EXPECT_EQ(rig.engine.LastResult(), kXmodemSuccess);
     EXPECT_GT(rig.notifications, 5);
-    // Every byte is its own write call.
-    EXPECT_EQ(rig.line.Writes().size(), 2u * 133 + 1);
+    // One write call per block.
+    const auto writes = rig.line.Writes();
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_EQ(writes[0].bytes, receiver.Blocks()[0]);
+    EXPECT_EQ(writes[1].bytes, receiver.Blocks()[1]);
 }
 
 TEST_F(TransmitTest, NakOrAnyOtherFirstByteChoosesChecksum) {
@@ -111,7 +114,7 @@ TEST_F(TransmitTest, PurgeOfAChatteringLineEndsAfter99Rounds) {
     rig.engine.Transmit(dir.Write("f.bin", Pattern(10)));
     const auto writes = rig.line.Writes();
     ASSERT_FALSE(writes.empty());
-    EXPECT_EQ(writes[0].bytes, std::string(1, kSoh));
+    EXPECT_EQ(writes[0].bytes[0], kSoh);
     EXPECT_GE(writes[0].tickMs, 990u);
     EXPECT_LE(writes[0].tickMs, 1010u);
 }
@@ -216,6 +219,32 @@ TEST_F(TransmitTest, DirectoryIsAFileThatCannotBeOpened) {
     EXPECT_EQ(rig.engine.Transmit(dir.Path()), kXmodemCannotOpenTransmitFile);
     EXPECT_EQ(rig.engine.TransmitText(dir.Path()), kXmodemCannotOpenTransmitFile);
     EXPECT_EQ(rig.line.Written(), "");
+}
+
+// Wherever the transmit waits, a vanished device ends it within one 20 ms poll with 3.
+TEST(TransmitLostDevice, EndsWithinOnePollWithThree) {
+    TempDir dir;
+    const std::string in = dir.Write("f.bin", Pattern(300));
+    struct Case {
+        const char* waitingFor;
+        bool receiverStarts;
+        int blocksAnswered;  // the others get no reply
+    };
+    for (const Case& c : {Case{"the handshake", false, 0}, Case{"a block's reply", true, 1},
+                          Case{"the EOT's reply", true, 3}}) {
+        FakeRig rig;
+        ScriptedReceiver receiver{rig};
+        receiver.onBlock = [&c](int n, const std::string&) {
+            return n < c.blocksAnswered ? std::string(1, kAck) : std::string();
+        };
+        receiver.onEot = [](int) { return std::string(); };
+        if (c.receiverStarts) rig.Reply("C");
+        rig.clock.At(5000, [&rig] { rig.line.Pull("Input/output error"); });
+        EXPECT_EQ(rig.engine.Transmit(in), kXmodemTooManyRetries) << c.waitingFor;
+        EXPECT_LE(rig.Now() - 5000, 20u) << c.waitingFor;
+        EXPECT_TRUE(rig.port.DeviceLost());
+        EXPECT_EQ(rig.port.LostReason(), "Input/output error");
+    }
 }
 
 TEST(XmodemNoPort, EveryOperationGivesFifteen) {

@@ -10,6 +10,7 @@
 #include "terminal/xmodem_test_util.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/lrzsz_peer.h"
+#include "tests/support/wait_until.h"
 
 namespace zentrip::testing {
 namespace {
@@ -148,6 +149,59 @@ TEST_F(TransferCliTest, CtrlCStopsSendTextAfterTheCurrentLineWithoutAMessage) {
     const std::string sent = "line\r" + line.ReadMaster(1000, 500);
     EXPECT_LT(sent.size(), text.size());
     EXPECT_EQ(sent.size() % 5, 0u) << sent;
+}
+
+// The far end of the line vanishes in the middle of each transfer: the command ends within a
+// second of it with a failure status and says which device went and why.
+class TransferLostDeviceTest : public TransferCliTest {
+protected:
+    void PullAndExpect(CliProcess& cli, int status, const char* errorLine) {
+        const auto lost = std::chrono::steady_clock::now();
+        line.CloseMaster();
+        EXPECT_EQ(cli.Wait(5000), status);
+        EXPECT_LT(MsSince(lost), 1000);
+        EXPECT_EQ(cli.Stderr(), "zentrip-cli: serial device " + line.SlavePath() +
+                                    " lost (Input/output error)\n" + errorLine + "\n");
+        EXPECT_EQ(cli.Stdout(), "");
+    }
+
+    PseudoTerminal line;
+};
+
+TEST_F(TransferLostDeviceTest, SendText) {
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "line\n";
+    auto cli = Run({"send-text", dir.Write("t.txt", text), "--device", line.SlavePath()});
+    ASSERT_EQ(line.ReadMaster(25, 5000), "line\rline\rline\rline\rline\r");
+    PullAndExpect(cli, 3, "*** ERROR 3: Too many retries or aborted during transmission. ***");
+}
+
+TEST_F(TransferLostDeviceTest, Send) {
+    auto cli = Run({"send", dir.Write("in.bin", Pattern(1280)), "--device", line.SlavePath()});
+    std::string block;
+    for (int tries = 0; tries < 10 && block.empty(); ++tries) {
+        ASSERT_TRUE(line.WriteMaster("C"));
+        block = line.ReadMaster(133, 1000);
+    }
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(block.size(), 133u);
+        ASSERT_TRUE(line.WriteMaster(std::string(1, kAck)));
+        block = line.ReadMaster(133, 5000);
+    }
+    PullAndExpect(cli, 3, "*** ERROR 3: Too many retries or aborted during transmission. ***");
+}
+
+TEST_F(TransferLostDeviceTest, Receive) {
+    auto cli = Run({"receive", dir.Path("out.bin"), "--device", line.SlavePath()});
+    ASSERT_EQ(line.ReadMaster(1, 5000), "C");
+    const std::string data = Pattern(512);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(line.WriteMaster(WireBlock(i + 1, data.substr(i * 128, 128), true)));
+        ASSERT_EQ(line.ReadMaster(1, 5000), std::string(1, kAck));
+    }
+    ASSERT_TRUE(line.WriteMaster(WireBlock(4, data.substr(384), true).substr(0, 70)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    PullAndExpect(cli, 8, "*** ERROR 8: Too many tries or aborted during reception. ***");
 }
 
 TEST_F(TransferCliTest, HelpAndUsageErrors) {

@@ -37,13 +37,19 @@ public:
         return count;
     }
 
+    // Wakes when the next byte is due, as poll does.
     bool WaitReadable(int timeoutMs) override {
+        std::uint64_t waitMs = timeoutMs > 0 ? static_cast<std::uint64_t>(timeoutMs) : 0;
         {
             std::lock_guard lock(m_line.m_mutex);
             if (!m_line.m_lostReason.empty()) return false;
             if (m_line.Readable() > 0) return true;
+            if (!m_line.m_incoming.empty()) {
+                waitMs =
+                    std::min(waitMs, m_line.m_incoming.front().atTickMs - m_line.m_clock.TickMs());
+            }
         }
-        if (timeoutMs > 0) m_line.m_clock.SleepMs(static_cast<std::uint32_t>(timeoutMs));
+        if (waitMs > 0) m_line.m_clock.SleepMs(static_cast<std::uint32_t>(waitMs));
         std::lock_guard lock(m_line.m_mutex);
         return m_line.m_lostReason.empty() && m_line.Readable() > 0;
     }
@@ -64,9 +70,32 @@ private:
 
 void FakeSerialLine::Feed(std::string_view bytes, std::uint64_t atTickMs) {
     std::lock_guard lock(m_mutex);
-    // Bytes never overtake earlier ones: a byte is due no sooner than the one before it.
-    std::uint64_t due = m_incoming.empty() ? atTickMs : std::max(atTickMs, m_incoming.back().atTickMs);
-    for (char c : bytes) m_incoming.push_back({due, c});
+    if (bytes.empty()) return;
+    if (m_rate == 0) {
+        // Bytes never overtake earlier ones: a byte is due no sooner than the one before it.
+        m_lastDue = m_incoming.empty() ? atTickMs : std::max(atTickMs, m_incoming.back().atTickMs);
+        for (char c : bytes) m_incoming.push_back({m_lastDue, c});
+        return;
+    }
+    const std::uint64_t charUs = 10'000'000 / m_rate;
+    const std::uint64_t startUs = std::max(atTickMs * 1000, m_lineFreeUs);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::size_t groupLast = std::min((i / m_burst + 1) * m_burst, bytes.size()) - 1;
+        m_lastDue = (startUs + (groupLast + 1) * charUs + 999) / 1000;
+        m_incoming.push_back({m_lastDue, bytes[i]});
+    }
+    m_lineFreeUs = startUs + bytes.size() * charUs;
+}
+
+void FakeSerialLine::SetPace(std::uint32_t bitsPerSecond, std::size_t burst) {
+    std::lock_guard lock(m_mutex);
+    m_rate = bitsPerSecond;
+    m_burst = burst > 0 ? burst : 1;
+}
+
+std::uint64_t FakeSerialLine::LastDueTick() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastDue;
 }
 
 void FakeSerialLine::SetResponder(Responder responder) {

@@ -1,7 +1,7 @@
 // A scripted serial line for tests: records every write with the virtual time it happened at,
-// delivers bytes the test feeds (at once or from a given virtual time on), and can be "pulled"
-// like a lost USB adapter. The devices a FakeSerialOpener hands out all talk to one line, which
-// outlives them so a test can inspect it after the port closed.
+// delivers bytes the test feeds (at once or from a given virtual time on, or paced at a data
+// rate), and can be "pulled" like a lost USB adapter. The devices a FakeSerialOpener hands out all
+// talk to one line, which outlives them so a test can inspect it after the port closed.
 #pragma once
 
 #include <deque>
@@ -27,8 +27,15 @@ public:
 
     explicit FakeSerialLine(Clock& clock) : m_clock(clock) {}
 
-    // Bytes the peer sends; readable once the virtual time reaches atTickMs.
+    // Bytes the peer sends; readable once the virtual time reaches atTickMs, or when paced, as
+    // they come off the line after it.
     void Feed(std::string_view bytes, std::uint64_t atTickMs = 0);
+    // Paces what is fed from now on: bytes leave one after another, each taking a character
+    // time (10 bits) at bitsPerSecond, and are handed over in groups of `burst` as a UART's
+    // receive FIFO does (a group of a feed's last bytes may be smaller). 0 bits/s: no pacing.
+    void SetPace(std::uint32_t bitsPerSecond, std::size_t burst = 1);
+    // When the last byte fed so far becomes readable.
+    std::uint64_t LastDueTick() const;
     void SetResponder(Responder responder);
     // The device vanishes: reads and writes return 0 from now on.
     void Pull(std::string reason);
@@ -55,6 +62,10 @@ private:
     Clock& m_clock;
     mutable std::mutex m_mutex;
     std::deque<Pending> m_incoming;
+    std::uint32_t m_rate = 0;
+    std::size_t m_burst = 1;
+    std::uint64_t m_lineFreeUs = 0;  // when the paced line has sent everything fed
+    std::uint64_t m_lastDue = 0;
     std::vector<WriteRecord> m_writes;
     Responder m_responder;
     std::string m_lostReason;

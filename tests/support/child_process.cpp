@@ -25,6 +25,20 @@ void Drain(int fd, std::string& into) {
 
 int ExitCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
 
+// Reaps the child once it ended within timeoutMs: true, with its exit code in *code.
+bool ReapWithin(pid_t pid, int timeoutMs, int* code) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            *code = ExitCode(status);
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
 }  // namespace
 
 pid_t SpawnChild(const std::vector<std::string>& argv, const ChildSetup& setup) {
@@ -95,6 +109,16 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std
     return result;
 }
 
+int RunChildWithin(const std::vector<std::string>& argv, const ChildSetup& setup, int timeoutMs) {
+    const pid_t pid = SpawnChild(argv, setup);
+    if (pid <= 0) return -1;
+    int code = -1;
+    if (ReapWithin(pid, timeoutMs, &code)) return code;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
 BackgroundChild::BackgroundChild(const std::vector<std::string>& argv) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return;
@@ -136,18 +160,10 @@ void BackgroundChild::Signal(int signal) {
 }
 
 int BackgroundChild::Wait(int timeoutMs) {
-    if (m_pid <= 0) return -1;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        int status = 0;
-        const pid_t done = waitpid(m_pid, &status, WNOHANG);
-        if (done == m_pid) {
-            m_pid = -1;
-            return ExitCode(status);
-        }
-        if (std::chrono::steady_clock::now() >= end) return -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    int code = -1;
+    if (m_pid <= 0 || !ReapWithin(m_pid, timeoutMs, &code)) return -1;
+    m_pid = -1;
+    return code;
 }
 
 }  // namespace zentrip::testing

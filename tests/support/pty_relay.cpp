@@ -46,44 +46,53 @@ bool WriteAll(int fd, const char* data, std::size_t n) {
 
 }  // namespace
 
-PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned pattern)
+PtyRelay::PtyRelay(const std::string& farTty, int oneIn, unsigned pattern,
+                   std::uint32_t bitsPerSecond)
     : m_far(OpenRaw(farTty)) {
     if (!Ok()) return;
-    m_thread = std::thread([this, oneIn, pattern] { Run(oneIn, pattern); });
+    const int master = m_line.MasterFd();
+    m_fromFar = std::thread([=, this] { Relay(m_far, master, oneIn, pattern, bitsPerSecond); });
+    m_toFar = std::thread([=, this] { Relay(master, m_far, 0, 0, bitsPerSecond); });
 }
 
 PtyRelay::~PtyRelay() {
     m_stop = true;
-    if (m_thread.joinable()) m_thread.join();
+    if (m_fromFar.joinable()) m_fromFar.join();
+    if (m_toFar.joinable()) m_toFar.join();
     if (m_far >= 0) close(m_far);
 }
 
-void PtyRelay::Run(int oneIn, unsigned pattern) {
-    const int master = m_line.MasterFd();
+void PtyRelay::Relay(int from, int to, int oneIn, unsigned pattern, std::uint32_t bitsPerSecond) {
+    using Clock = std::chrono::steady_clock;
     std::mt19937 random(pattern);
-    std::uniform_int_distribution<int> pick(0, oneIn - 1);
-    std::uniform_int_distribution<int> flip(1, 255);
+    std::uniform_int_distribution<int> pick(0, oneIn > 0 ? oneIn - 1 : 0);
+    std::uniform_int_distribution<int> bit(0, 7);
+    const auto charTime = std::chrono::microseconds(bitsPerSecond ? 10'000'000 / bitsPerSecond : 0);
+    auto lineFree = Clock::now();
     char buffer[4096];
     while (!m_stop) {
-        pollfd fds[2] = {{m_far, POLLIN, 0}, {master, POLLIN, 0}};
-        if (poll(fds, 2, 20) <= 0) continue;
-        if (fds[0].revents & POLLIN) {
-            const ssize_t n = read(m_far, buffer, sizeof buffer);
-            for (ssize_t i = 0; i < n; ++i) {
-                if (oneIn > 0 && pick(random) == 0) {
-                    buffer[i] = static_cast<char>(buffer[i] ^ flip(random));
-                    ++m_corrupted;
-                }
-            }
-            if (n > 0) WriteAll(master, buffer, static_cast<std::size_t>(n));
-        }
-        if (fds[1].revents & POLLIN) {
-            const ssize_t n = read(master, buffer, sizeof buffer);
-            if (n > 0) WriteAll(m_far, buffer, static_cast<std::size_t>(n));
-        }
-        // A far side that went away leaves nothing to relay; avoid spinning on its hang-up.
-        if ((fds[0].revents & (POLLHUP | POLLERR)) && !(fds[0].revents & POLLIN)) {
+        pollfd pfd{from, POLLIN, 0};
+        if (poll(&pfd, 1, 20) <= 0) continue;
+        const ssize_t n = (pfd.revents & POLLIN) ? read(from, buffer, sizeof buffer) : -1;
+        if (n <= 0) {
+            // A side that went away leaves nothing to relay; avoid spinning on its hang-up.
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            continue;
+        }
+        for (ssize_t i = 0; i < n; ++i) {
+            if (oneIn > 0 && pick(random) == 0) {
+                buffer[i] = static_cast<char>(buffer[i] ^ (1 << bit(random)));
+                ++m_corrupted;
+            }
+        }
+        if (bitsPerSecond == 0) {
+            WriteAll(to, buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        for (ssize_t i = 0; i < n && !m_stop; ++i) {
+            lineFree = std::max(lineFree, Clock::now()) + charTime;
+            std::this_thread::sleep_until(lineFree);
+            WriteAll(to, buffer + i, 1);
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,16 @@ public:
     static std::string Read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // The names in the folder, hidden ones included.
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path, ignored)) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
     }
 
 private:
