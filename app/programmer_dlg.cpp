@@ -212,13 +212,17 @@ QWidget* CProgrammerDlg::Control(int id) const {
 
 void CProgrammerDlg::ConnectControls() {
     auto button = [this](int id) { return static_cast<QPushButton*>(Control(id)); };
-    connect(m_programButton, &QPushButton::clicked, this, &CProgrammerDlg::OnProgramFromFile);
+    auto onClick = [this](QPushButton* control, SerialWork::JobKind kind,
+                          void (CProgrammer::*operation)()) {
+        connect(control, &QPushButton::clicked, this,
+                [this, kind, operation] { StartUnlessRunning(kind, operation); });
+    };
+    onClick(m_programButton, SerialWork::JobKind::Run, &CProgrammer::ProgramFromFile);
+    onClick(button(ids::kProgramSelected), SerialWork::JobKind::Run, &CProgrammer::ProgramSelected);
+    onClick(button(ids::kProgramAllInWindow), SerialWork::JobKind::Run,
+            &CProgrammer::ProgramAllInWindow);
     connect(button(ids::kSelect), &QPushButton::clicked, this, &CProgrammerDlg::OnSelect);
     connect(button(ids::kClearWindow), &QPushButton::clicked, this, &CProgrammerDlg::OnClearWindow);
-    connect(button(ids::kProgramSelected), &QPushButton::clicked, this,
-            &CProgrammerDlg::OnProgramSelected);
-    connect(button(ids::kProgramAllInWindow), &QPushButton::clicked, this,
-            &CProgrammerDlg::OnProgramAllInWindow);
     connect(m_stopButton, &QPushButton::clicked, this, &CProgrammerDlg::OnStop);
     connect(m_comPortButton, &QPushButton::clicked, this, &CProgrammerDlg::OnComPort);
     connect(button(ids::kModemString), &QPushButton::clicked, this, &CProgrammerDlg::OnModemString);
@@ -231,7 +235,9 @@ void CProgrammerDlg::ConnectControls() {
     });
 
     auto* preview = new QAction("Preview Expansion", this);
-    connect(preview, &QAction::triggered, this, &CProgrammerDlg::OnPreviewExpansion);
+    connect(preview, &QAction::triggered, this, [this] {
+        StartUnlessRunning(SerialWork::JobKind::Preview, &CProgrammer::PreviewExpansion);
+    });
     m_editor->AddContextAction(preview);
     m_editor->AcceptFileDrops();
     connect(m_editor, &TextPane::FileDropped, this,
@@ -283,36 +289,15 @@ void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
     m_editor->Refresh();
 }
 
-bool CProgrammerDlg::RefuseWhileRunning() {
-    if (!m_work->RunInProgress()) return false;
-    OpenMessageBox("In the process of programming a controller already.", MessageBoxButtons::Ok,
-                   MessageBoxIcon::None, nullptr);
-    return true;
-}
-
-void CProgrammerDlg::OnProgramFromFile() {
-    if (RefuseWhileRunning()) return;
-    StartJob(SerialWork::JobKind::Run,
-             [](CProgrammer& programmer) { programmer.ProgramFromFile(); });
-}
-
-void CProgrammerDlg::OnProgramSelected() {
-    if (RefuseWhileRunning()) return;
+void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind,
+                                        void (CProgrammer::*operation)()) {
+    if (m_work->RunInProgress()) {
+        OpenMessageBox("In the process of programming a controller already.", MessageBoxButtons::Ok,
+                       MessageBoxIcon::None, nullptr);
+        return;
+    }
     m_editor->SyncSelection();
-    StartJob(SerialWork::JobKind::Run,
-             [](CProgrammer& programmer) { programmer.ProgramSelected(); });
-}
-
-void CProgrammerDlg::OnProgramAllInWindow() {
-    if (RefuseWhileRunning()) return;
-    StartJob(SerialWork::JobKind::Run,
-             [](CProgrammer& programmer) { programmer.ProgramAllInWindow(); });
-}
-
-void CProgrammerDlg::OnPreviewExpansion() {
-    if (RefuseWhileRunning()) return;
-    StartJob(SerialWork::JobKind::Preview,
-             [](CProgrammer& programmer) { programmer.PreviewExpansion(); });
+    StartJob(kind, [operation](CProgrammer& programmer) { (programmer.*operation)(); });
 }
 
 void CProgrammerDlg::OnSelect() {

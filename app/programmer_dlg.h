@@ -97,19 +97,16 @@ private:
     QWidget* Control(int id) const;
 
     // Handlers.
-    void OnProgramFromFile();
+    // Runs `operation` on the worker, unless a run is under way, which the user is told.
+    void StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)());
     void OnSelect();
     void OnClearWindow();
-    void OnProgramSelected();
-    void OnProgramAllInWindow();
     void OnStop();
-    void OnPreviewExpansion();
     void OnSaveResults();
     void OnComPort();
     void OnModemString();
     void OnAbout();
     void OpenDialog(QDialog* dialog);
-    bool RefuseWhileRunning();
     void ChooseWorkingFile(const std::string& path);
     void ShowPortButtonText();
     void SetStopCaption(const std::string& caption);

@@ -222,19 +222,28 @@ void ProgrammerDlgTest::escapeDoesNothing() {
 
 namespace {
 
-// What the settings file and the window were like when the hang-up's "AT\r" went out.
-struct HangUpWitness {
-    bool settingsSaved = false;
-    int collapsedBefore = -1;
-};
+// Watches a way out: whether the settings file existed and how often the window had
+// collapsed when the close's hang-up sent its "AT\r", and when the window was done.
+struct CloseWatch {
+    explicit CloseWatch(Rig& rig)
+        : line(rig.line), closed(rig.window.get(), &CProgrammerDlg::Closed) {
+        QObject::connect(&rig.window->Animator(), &FoldAnimator::Collapsed, &closed,
+                         [this] { ++collapses; });
+        rig.line.SetResponder([this, &rig](std::string_view written, FakeSerialLine&) {
+            if (written != "AT\r" || rig.line.Written() == "AT\r") return;  // not the set-up's
+            savedAtHangUp = std::filesystem::exists(rig.SettingsFile());
+            collapsesAtHangUp = collapses.load();
+        });
+    }
 
-void WatchHangUp(Rig& rig, HangUpWitness& witness, std::atomic<int>& collapses) {
-    rig.line.SetResponder([&rig, &witness, &collapses](std::string_view written, FakeSerialLine&) {
-        if (written != "AT\r" || rig.line.Written() == "AT\r") return;  // not the set-up's
-        witness.settingsSaved = std::filesystem::exists(rig.SettingsFile());
-        witness.collapsedBefore = collapses.load();
-    });
-}
+    ~CloseWatch() { line.SetResponder(nullptr); }
+
+    FakeSerialLine& line;
+    QSignalSpy closed;
+    std::atomic<int> collapses{0};
+    std::atomic<bool> savedAtHangUp{false};
+    std::atomic<int> collapsesAtHangUp{-1};
+};
 
 }  // namespace
 
@@ -242,16 +251,12 @@ void ProgrammerDlgTest::exitCollapsesHangsUpThenSaves() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
     QTRY_VERIFY(!window.SerialWorkBusy());
-    HangUpWitness witness;
-    std::atomic<int> collapses{0};
-    connect(&window.Animator(), &FoldAnimator::Collapsed, [&] { ++collapses; });
-    WatchHangUp(rig, witness, collapses);
-    QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+    CloseWatch watch(rig);
     Click(window, ids::kExit);
-    QTRY_COMPARE(closed.count(), 1);
+    QTRY_COMPARE(watch.closed.count(), 1);
     QCOMPARE(rig.line.Written(), kModemSetUp + "AT\rATH0\r");
-    QCOMPARE(witness.collapsedBefore, 1);
-    QVERIFY(!witness.settingsSaved);
+    QCOMPARE(watch.collapsesAtHangUp.load(), 1);
+    QVERIFY(!watch.savedAtHangUp);
     QVERIFY(std::filesystem::exists(rig.SettingsFile()));
     QVERIFY(!window.isVisible());
     QVERIFY(window.Animator().Height() <= 4);
@@ -261,18 +266,14 @@ void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
     QTRY_VERIFY(!window.SerialWorkBusy());
-    HangUpWitness witness;
-    std::atomic<int> collapses{0};
-    connect(&window.Animator(), &FoldAnimator::Collapsed, [&] { ++collapses; });
-    WatchHangUp(rig, witness, collapses);
-    QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+    CloseWatch watch(rig);
     window.close();
     QVERIFY(window.isVisible());  // the close sequence runs first
     QVERIFY(std::filesystem::exists(rig.SettingsFile()));
-    QTRY_COMPARE(closed.count(), 1);
+    QTRY_COMPARE(watch.closed.count(), 1);
     QCOMPARE(rig.line.Written(), kModemSetUp + "AT\rATH0\r");
-    QCOMPARE(witness.collapsedBefore, 1);
-    QVERIFY(witness.settingsSaved);
+    QCOMPARE(watch.collapsesAtHangUp.load(), 1);
+    QVERIFY(watch.savedAtHangUp);
 }
 
 void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
