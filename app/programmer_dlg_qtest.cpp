@@ -136,6 +136,7 @@ private slots:
     void continueQuestionYesGoesOnAndNoHalts();
     void stopDuringAWaitTakesEffectAfterIt();
     void programSelectedAndAllInWindowPutTheEditorBack();
+    void selectTakesANewFileOnlyInAFolderThatExists();
     void settingsDialogAndPromptChangeTheSettings();
     void extrasDropPreviewSaveAndAbout();
     void draggingTheBackgroundMovesTheWindow();
@@ -323,7 +324,7 @@ void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
     QTRY_VERIFY(!window.SerialWorkBusy());
-    window.SetStartingFile(rig.Program("#direct\n#wait 1\nONE\nTWO\n"));
+    window.SetStartingFile(rig.Program("#direct\n#wait 2\nONE\nTWO\n"));
     QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
     Click(window, ids::kProgramFromFile);
     QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00002"));
@@ -379,6 +380,30 @@ void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
     QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString());
     QVERIFY(std::filesystem::is_empty(rig.temp.Path()));
     QVERIFY(!editor->isReadOnly());
+}
+
+void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    Click(window, ids::kSelect);
+    QFileDialog* choice = nullptr;
+    QTRY_VERIFY((choice = window.findChild<QFileDialog*>()) != nullptr);
+    QCOMPARE(choice->windowModality(), Qt::WindowModal);
+    QCOMPARE(choice->nameFilters(), QStringList({"Orvane Files (*.orv)", "All Files (*)"}));
+    choice->selectFile(QString::fromStdString(rig.folder.Path("no-folder/new.orv")));
+    static_cast<QDialog*>(choice)->accept();
+    QMessageBox* refusal = nullptr;
+    QTRY_VERIFY((refusal = choice->findChild<QMessageBox*>()) != nullptr);
+    refusal->accept();
+    QVERIFY(choice->isVisible());
+    QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString());
+
+    const std::string fresh = rig.folder.Path("new.orv");
+    choice->selectFile(QString::fromStdString(fresh));
+    static_cast<QDialog*>(choice)->accept();
+    QTRY_COMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
+    QCOMPARE(PaneText(window, 1001), QString("\n** File content couldn't be displayed. **\n"));
 }
 
 void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
