@@ -1,7 +1,4 @@
-// zentrip: the desktop program. The main window is built on this skeleton.
-#include <QApplication>
+// zentrip: the desktop program.
+#include "app/programmer_app.h"
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
-}
+int main(int argc, char** argv) { return zentrip::RunZentrip(argc, argv); }

@@ -10,24 +10,22 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "tests/doubles/memory_run_host.h"
+#include "bench/direct_program.h"
 #include "session/programmer.h"
 #include "sim/pty_simulator.h"
+#include "tests/doubles/memory_run_host.h"
 
 namespace {
 
 using namespace zentrip;
 
-constexpr int kLines = 100;
-constexpr std::uint64_t kSettleMs = 20;
-constexpr std::uint64_t kPollMs = 5;
-constexpr std::uint64_t kFixedMs = 300 + 1000 + 1000;
+using bench::kDirectFixedMs;
+using bench::kDirectLines;
 
-// Notes when each line number is shown: line 1 starts the traffic, line kLines + 1 (the
+// Notes when each line number is shown: line 1 starts the traffic, line kDirectLines + 1 (the
 // request that meets the end of the file) ends it.
 class StampingHost final : public MemoryRunHost {
 public:
@@ -43,21 +41,6 @@ private:
     std::vector<std::uint64_t> m_stamps;
 };
 
-// Lines of different lengths, as a real program has; returns the prescribed waits in ms.
-std::uint64_t WriteProgram(const std::filesystem::path& path) {
-    std::ofstream file(path);
-    std::uint64_t prescribed = 0;
-    for (int i = 0; i < kLines; ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "%04d 79 %0*d *", 1000 + i, 1 + i % 7, i);
-        file << line << "\n";
-        std::size_t sent = 0;  // the command characters: everything but the blanks
-        for (const char* c = line; *c; ++c) sent += *c != ' ';
-        prescribed += kSettleMs + kPollMs * (sent + 2);  // echo: the characters, CR, LF
-    }
-    return prescribed;
-}
-
 void BM_DirectRun(benchmark::State& state) {
     std::string error;
     auto simulator = sim::PtySimulator::Start({}, &error);
@@ -67,7 +50,7 @@ void BM_DirectRun(benchmark::State& state) {
     }
     const auto path = std::filesystem::temp_directory_path() /
                       ("zentrip-direct-bench-" + std::to_string(getpid()) + ".orv");
-    const std::uint64_t prescribed = WriteProgram(path);
+    const std::uint64_t prescribed = bench::WriteDirectProgram(path);
     Clock& clock = DefaultClock();
     double lineRatios = 0;
     double worstLineRatio = 0;
@@ -83,14 +66,14 @@ void BM_DirectRun(benchmark::State& state) {
         programmer.ProgramFromFile();
         const std::uint64_t end = clock.TickMs();
         if (programmer.LastOutcome() != CProgrammer::RunOutcome::Complete ||
-            programmer.ErrorCount() != 0 || host.Stamps().size() != kLines + 1) {
+            programmer.ErrorCount() != 0 || host.Stamps().size() != kDirectLines + 1) {
             state.SkipWithError("the run did not complete cleanly");
             break;
         }
         const std::uint64_t lines = host.Stamps().back() - host.Stamps().front();
         const double lineRatio = static_cast<double>(lines) / static_cast<double>(prescribed);
         const double runRatio =
-            static_cast<double>(end - start) / static_cast<double>(prescribed + kFixedMs);
+            static_cast<double>(end - start) / static_cast<double>(prescribed + kDirectFixedMs);
         lineRatios += lineRatio;
         worstLineRatio = std::max(worstLineRatio, lineRatio);
         runRatios += runRatio;
@@ -100,7 +83,7 @@ void BM_DirectRun(benchmark::State& state) {
             "whole run: %llu ms, %llu ms prescribed, ratio %.4f\n",
             static_cast<unsigned long long>(lines), static_cast<unsigned long long>(prescribed),
             lineRatio, static_cast<unsigned long long>(end - start),
-            static_cast<unsigned long long>(prescribed + kFixedMs), runRatio);
+            static_cast<unsigned long long>(prescribed + kDirectFixedMs), runRatio);
     }
     std::filesystem::remove(path);
     if (runs == 0) return;

@@ -3,6 +3,7 @@
 // that every byte arrived in order and reports the throughput (bytes_per_second) and the CPU
 // the whole process used for it (getrusage, user + system, all threads: reader, consumer and
 // the thread feeding the pseudo-terminal).
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <atomic>
@@ -12,8 +13,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-
-#include <benchmark/benchmark.h>
 
 #include "link/serial_port.h"
 #include "platform/pseudo_terminal.h"

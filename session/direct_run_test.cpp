@@ -147,6 +147,30 @@ TEST_F(DirectRun, StopDuringAWaitCommandTakesEffectAfterTheWaitAndItsLine) {
     EXPECT_EQ(run.LastOutcome(), CProgrammer::RunOutcome::HaltedByUser);
 }
 
+// A window manager that caps the window's height must not hold the run at the unfold.
+class CappedHost : public MemoryRunHost {
+public:
+    using MemoryRunHost::MemoryRunHost;
+    int WindowHeight() override { return kCollapsedHeight; }
+};
+
+TEST_F(DirectRun, AWindowThatNeverUnfoldsHoldsTheRunOnlyForABoundedNumberOfPumps) {
+    Attach();
+    CappedHost capped(&clock);
+    capped.SetDirectModeChecked(true);
+    CProgrammer run(capped, clock, opener);
+    run.SetWorkingFile(folder.Write("one.orv", "ONE\n"));
+    std::size_t pumpsBeforeTraffic = 0;
+    capped.OnPump([&] {
+        if (line.Written().find("ONE") == std::string::npos) ++pumpsBeforeTraffic;
+    });
+    run.ProgramFromFile();
+    EXPECT_EQ(run.LastOutcome(), CProgrammer::RunOutcome::Complete);
+    EXPECT_EQ(line.Written(), "\r\rONE\rAT\rATH0\r");
+    // The unfold wait's pumps, then the one before the first line and the one in it.
+    EXPECT_EQ(pumpsBeforeTraffic, 100u + 2u);
+}
+
 TEST_F(DirectRun, AFatalPreprocessorErrorIsCountedAndHaltsTheRun) {
     Attach();
     Run("#direct\nONE\n#wait\nTWO\n");

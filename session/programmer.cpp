@@ -1,7 +1,6 @@
 #include "session/programmer.h"
 
 #include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +8,7 @@
 #include "script/preprocessor.h"
 #include "script/tokenizer.h"
 #include "session/controller_reply.h"
+#include "session/run_text.h"
 
 namespace zentrip {
 
@@ -24,22 +24,11 @@ constexpr std::uint32_t kOffHookPauseMs = 1000;
 constexpr std::uint32_t kTimeRequestPauseMs = 5000;
 constexpr std::uint32_t kClosePauseMs = 1000;
 constexpr int kUnfoldSlack = 4;
+// A window manager may keep the window from reaching its full height; the run then goes on
+// after this many pumps rather than waiting for ever.
+constexpr int kUnfoldPumpLimit = 100;
 
 constexpr const char* kAlreadyProgramming = "In the process of programming a controller already.";
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    va_end(args);
-    return text;
-}
 
 bool FileHolds(const char* key, const std::string& path) {
     SearchKey search;
@@ -79,7 +68,7 @@ void CProgrammer::Show(std::string_view text) { CEditWriter().Append(m_host.Resu
 void CProgrammer::ShowErrors() { m_host.SetTotalErrorsText(Format("%05d", m_errorCount)); }
 
 void CProgrammer::StopProgramming() {
-    m_stopRequested = true;
+    RequestStop();
     if (!m_programmingActive) m_host.HideStatusDisplay();
 }
 
@@ -138,9 +127,10 @@ void CProgrammer::ProgramFromFile() {
     }
 
     m_host.ShowStatusDisplay();
-    do {
+    for (int pumps = 0; pumps < kUnfoldPumpLimit; ++pumps) {
         m_host.PumpMessages();
-    } while (m_host.WindowHeight() < m_host.FullHeight() - kUnfoldSlack);
+        if (m_host.WindowHeight() >= m_host.FullHeight() - kUnfoldSlack) break;
+    }
 
     if (m_directMode) {
         Show("Preparing controller for direct session.");
@@ -210,8 +200,7 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
                 return LoopEnd::Halted;
             }
             std::string line(buffer, std::strlen(buffer));
-            if (!line.empty() && line.back() == '\n') line.back() = '\r';
-            if (line.empty() || line.back() != '\r') line += '\r';
+            NormaliseLineEnd(line);
             const bool hidden = preprocessor.IsHidden();
             if (!hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
             if (line.size() >= 2 && !SendLine(line, hidden)) return LoopEnd::Halted;

@@ -5,7 +5,7 @@
 // through which it reaches the window (session/run_host.h).
 //
 // Threads: every operation runs on one thread, the one that does serial work (the window
-// thread, or a worker whose host marshals window calls). StopProgramming and
+// thread, or a worker whose host marshals window calls). RequestStop, AbortRun and
 // IsProgrammingActive may be called from any thread.
 //
 // The port belongs to a run while it is active: InitModem and HangUp are refused then
@@ -62,9 +62,14 @@ public:
     void SetModemInitString(std::string text) { m_commSettings.modemInitString = std::move(text); }
     CSerialPort& SerialPort() { return m_serialPort; }
 
-    // The run (control 1000) and the Stop / "Hide Status Display" button (control 1005).
+    // The run (control 1000) and the Stop / "Hide Status Display" button (control 1005):
+    // StopProgramming is RequestStop plus folding the status display when no run is in
+    // progress, so it belongs on the thread that owns the host's window operations.
     void ProgramFromFile();
     void StopProgramming();
+    // The run stops after the current line (a wait command in progress finishes first). Only
+    // stores an atomic, for a window whose run works on another thread.
+    void RequestStop() { m_stopRequested = true; }
     // Stops the run as Stop does and also cuts short a wait command in progress, for the ways
     // out that cannot wait (closing the window, a termination signal). Only stores atomics, so
     // any thread and a signal handler may call it.
@@ -81,6 +86,9 @@ public:
     void ClearEditor();
     void ProgramAllInWindow();
     void ProgramSelected();
+    // Fills the results pane with what a run of the editor's text would deliver, numbered as
+    // the run numbers its lines; wait commands are skipped and no port is opened.
+    void PreviewExpansion();
 
     void SetWorkingFile(std::string path) { m_workingFile = std::move(path); }
     const std::string& WorkingFile() const { return m_workingFile; }
@@ -123,5 +131,13 @@ private:
     int m_errorCount = 0;
     std::int64_t m_deadline = 0;  // RunSeconds() when more connect time is due
 };
+
+// The file choice's filter: pairs of description and pattern, "|" between them.
+inline constexpr const char* kProgramFileFilter =
+    "Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||";
+
+// The source editor's text for the file at path, as ShowFileInEditor shows it: line ends
+// become CR LF; a file that cannot be read gives the editor's notice instead.
+std::string EditorTextOfFile(const std::string& path);
 
 }  // namespace zentrip

@@ -12,7 +12,6 @@ namespace zentrip {
 
 namespace {
 
-constexpr const char* kFilter = "Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||";
 constexpr const char* kAlreadyProgramming = "In the process of programming a controller already.";
 constexpr const char* kTempFileError =
     "Error creating temporary file.\rUnable to program from window.";
@@ -21,7 +20,7 @@ constexpr int kPieceSize = 500;  // each read takes at most 499 characters
 }  // namespace
 
 void CProgrammer::SelectWorkingFile() {
-    std::optional<std::string> path = m_host.ChooseProgramFile("*.*", kFilter);
+    std::optional<std::string> path = m_host.ChooseProgramFile("*.*", kProgramFileFilter);
     if (!path) return;
     m_workingFile = *path;
     m_host.SetWorkingFileText(m_workingFile);
@@ -29,13 +28,14 @@ void CProgrammer::SelectWorkingFile() {
 }
 
 void CProgrammer::ShowFileInEditor(const std::string& path) {
+    m_host.SourceEditor().SetText(EditorTextOfFile(path));
+}
+
+std::string EditorTextOfFile(const std::string& path) {
     // Read as the run reads it (text mode: CR LF is one line end); a FIFO or a directory is
     // refused rather than left to block the window or show nothing.
     const FilePtr file = OpenInputFile(path.c_str());
-    if (!file) {
-        m_host.SourceEditor().SetText("\r** File content couldn't be displayed. **\r");
-        return;
-    }
+    if (!file) return "\r** File content couldn't be displayed. **\r";
     std::string text;
     char piece[kPieceSize];
     while (ReadTextLine(file.get(), piece, kPieceSize) == ReadResult::kLine) {
@@ -44,7 +44,7 @@ void CProgrammer::ShowFileInEditor(const std::string& path) {
         text += part.substr(0, end);
         if (end != std::string_view::npos) text += "\r\n";
     }
-    m_host.SourceEditor().SetText(text);
+    return text;
 }
 
 void CProgrammer::ClearEditor() { m_host.SourceEditor().SetText(""); }

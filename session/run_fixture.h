@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "link/modem_fixture.h"
+#include "session/programmer.h"
 #include "tests/doubles/fake_serial_line.h"
 #include "tests/doubles/memory_run_host.h"
-#include "session/programmer.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip::testing {

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
+#include "session/programmer.h"
+#include "tests/doubles/fake_serial_line.h"
+#include "tests/doubles/memory_run_host.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -172,6 +176,37 @@ std::vector<std::string> SplitArgs(const std::string& text) {
 // docs/language.md marks its examples: "<!-- file: NAME -->" before a fenced block that is a
 // file, "<!-- expand: ARGS -->" before the block that expand prints for ARGS, run among those
 // files, and "<!-- expand in source: ARGS -->" for a run in the top folder (examples/).
+// The window's "Preview Expansion" shows what expand --echo --no-wait prints, with the
+// pane's CR LF line ends, and touches no port.
+TEST_F(ExpandCliTest, ThePreviewInTheWindowShowsWhatEchoPrints) {
+    const std::string program =
+        "first\n#define PW 1234\n#hide\nPW 56 *\n#SHOW\n\n#wait 5\nPW 10 *\nA\rB\nba\bk\n"
+        "last";
+    Write("prog.orv", program);
+    const Result cli = Expand({"--echo", "--no-wait", "prog.orv"});
+    ASSERT_EQ(cli.status, 0) << cli.err;
+
+    zentrip::FakeClock clock;
+    zentrip::FakeSerialLine line(clock);
+    zentrip::FakeSerialOpener opener(line);
+    zentrip::MemoryRunHost host(&clock);
+    zentrip::CProgrammer programmer(host, clock, opener);
+    host.EditorSink().SetText(program);
+    programmer.PreviewExpansion();
+    std::string shown = host.Results();
+    std::erase(shown, '\r');
+    EXPECT_EQ(shown, cli.out);
+    EXPECT_EQ(host.Editor(), program);
+    EXPECT_TRUE(line.OpenedPaths().empty());
+    EXPECT_TRUE(clock.Sleeps().empty());
+
+    host.EditorSink().SetText("ok\n#include missing.inc\n");
+    programmer.PreviewExpansion();
+    EXPECT_EQ(host.Results(),
+              "[    1] ok\r\n\r\nFatal Error in Line 2 (Unable to open include file "
+              "'missing.inc'.)\r\n");
+}
+
 TEST_F(ExpandCliTest, GuideExamplesMatchWhatExpandPrints) {
     const fs::path source = ZENTRIP_SOURCE_DIR;
     std::istringstream guide(ReadFile(source / "docs/language.md"));

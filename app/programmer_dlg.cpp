@@ -1,0 +1,418 @@
+// CProgrammerDlg: construction from the template, start-up, the handlers of its own controls,
+// painting, dragging and Escape.
+#include "app/programmer_dlg.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QWindow>
+#include <algorithm>
+#include <fstream>
+
+#include "app/about_dialog.h"
+#include "app/comm_settings_dialog.h"
+#include "app/file_dialogs.h"
+#include "app/programmer_dlg_template.h"
+#include "app/prompt_dialog.h"
+#include "app/resources.h"
+#include "app/text_pane.h"
+#include "app/window_fonts.h"
+#include "link/comm_settings_choices.h"
+#include "platform/edit_writer.h"
+
+namespace zentrip {
+
+namespace {
+
+const QColor kPaneBackground(40, 40, 40);
+const QColor kResultText(0, 255, 0);
+const QColor kErrorText(255, 0, 0);
+// Labels and the check box lie on the dark background image: their text is light.
+const QColor kCaptionText(222, 228, 234);
+
+// A caption as a button shows it: each CR of the template breaks a line.
+QString Caption(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
+        .replace('\r', '\n');
+}
+
+// Breaks `text` into lines that fit `width` pixels, at blanks, as a multi-line check box does.
+QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
+    QString wrapped;
+    QString line;
+    for (const QString& word : text.split(' ')) {
+        const QString longer = line.isEmpty() ? word : line + ' ' + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+            wrapped += line + '\n';
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    return wrapped + line;
+}
+
+void ColourAsResult(QWidget* widget, const QColor& text) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, kPaneBackground);
+    palette.setColor(QPalette::Window, kPaneBackground);
+    palette.setColor(QPalette::Text, text);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
+    : QDialog(parent), m_services(std::move(services)), m_queue([this] {
+          QMetaObject::invokeMethod(this, "DrainWindowQueue", Qt::QueuedConnection);
+      }) {
+    setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
+                                                      : QString(kCaption) + " (simulated)");
+    setWindowIcon(ProgramIcon());
+    m_background = QPixmap(kBackgroundResource);
+    BuildControls();
+    m_editorModel.SetWake([this] { m_queue.Post([this] { m_editor->Refresh(); }); });
+    m_resultsModel.SetWake([this] { m_queue.Post([this] { m_results->Refresh(); }); });
+
+    const QRect full = DialogRect(0, 0, kTemplateWidth, kTemplateHeight);
+    resize(full.size());
+    const QRect button = Control(ids::kProgramAllInWindow)->geometry();
+    m_animator = std::make_unique<FoldAnimator>(
+        *this, FoldHeights{full.height(), CollapsedHeight(button.y() + button.height())});
+    RunWindow& window = *this;
+    m_work = std::make_unique<SerialWork>(m_queue, window, m_editorModel, m_resultsModel,
+                                          *m_services.clock, *m_services.opener);
+    connect(m_animator.get(), &FoldAnimator::Stepped, this,
+            [this](int height) { m_work->Host().NoteHeights(height, m_animator->Heights().full); });
+    ConnectControls();
+
+    // The start-up's order: the Stop button's caption, the settings and the port button,
+    // the modem set-up (on the worker, so the window shows at once), then the fold.
+    SetStopCaption("Hide Status Display");
+    // Values that fell back to their defaults are named where the modem set-up reports.
+    for (const std::string& warning : LoadSettings(m_settings))
+        CEditWriter().Append(m_editorModel, warning + "\r");
+    ShowPortButtonText();
+    StartJob(
+        SerialWork::JobKind::Modem, [](CProgrammer& programmer) { programmer.InitModem(); },
+        [this] {
+            m_startupDone = true;
+            if (!m_startingFile.empty()) ChooseWorkingFile(m_startingFile);
+        });
+    m_animator->SetHeight(m_animator->Heights().collapsed);
+    // The simulated controller hangs on a simulated cable.
+    if (!m_services.simulatedDevice.empty()) m_directCheck->setChecked(true);
+}
+
+CProgrammerDlg::~CProgrammerDlg() {
+    m_queue.Close();
+    AnswerOpenDialogsNo();
+    m_work.reset();
+}
+
+void CProgrammerDlg::BuildControls() {
+    const QFont dialogFont = DialogFont();
+    const QFont fixedFont = FixedPitchFont();
+    setFont(dialogFont);
+    for (const ControlTemplate& control : kProgrammerDlgTemplate) {
+        const QString text = Caption(control.text);
+        QRect place = DialogRect(control.x, control.y, control.width, control.height, dialogFont);
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+            case ControlKind::Label: {
+                auto* label = new QLabel(text, this);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                // The stand-in font may be wider than the template's; a label is never cut.
+                place.setWidth(std::max(place.width(), label->sizeHint().width()));
+                widget = label;
+                break;
+            }
+            case ControlKind::ReadOnlyField: {
+                auto* field = new QLineEdit(this);
+                field->setReadOnly(true);
+                widget = field;
+                break;
+            }
+            case ControlKind::Button:
+            case ControlKind::DefaultButton: {
+                auto* button = new QPushButton(text, this);
+                button->setDefault(control.kind == ControlKind::DefaultButton);
+                widget = button;
+                break;
+            }
+            case ControlKind::CheckBox: {
+                auto* box = new QCheckBox(this);
+                const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                      style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+                box->setText(
+                    WrapToWidth(text, QFontMetrics(dialogFont), place.width() - indicator));
+                box->setAccessibleName(text);
+                widget = box;
+                break;
+            }
+            case ControlKind::TextPane:
+                widget = new TextPane(
+                    control.id == ids::kSourceEditor ? m_editorModel : m_resultsModel, this);
+                break;
+        }
+        if (control.kind == ControlKind::Label || control.kind == ControlKind::CheckBox) {
+            QPalette palette = widget->palette();
+            palette.setColor(QPalette::WindowText, kCaptionText);
+            widget->setPalette(palette);
+        }
+        widget->setObjectName(QString("id%1").arg(control.id));
+        widget->setGeometry(place);
+    }
+
+    m_workingFileField = static_cast<QLineEdit*>(Control(ids::kWorkingFile));
+    m_editor = static_cast<TextPane*>(Control(ids::kSourceEditor));
+    m_results = static_cast<TextPane*>(Control(ids::kResults));
+    m_programButton = static_cast<QPushButton*>(Control(ids::kProgramFromFile));
+    m_stopButton = static_cast<QPushButton*>(Control(ids::kStop));
+    m_comPortButton = static_cast<QPushButton*>(Control(ids::kComPort));
+    m_directCheck = static_cast<QCheckBox*>(Control(ids::kDirectCheck));
+    m_lineNumber = static_cast<QLineEdit*>(Control(ids::kLineNumber));
+    m_totalErrors = static_cast<QLineEdit*>(Control(ids::kTotalErrors));
+
+    for (QWidget* fixed :
+         {static_cast<QWidget*>(m_editor), static_cast<QWidget*>(m_results),
+          static_cast<QWidget*>(m_lineNumber), static_cast<QWidget*>(m_totalErrors)})
+        fixed->setFont(fixedFont);
+    ColourAsResult(m_results, kResultText);
+    ColourAsResult(m_workingFileField, kResultText);
+    ColourAsResult(m_lineNumber, kResultText);
+    ColourAsResult(m_totalErrors, kErrorText);
+    m_results->setReadOnly(true);
+    m_results->setUndoRedoEnabled(false);
+    m_stopButton->hide();
+    // Fields and panes are named by their labels.
+    m_workingFileField->setAccessibleName("Working File");
+    m_editor->setAccessibleName("Program Source Data");
+    m_results->setAccessibleName("Programming Status and Results");
+    m_lineNumber->setAccessibleName("Line Number");
+    m_totalErrors->setAccessibleName("Total Errors");
+}
+
+QWidget* CProgrammerDlg::Control(int id) const {
+    return findChild<QWidget*>(QString("id%1").arg(id), Qt::FindDirectChildrenOnly);
+}
+
+void CProgrammerDlg::ConnectControls() {
+    auto button = [this](int id) { return static_cast<QPushButton*>(Control(id)); };
+    auto onClick = [this](QPushButton* control, SerialWork::JobKind kind,
+                          void (CProgrammer::*operation)()) {
+        connect(control, &QPushButton::clicked, this,
+                [this, kind, operation] { StartUnlessRunning(kind, operation); });
+    };
+    onClick(m_programButton, SerialWork::JobKind::Run, &CProgrammer::ProgramFromFile);
+    onClick(button(ids::kProgramSelected), SerialWork::JobKind::Run, &CProgrammer::ProgramSelected);
+    onClick(button(ids::kProgramAllInWindow), SerialWork::JobKind::Run,
+            &CProgrammer::ProgramAllInWindow);
+    connect(button(ids::kSelect), &QPushButton::clicked, this, &CProgrammerDlg::OnSelect);
+    connect(button(ids::kClearWindow), &QPushButton::clicked, this, &CProgrammerDlg::OnClearWindow);
+    connect(m_stopButton, &QPushButton::clicked, this, &CProgrammerDlg::OnStop);
+    connect(m_comPortButton, &QPushButton::clicked, this, &CProgrammerDlg::OnComPort);
+    connect(button(ids::kModemString), &QPushButton::clicked, this, &CProgrammerDlg::OnModemString);
+    // Linux gives a program no window menu of its own: the About box is on the window's
+    // context menu and on F1.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &CProgrammerDlg::OnAbout);
+    connect(button(ids::kExit), &QPushButton::clicked, this, [this] {
+        RequestClose({CloseStep::Collapse, CloseStep::HangUp, CloseStep::Save, CloseStep::Finish});
+    });
+
+    auto* preview = new QAction("Preview Expansion", this);
+    connect(preview, &QAction::triggered, this, [this] {
+        StartUnlessRunning(SerialWork::JobKind::Preview, &CProgrammer::PreviewExpansion);
+    });
+    m_editor->AddContextAction(preview);
+    m_editor->AcceptFileDrops();
+    connect(m_editor, &TextPane::FileDropped, this,
+            [this](const QString& path) { ChooseWorkingFile(PathBytes(path)); });
+    auto* save = new QAction("Save Results As...", this);
+    connect(save, &QAction::triggered, this, &CProgrammerDlg::OnSaveResults);
+    m_results->AddContextAction(save);
+}
+
+CommSettings CProgrammerDlg::EffectiveSettings() const {
+    CommSettings settings = m_settings;
+    if (!m_services.simulatedDevice.empty() && settings.port >= 1 && settings.port <= kComPortCount)
+        settings.devicePaths[static_cast<std::size_t>(settings.port - 1)] =
+            m_services.simulatedDevice;
+    return settings;
+}
+
+void CProgrammerDlg::SetStartingFile(const std::string& path) {
+    m_workingFile = path;
+    m_workingFileField->setText(PathText(path));
+    m_startingFile = path;
+    if (m_startupDone) ChooseWorkingFile(path);
+}
+
+void CProgrammerDlg::TakeSerialSettings(const CommSettings& chosen) {
+    m_settings.port = chosen.port;
+    m_settings.dataRate = chosen.dataRate;
+    m_settings.devicePaths = chosen.devicePaths;
+    ShowPortButtonText();
+}
+
+void CProgrammerDlg::SetStopCaption(const std::string& caption) {
+    // A multi-line button: the caption breaks at blanks to fit.
+    constexpr int kMargins = 8;
+    const QString text = QString::fromStdString(caption);
+    m_stopButton->setText(
+        WrapToWidth(text, QFontMetrics(m_stopButton->font()), m_stopButton->width() - kMargins));
+    m_stopButton->setAccessibleName(text);
+}
+
+void CProgrammerDlg::ShowPortButtonText() {
+    m_comPortButton->setText(Caption(PortButtonText(m_settings.port, m_settings.dataRate)));
+}
+
+void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
+    m_workingFile = path;
+    m_workingFileField->setText(PathText(path));
+    m_editorModel.SetText(EditorTextOfFile(path));
+    m_editor->Refresh();
+}
+
+void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind,
+                                        void (CProgrammer::*operation)()) {
+    if (m_work->RunInProgress()) {
+        OpenMessageBox("In the process of programming a controller already.", MessageBoxButtons::Ok,
+                       MessageBoxIcon::None, nullptr);
+        return;
+    }
+    m_editor->SyncSelection();
+    StartJob(kind, [operation](CProgrammer& programmer) { (programmer.*operation)(); });
+}
+
+void CProgrammerDlg::OnSelect() {
+    OpenFileChoice(kProgramFileFilter, [this](std::optional<std::string> path) {
+        if (path) ChooseWorkingFile(*path);
+    });
+}
+
+void CProgrammerDlg::OnClearWindow() {
+    m_editorModel.SetText("");
+    m_editor->Refresh();
+}
+
+void CProgrammerDlg::OnStop() {
+    const bool active = m_work->ProgrammingActive();
+    m_work->RequestStop();
+    if (!active) {
+        HideStatusDisplay();
+        return;
+    }
+    AnswerOpenDialogsNo();
+}
+
+void CProgrammerDlg::OnComPort() {
+    auto* dialog = new CCommSettingsDlg(m_settings, this);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        TakeSerialSettings(dialog->Settings());
+        StartJob(SerialWork::JobKind::Modem,
+                 [](CProgrammer& programmer) { programmer.InitModem(); });
+    });
+    OpenDialog(dialog);
+}
+
+void CProgrammerDlg::OnModemString() {
+    auto* dialog = new CPromptDlg(
+        "Enter supplemental modem initialization string:", m_settings.modemInitString, this);
+    // The value counts however the prompt ends, Escape included.
+    connect(dialog, &QDialog::finished, this,
+            [this, dialog] { m_settings.modemInitString = dialog->Value(); });
+    OpenDialog(dialog);
+}
+
+void CProgrammerDlg::OnAbout() { OpenDialog(new CAboutDlg(this)); }
+
+void CProgrammerDlg::OpenDialog(QDialog* dialog) {
+    if (m_closing) {
+        delete dialog;
+        return;
+    }
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    Track(dialog);
+    dialog->open();
+}
+
+void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction("&About Zentrip...", this, &CProgrammerDlg::OnAbout);
+    menu->popup(event->globalPos());
+}
+
+void CProgrammerDlg::OnSaveResults() {
+    if (m_closing) return;
+    Track(OpenSaveResultsDialog(this, [this](std::optional<std::string> path) {
+        if (!path) return;
+        const std::string text = m_resultsModel.Text();
+        std::ofstream file(*path, std::ios::binary | std::ios::trunc);
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
+        file.close();
+        if (!file)
+            OpenMessageBox("Couldn't save the results to " + *path + ".", MessageBoxButtons::Ok,
+                           MessageBoxIcon::Stop, nullptr);
+    }));
+}
+
+void CProgrammerDlg::keyPressEvent(QKeyEvent* event) {
+    // Escape never closes the window.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CProgrammerDlg::paintEvent(QPaintEvent*) {
+    if (m_background.isNull()) return;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+void CProgrammerDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
+    // Wayland lets no program place its window; the compositor moves it instead.
+    if (QGuiApplication::platformName().startsWith("wayland") && windowHandle()) {
+        windowHandle()->startSystemMove();
+        return;
+    }
+    const QPoint cursor = event->position().toPoint();
+    m_drag.Press({cursor.x(), cursor.y()}, {pos().x(), pos().y()});
+}
+
+void CProgrammerDlg::mouseMoveEvent(QMouseEvent* event) {
+    QDialog::mouseMoveEvent(event);
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const QPoint cursor = event->position().toPoint();
+    if (const std::optional<ScreenPoint> to = m_drag.Move({cursor.x(), cursor.y()}))
+        move(to->x, to->y);
+}
+
+void CProgrammerDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) m_drag.Release();
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CProgrammerDlg::DrainWindowQueue() { m_queue.Drain(); }
+
+}  // namespace zentrip

@@ -1,0 +1,175 @@
+// CProgrammerDlg: Zentrip's main window. It shows the program source editor, the buttons
+// that start and stop programming runs, the serial settings, and the status area that
+// unfolds below them during a run; it can be dragged by its background, swallows Escape,
+// and collapses before it closes. Serial work (runs, modem set-up and hang-up) runs on the
+// window's worker (app/serial_work.h); this class only draws, forwards and carries out the
+// window operations the worker hands it.
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <QPointer>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/fold_animator.h"
+#include "app/run_window.h"
+#include "app/serial_work.h"
+#include "app/text_model.h"
+#include "app/window_drag.h"
+#include "app/window_queue.h"
+#include "link/comm_settings.h"
+#include "platform/clock.h"
+#include "platform/serial_device.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace zentrip {
+
+class TextPane;
+
+// What the window works with: the real clock and devices, or a test's fakes.
+struct WindowServices {
+    Clock* clock = &DefaultClock();
+    SerialDeviceOpener* opener = &PosixSerialOpener();
+    // With --simulate: the device every job's COM port opens instead of the stored one.
+    std::string simulatedDevice;
+};
+
+class CProgrammerDlg final : public QDialog, private RunWindow {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kCaption = "Zentrip V2.21";
+
+    explicit CProgrammerDlg(WindowServices services = {}, QWidget* parent = nullptr);
+    ~CProgrammerDlg() override;
+
+    // The settings as every serial job uses them (with --simulate, the configured port
+    // opens the simulator); the stored ones keep the real device.
+    CommSettings EffectiveSettings() const;
+    const CommSettings& Settings() const { return m_settings; }
+    // Serial work asked for and not yet over; a run among it. The port is closed otherwise.
+    bool SerialWorkBusy() const { return m_work->Busy(); }
+    bool RunInProgress() const { return m_work->RunInProgress(); }
+    // The last run's outcome (NotStarted before the first).
+    CProgrammer::RunOutcome LastRunOutcome() const { return m_lastOutcome; }
+    const FoldAnimator& Animator() const { return *m_animator; }
+
+    // The port, rate and device paths of `chosen` become the window's (the modem string
+    // stays), and the "COM PORT" button shows them; they are saved when the window closes.
+    void TakeSerialSettings(const CommSettings& chosen);
+
+    // FILE on the command line: the working file, shown once the modem set-up is over.
+    void SetStartingFile(const std::string& path);
+    // The window's Close command (also a termination signal): stop a run, save the
+    // settings, collapse, hang up, close.
+    void CloseAsSystemCommand();
+
+signals:
+    // The window has gone through its close sequence; the program may end.
+    void Closed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private slots:
+    void DrainWindowQueue();
+
+private:
+    enum class CloseStep { Save, Collapse, HangUp, Finish };
+
+    // Construction.
+    void BuildControls();
+    void ConnectControls();
+    QWidget* Control(int id) const;
+
+    // Handlers.
+    // Runs `operation` on the worker, unless a run is under way, which the user is told.
+    void StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)());
+    void OnSelect();
+    void OnClearWindow();
+    void OnStop();
+    void OnSaveResults();
+    void OnComPort();
+    void OnModemString();
+    void OnAbout();
+    void OpenDialog(QDialog* dialog);
+    void ChooseWorkingFile(const std::string& path);
+    void ShowPortButtonText();
+    void SetStopCaption(const std::string& caption);
+
+    // Jobs on the worker.
+    // Nothing new starts once the window is closing, except the close's own hang-up.
+    void StartJob(SerialWork::JobKind kind, SerialWork::Job job,
+                  std::function<void()> after = nullptr, bool forClose = false);
+    void JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd& end);
+    // Dialogs open over the window: a way out answers them No (or cancels them).
+    void Track(QDialog* dialog);
+    void AnswerOpenDialogsNo();
+
+    // The close sequences.
+    void RequestClose(std::vector<CloseStep> steps);
+    void NextCloseStep();
+
+    // RunWindow: the worker's window operations, on the window thread.
+    void SetLineNumberText(const std::string& text) override;
+    void SetTotalErrorsText(const std::string& text) override;
+    void SetWorkingFileText(const std::string& text) override;
+    void OpenMessageBox(const std::string& text, MessageBoxButtons buttons, MessageBoxIcon icon,
+                        Answered answered) override;
+    void OpenFileChoice(const std::string& filter, Chosen chosen) override;
+    void EnableProgramButton(bool enable) override;
+    void ShowStopButton(const std::string& caption) override;
+    void SetStopButtonCaption(const std::string& caption) override;
+    void ShowStatusDisplay() override;
+    void HideStatusDisplay() override;
+    void SetRunCursor(RunCursor cursor) override;
+    void FocusEditor() override;
+
+    WindowServices m_services;
+    CommSettings m_settings;
+    std::string m_workingFile;
+    std::string m_startingFile;  // shown in the editor after the start-up's modem set-up
+    bool m_startupDone = false;
+    CProgrammer::RunOutcome m_lastOutcome = CProgrammer::RunOutcome::NotStarted;
+
+    TextModel m_editorModel;
+    TextModel m_resultsModel;
+    WindowQueue m_queue;
+
+    QLineEdit* m_workingFileField = nullptr;
+    TextPane* m_editor = nullptr;
+    TextPane* m_results = nullptr;
+    QPushButton* m_programButton = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    QPushButton* m_comPortButton = nullptr;
+    QCheckBox* m_directCheck = nullptr;
+    QLineEdit* m_lineNumber = nullptr;
+    QLineEdit* m_totalErrors = nullptr;
+    QPixmap m_background;
+
+    std::unique_ptr<FoldAnimator> m_animator;
+    WindowDrag m_drag;
+    std::vector<QPointer<QDialog>> m_openDialogs;  // answered No or cancelled on a way out
+    std::deque<CloseStep> m_closeSteps;
+    bool m_closing = false;
+    bool m_waitingForWorker = false;  // a way out waits for the worker's current job
+    bool m_closed = false;
+
+    std::unique_ptr<SerialWork> m_work;  // last: its worker uses everything above
+};
+
+}  // namespace zentrip

@@ -1,0 +1,74 @@
+// CProgrammerDlg's two ways out. "Exit" collapses the window, hangs the modem up and saves
+// the settings; the window's Close command (and a termination signal) saves first, then
+// collapses and hangs up. A run in progress is stopped first and its end sequence allowed
+// to finish, so the port is never left open and no step waits on a window that waits.
+#include <QCloseEvent>
+#include <cstdio>
+
+#include "app/programmer_dlg.h"
+
+namespace zentrip {
+
+void CProgrammerDlg::CloseAsSystemCommand() {
+    RequestClose({CloseStep::Save, CloseStep::Collapse, CloseStep::HangUp, CloseStep::Finish});
+}
+
+void CProgrammerDlg::closeEvent(QCloseEvent* event) {
+    if (m_closed) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    CloseAsSystemCommand();
+}
+
+void CProgrammerDlg::RequestClose(std::vector<CloseStep> steps) {
+    if (m_closing) return;
+    m_closing = true;
+    m_closeSteps.assign(steps.begin(), steps.end());
+    AnswerOpenDialogsNo();
+    m_work->Abort();
+    if (m_work->Busy()) {
+        m_waitingForWorker = true;
+        return;
+    }
+    NextCloseStep();
+}
+
+void CProgrammerDlg::NextCloseStep() {
+    if (m_closeSteps.empty()) return;
+    const CloseStep step = m_closeSteps.front();
+    m_closeSteps.pop_front();
+    switch (step) {
+        case CloseStep::Save: {
+            std::string error;
+            if (!SaveSettings(m_settings, &error))
+                std::fprintf(stderr, "zentrip: the settings were not saved: %s\n", error.c_str());
+            NextCloseStep();
+            return;
+        }
+        case CloseStep::Collapse:
+            connect(
+                m_animator.get(), &FoldAnimator::Collapsed, this,
+                [this] {
+                    // On Linux the window manager keeps a title bar; nothing more to see.
+                    hide();
+                    NextCloseStep();
+                },
+                Qt::SingleShotConnection);
+            m_animator->Collapse();
+            return;
+        case CloseStep::HangUp:
+            StartJob(
+                SerialWork::JobKind::Modem, [](CProgrammer& programmer) { programmer.HangUp(); },
+                [this] { NextCloseStep(); }, true);
+            return;
+        case CloseStep::Finish:
+            m_closed = true;
+            done(QDialog::Accepted);
+            emit Closed();
+            return;
+    }
+}
+
+}  // namespace zentrip

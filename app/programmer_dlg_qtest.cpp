@@ -1,0 +1,508 @@
+// The main window on the fake line and virtual time, driven as a user would: start-up, the
+// animations, Escape, both ways out in their order, runs from the file and from the editor,
+// the continue question, Stop, and the window's own extras. The rules behind them (steps,
+// pane model, worker) have plain tests of their own; these check the wiring.
+#include <QAccessible>
+#include <QAction>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "app/about_dialog.h"
+#include "app/comm_settings_dialog.h"
+#include "app/programmer_dlg.h"
+#include "app/programmer_dlg_template.h"
+#include "app/prompt_dialog.h"
+#include "app/window_fonts.h"
+#include "sim/fake_line_simulator.h"
+#include "sim/simulator.h"
+#include "tests/doubles/blocking_wait_clock.h"
+#include "tests/doubles/fake_serial_line.h"
+#include "tests/support/temp_dir.h"
+
+namespace zentrip {
+
+namespace {
+
+const std::string kModemSetUp = "AT\rATS11=150\rATS8=1\r";
+
+template <typename T = QWidget>
+T* Find(const QWidget& parent, const QString& name) {
+    T* found = parent.findChild<T*>(name);
+    if (!found) qFatal("no %s", qPrintable(name));
+    return found;
+}
+
+void Click(const QWidget& window, int id) {
+    QTest::mouseClick(Find(window, QString("id%1").arg(id)), Qt::LeftButton);
+}
+
+QString PaneText(const QWidget& window, int id) {
+    return Find<QPlainTextEdit>(window, QString("id%1").arg(id))->toPlainText();
+}
+
+// The box the window has open, if any.
+QMessageBox* OpenBox(const QWidget& window) {
+    for (QMessageBox* box : window.findChildren<QMessageBox*>())
+        if (box->isVisible()) return box;
+    return nullptr;
+}
+
+// Offscreen windows cannot pass size hints on; the warning says nothing about Zentrip.
+void QuietSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains("propagateSizeHints")) return;
+    qt_message_output(type, context, message);
+}
+
+// An environment variable set for as long as the object lives.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~EnvironmentOverride() {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// One window on a fake line, the simulated controller answering, in its own folders.
+struct Rig {
+    explicit Rig(sim::SimOptions options = {}) {
+        std::string error;
+        simulator = sim::Simulator::Create(options, &error);
+        sim::AttachSimulator(line, simulator);
+        window = std::make_unique<CProgrammerDlg>(WindowServices{&clock, &opener, {}});
+        window->show();
+    }
+    std::string SettingsFile() const {
+        return config.Path() + "/TALVEN_ORVANE7K_PGMR/Settings.ini";
+    }
+    std::string Program(const std::string& text) const { return folder.Write("p.orv", text); }
+
+    testing::TempDir config;
+    testing::TempDir temp;
+    testing::TempDir folder;
+    EnvironmentOverride configHome{"XDG_CONFIG_HOME", config.Path()};
+    EnvironmentOverride temporaryFolder{"TMPDIR", temp.Path()};
+    BlockingWaitClock clock;
+    FakeSerialLine line{clock};
+    FakeSerialOpener opener{line};
+    std::shared_ptr<sim::Simulator> simulator;
+    std::unique_ptr<CProgrammerDlg> window;
+};
+
+sim::SimOptions Complaining() {
+    sim::SimOptions options;
+    options.controller.complainPattern = "^BAD";
+    return options;
+}
+
+}  // namespace
+
+class ProgrammerDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qInstallMessageHandler(QuietSizeHints); }
+
+    void startsFoldedWithEveryControlOfTheTemplate();
+    void runUnfoldsAndHideFoldsInStepsToExactHeights();
+    void escapeDoesNothing();
+    void exitCollapsesHangsUpThenSaves();
+    void closeCommandSavesThenCollapsesAndHangsUp();
+    void closingDuringAWaitStopsTheRunFirst();
+    void continueQuestionYesGoesOnAndNoHalts();
+    void stopDuringAWaitTakesEffectAfterIt();
+    void programSelectedAndAllInWindowPutTheEditorBack();
+    void selectTakesANewFileOnlyInAFolderThatExists();
+    void settingsDialogAndPromptChangeTheSettings();
+    void extrasDropPreviewSaveAndAbout();
+    void draggingTheBackgroundMovesTheWindow();
+};
+
+void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(window.windowTitle(), QString("Zentrip V2.21"));
+    const QRect button = Find(window, "id1008")->geometry();
+    QCOMPARE(window.height(), button.y() + button.height() + 10);
+    QCOMPARE(window.width(), DialogRect(0, 0, 490, 335).width());
+    // Every control where the template puts it, named for assistive tools by its text (the
+    // fields and panes by their labels).
+    const std::map<int, QString> names{{ids::kWorkingFile, "Working File"},
+                                       {ids::kSourceEditor, "Program Source Data"},
+                                       {ids::kResults, "Programming Status and Results"},
+                                       {ids::kLineNumber, "Line Number"},
+                                       {ids::kTotalErrors, "Total Errors"},
+                                       {ids::kComPort, " COM1\n9600 bps\nChange..."},
+                                       {ids::kStop, "Hide Status Display"}};
+    QList<QLabel*> labels = window.findChildren<QLabel*>("id-1");
+    for (const ControlTemplate& control : kProgrammerDlgTemplate) {
+        QWidget* widget = control.id == ids::kLabel ? labels.takeFirst()
+                                                    : Find(window, QString("id%1").arg(control.id));
+        const QRect place = DialogRect(control.x, control.y, control.width, control.height);
+        QCOMPARE(widget->pos(), place.topLeft());
+        QCOMPARE(widget->height(), place.height());
+        const QString text = names.count(control.id) ? names.at(control.id)
+                                                     : QString(control.text).replace('\r', '\n');
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), text);
+    }
+    QCOMPARE(Find<QPushButton>(window, "id1009")->text(), QString(" COM1\n9600 bps\nChange..."));
+    QCOMPARE(Find(window, "id1011")->accessibleName(),
+             QString("Check to directly program via RS232 (Only on Orvane 7330, etc)"));
+    QVERIFY(Find(window, "id1005")->isHidden());
+    QCOMPARE(rig.line.Written(), kModemSetUp);
+    QCOMPARE(PaneText(window, 1001), QString("Initializing modem on COM1\nDone.\n"));
+}
+
+void ProgrammerDlgTest::runUnfoldsAndHideFoldsInStepsToExactHeights() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    const FoldHeights heights = window.Animator().Heights();
+    QSignalSpy steps(&window.Animator(), &FoldAnimator::Stepped);
+    window.SetStartingFile(rig.Program("ONE\n"));
+    Find<QCheckBox>(window, "id1011")->setChecked(true);
+    Click(window, ids::kProgramFromFile);
+    QTRY_COMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::Complete);
+    QTRY_COMPARE(window.height(), heights.full);
+    QList<int> expected;
+    for (int h = heights.collapsed + 20; h < heights.full; h += 20) expected.append(h);
+    expected.append(heights.full);
+    QList<int> seen;
+    for (const QList<QVariant>& step : steps) seen.append(step[0].toInt());
+    QCOMPARE(seen, expected);
+    QCOMPARE(Find<QPushButton>(window, "id1005")->accessibleName(), QString("Hide Status Display"));
+
+    steps.clear();
+    Click(window, ids::kStop);
+    QTRY_COMPARE(window.height(), heights.collapsed);
+    expected.clear();
+    for (int h = heights.full - 20; h > heights.collapsed; h -= 20) expected.append(h);
+    expected.append(heights.collapsed);
+    seen.clear();
+    for (const QList<QVariant>& step : steps) seen.append(step[0].toInt());
+    QCOMPARE(seen, expected);
+}
+
+void ProgrammerDlgTest::escapeDoesNothing() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QTest::keyClick(Find(window, "id1001"), Qt::Key_Escape);
+    QTest::qWait(100);
+    QVERIFY(window.isVisible());
+    QCOMPARE(closed.count(), 0);
+    QCOMPARE(rig.line.Written(), kModemSetUp);
+}
+
+namespace {
+
+// Watches a way out: whether the settings file existed and how often the window had
+// collapsed when the close's hang-up sent its "AT\r", and when the window was done.
+struct CloseWatch {
+    explicit CloseWatch(Rig& rig)
+        : line(rig.line), closed(rig.window.get(), &CProgrammerDlg::Closed) {
+        QObject::connect(&rig.window->Animator(), &FoldAnimator::Collapsed, &closed,
+                         [this] { ++collapses; });
+        rig.line.SetResponder([this, &rig](std::string_view written, FakeSerialLine&) {
+            if (written != "AT\r" || rig.line.Written() == "AT\r") return;  // not the set-up's
+            savedAtHangUp = std::filesystem::exists(rig.SettingsFile());
+            collapsesAtHangUp = collapses.load();
+        });
+    }
+
+    ~CloseWatch() { line.SetResponder(nullptr); }
+
+    FakeSerialLine& line;
+    QSignalSpy closed;
+    std::atomic<int> collapses{0};
+    std::atomic<bool> savedAtHangUp{false};
+    std::atomic<int> collapsesAtHangUp{-1};
+};
+
+}  // namespace
+
+void ProgrammerDlgTest::exitCollapsesHangsUpThenSaves() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    CloseWatch watch(rig);
+    Click(window, ids::kExit);
+    QTRY_COMPARE(watch.closed.count(), 1);
+    QCOMPARE(rig.line.Written(), kModemSetUp + "AT\rATH0\r");
+    QCOMPARE(watch.collapsesAtHangUp.load(), 1);
+    QVERIFY(!watch.savedAtHangUp);
+    QVERIFY(std::filesystem::exists(rig.SettingsFile()));
+    QVERIFY(!window.isVisible());
+    QVERIFY(window.Animator().Height() <= 4);
+}
+
+void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    CloseWatch watch(rig);
+    window.close();
+    QVERIFY(window.isVisible());  // the close sequence runs first
+    QVERIFY(std::filesystem::exists(rig.SettingsFile()));
+    QTRY_COMPARE(watch.closed.count(), 1);
+    QCOMPARE(rig.line.Written(), kModemSetUp + "AT\rATH0\r");
+    QCOMPARE(watch.collapsesAtHangUp.load(), 1);
+    QVERIFY(watch.savedAtHangUp);
+}
+
+void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    window.SetStartingFile(rig.Program("#direct\nONE\n#wait 100000\nTWO\n"));
+    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
+    Click(window, ids::kProgramFromFile);
+    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00003"));
+    QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+    window.close();
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
+    QVERIFY(PaneText(window, 1013).endsWith("** Programming halted by user. **\n"));
+    // The run's own hang-up, then the close's.
+    QCOMPARE(rig.line.Written(), kModemSetUp + "\r\rONE\rAT\rATH0\rAT\rATH0\r");
+    QVERIFY(std::filesystem::exists(rig.SettingsFile()));
+}
+
+void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
+    Rig rig(Complaining());
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    window.SetStartingFile(rig.Program("#direct\nBAD 1\nTWO\n"));
+    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
+    for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+        Click(window, ids::kProgramFromFile);
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box->windowModality(), Qt::WindowModal);
+        QVERIFY(box->text().startsWith("==== Error reported by controller during upload. ====\n"));
+        QVERIFY(box->text().endsWith("Do you want to continue programming?"));
+        QVERIFY(window.RunInProgress());
+        QTest::mouseClick(box->button(answer), Qt::LeftButton);
+        QTRY_VERIFY(!window.SerialWorkBusy());
+    }
+    QCOMPARE(rig.simulator->Controller().Lines(),
+             (std::vector<std::string>{"BAD1", "TWO", "BAD1"}));
+    QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByError);
+    QVERIFY(PaneText(window, 1013).contains("** Programming halted by error condition. **"));
+}
+
+void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    window.SetStartingFile(rig.Program("#direct\n#wait 2\nONE\nTWO\n"));
+    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
+    Click(window, ids::kProgramFromFile);
+    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00002"));
+    QCOMPARE(Find<QPushButton>(window, "id1005")->accessibleName(), QString("STOP Programming"));
+    QVERIFY(!Find(window, "id1000")->isEnabled());
+    Click(window, ids::kStop);
+    Click(window, ids::kProgramAllInWindow);  // refused while the run goes on
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QCOMPARE(box->text(), QString("In the process of programming a controller already."));
+    box->accept();
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
+    QCOMPARE(rig.simulator->Controller().Lines(), std::vector<std::string>{});
+    QTRY_COMPARE(window.height(), window.Animator().Heights().full);
+    QVERIFY(Find(window, "id1000")->isEnabled());
+}
+
+void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    Find<QCheckBox>(window, "id1011")->setChecked(true);
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    editor->setPlainText("ONE\nTWO\nTHREE");
+    QTextCursor cursor = editor->textCursor();
+    cursor.setPosition(2);
+    editor->setTextCursor(cursor);
+    Click(window, ids::kProgramSelected);  // nothing selected
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QCOMPARE(box->icon(), QMessageBox::Information);
+    QCOMPARE(box->text(),
+             QString("First select the text you want sent to the\ncontroller in the EDIT window."));
+    box->accept();
+
+    cursor.setPosition(4);
+    cursor.setPosition(8, QTextCursor::KeepAnchor);  // "TWO" and its line end
+    editor->setTextCursor(cursor);
+    Click(window, ids::kProgramSelected);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(rig.simulator->Controller().Lines(), std::vector<std::string>{"TWO"});
+    QCOMPARE(editor->toPlainText(), QString("ONE\nTWO\nTHREE"));
+    QCOMPARE(editor->textCursor().selectionStart(), 4);
+    QCOMPARE(editor->textCursor().selectionEnd(), 8);
+    QVERIFY(editor->hasFocus() || !window.isActiveWindow());
+
+    Click(window, ids::kProgramAllInWindow);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(rig.simulator->Controller().Lines(),
+             (std::vector<std::string>{"TWO", "ONE", "TWO", "THREE"}));
+    QCOMPARE(editor->toPlainText(), QString("ONE\nTWO\nTHREE"));
+    QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString());
+    QVERIFY(std::filesystem::is_empty(rig.temp.Path()));
+    QVERIFY(!editor->isReadOnly());
+}
+
+void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    Click(window, ids::kSelect);
+    QFileDialog* choice = nullptr;
+    QTRY_VERIFY((choice = window.findChild<QFileDialog*>()) != nullptr);
+    QCOMPARE(choice->windowModality(), Qt::WindowModal);
+    QCOMPARE(choice->nameFilters(), QStringList({"Orvane Files (*.orv)", "All Files (*)"}));
+    choice->selectFile(QString::fromStdString(rig.folder.Path("no-folder/new.orv")));
+    static_cast<QDialog*>(choice)->accept();
+    QMessageBox* refusal = nullptr;
+    QTRY_VERIFY((refusal = choice->findChild<QMessageBox*>()) != nullptr);
+    refusal->accept();
+    QVERIFY(choice->isVisible());
+    QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString());
+
+    const std::string fresh = rig.folder.Path("new.orv");
+    choice->selectFile(QString::fromStdString(fresh));
+    static_cast<QDialog*>(choice)->accept();
+    QTRY_COMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
+    QCOMPARE(PaneText(window, 1001), QString("\n** File content couldn't be displayed. **\n"));
+}
+
+void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    Click(window, ids::kComPort);
+    CCommSettingsDlg* settings = nullptr;
+    QTRY_VERIFY((settings = window.findChild<CCommSettingsDlg*>()) != nullptr);
+    QTest::mouseClick(Find(*settings, "id1001"), Qt::LeftButton);  // COM2
+    settings->reject();
+    QTest::qWait(50);
+    QCOMPARE(window.Settings().port, 1);
+
+    Click(window, ids::kComPort);
+    QTRY_VERIFY((settings = window.findChild<CCommSettingsDlg*>()) != nullptr);
+    QCOMPARE(settings->windowModality(), Qt::WindowModal);
+    QTest::mouseClick(Find(*settings, "id1001"), Qt::LeftButton);
+    settings->accept();
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(window.Settings().port, 2);
+    QCOMPARE(Find<QPushButton>(window, "id1009")->text(), QString(" COM2\n9600 bps\nChange..."));
+    QCOMPARE(rig.line.OpenedPaths().back(), std::string("/dev/ttyS1"));
+    QCOMPARE(rig.line.Written(), kModemSetUp + kModemSetUp);
+
+    Click(window, ids::kModemString);
+    CPromptDlg* prompt = nullptr;
+    QTRY_VERIFY((prompt = window.findChild<CPromptDlg*>()) != nullptr);
+    QTest::keyClicks(Find(*prompt, "id1024"), "ATX4");
+    QTest::keyClick(prompt, Qt::Key_Escape);
+    QTRY_COMPARE(window.Settings().modemInitString, std::string("ATX4"));
+}
+
+void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    const std::string path =
+        rig.Program("#define PW 1234\nPW 10 *\n#hide\nPW 56 *\n#SHOW\n\xE9t\xE9\n");
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(editor->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(editor->viewport(), &drop);
+    QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(path));
+    QCOMPARE(editor->toPlainText(), QString("#define PW 1234\nPW 10 *\n#hide\nPW 56 *\n#SHOW\n") +
+                                        QChar(0xE9) + "t" + QChar(0xE9) + "\n");
+
+    const std::size_t opened = rig.line.OpenedPaths().size();
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == "Preview Expansion") action->trigger();
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(PaneText(window, 1013), QString("[    1] #define PW 1234\n[    2] 1234 10 *\n"
+                                             "[    5] #SHOW\n[    6] ") +
+                                         QChar(0xE9) + "t" + QChar(0xE9) + "\n");
+    QCOMPARE(rig.line.OpenedPaths().size(), opened);
+    QAccessibleTextInterface* shown =
+        QAccessible::queryAccessibleInterface(Find(window, "id1013"))->textInterface();
+    QVERIFY(shown);
+    QCOMPARE(shown->text(0, shown->characterCount()), PaneText(window, 1013));
+
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == "Save Results As...") action->trigger();
+    QFileDialog* save = nullptr;
+    QTRY_VERIFY((save = window.findChild<QFileDialog*>()) != nullptr);
+    const std::string saved = rig.folder.Path("results.txt");
+    save->selectFile(QString::fromStdString(saved));
+    static_cast<QDialog*>(save)->accept();
+    QCOMPARE(testing::TempDir::Read(saved),
+             std::string("[    1] #define PW 1234\r\n[    2] 1234 10 *\r\n"
+                         "[    5] #SHOW\r\n[    6] \xE9t\xE9\r\n"));
+
+    QTest::keyClick(&window, Qt::Key_F1);
+    CAboutDlg* about = nullptr;
+    QTRY_VERIFY((about = window.findChild<CAboutDlg*>()) != nullptr);
+    QVERIFY(about->isVisible());
+    about->accept();
+}
+
+void ProgrammerDlgTest::draggingTheBackgroundMovesTheWindow() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    window.move(100, 100);
+    QTRY_COMPARE(window.pos(), QPoint(100, 100));
+    QLabel* label = window.findChildren<QLabel*>("id-1").first();
+    QTest::mouseMove(label, QPoint(5, 5));
+    QTest::mouseMove(&window, QPoint(3, 3));  // the button held, but no press in the window
+    QCOMPARE(window.pos(), QPoint(100, 100));
+    QTest::mousePress(label, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(label, QPoint(25, 15));
+    QTRY_COMPARE(window.pos(), QPoint(120, 110));
+    QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(25, 15));
+}
+
+}  // namespace zentrip
+
+QTEST_MAIN(zentrip::ProgrammerDlgTest)
+#include "programmer_dlg_qtest.moc"

@@ -1,0 +1,145 @@
+// CProgrammerDlg and its worker: jobs go to the worker with a snapshot of the window's
+// state, and the worker's window operations are carried out here, on the window thread.
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+
+#include "app/file_dialogs.h"
+#include "app/programmer_dlg.h"
+#include "app/text_pane.h"
+
+namespace zentrip {
+
+namespace {
+
+// The program's texts end lines with CR LF or a lone CR; a box wants LF.
+QString BoxText(const std::string& text) {
+    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    shown.replace("\r\n", "\n");
+    shown.replace('\r', '\n');
+    return shown;
+}
+
+QMessageBox::Icon BoxIcon(MessageBoxIcon icon) {
+    switch (icon) {
+        case MessageBoxIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageBoxIcon::Information:
+            return QMessageBox::Information;
+        case MessageBoxIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void CProgrammerDlg::StartJob(SerialWork::JobKind kind, SerialWork::Job job,
+                              std::function<void()> after, bool forClose) {
+    if (m_closing && !forClose) return;
+    // The job may write the editor; typing meanwhile would be lost or land amid its text.
+    m_editor->setReadOnly(true);
+    SerialWork::Snapshot snapshot{EffectiveSettings(), m_directCheck->isChecked(), m_workingFile};
+    m_work->Start(kind, std::move(snapshot), std::move(job),
+                  [this, kind, after = std::move(after)](const SerialWork::JobEnd& end) {
+                      JobEnded(kind, end);
+                      if (after) after();
+                  });
+}
+
+void CProgrammerDlg::JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd& end) {
+    if (kind == SerialWork::JobKind::Run) m_lastOutcome = end.outcome;
+    if (m_work->Busy()) return;
+    m_editor->setReadOnly(false);
+    if (m_waitingForWorker) {
+        m_waitingForWorker = false;
+        NextCloseStep();
+    }
+}
+
+void CProgrammerDlg::AnswerOpenDialogsNo() {
+    // Closing a box answers it; its answer may open nothing new, as the list is taken first.
+    std::vector<QPointer<QDialog>> open;
+    open.swap(m_openDialogs);
+    for (const QPointer<QDialog>& dialog : open) {
+        if (dialog) dialog->done(QDialog::Rejected);
+    }
+}
+
+void CProgrammerDlg::Track(QDialog* dialog) {
+    std::erase_if(m_openDialogs, [](const QPointer<QDialog>& open) { return !open; });
+    m_openDialogs.push_back(dialog);
+}
+
+void CProgrammerDlg::SetLineNumberText(const std::string& text) {
+    m_lineNumber->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void CProgrammerDlg::SetTotalErrorsText(const std::string& text) {
+    m_totalErrors->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void CProgrammerDlg::SetWorkingFileText(const std::string& text) {
+    // Only the file choice sets this field, so it names the user's working file.
+    m_workingFile = text;
+    m_workingFileField->setText(PathText(text));
+}
+
+void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons buttons,
+                                    MessageBoxIcon icon, Answered answered) {
+    // On the way out nothing new opens; a question then is answered No.
+    if (m_closing) {
+        if (answered) answered(MessageBoxAnswer::No);
+        return;
+    }
+    auto* box = new QMessageBox(
+        BoxIcon(icon), "Zentrip", BoxText(text),
+        buttons == MessageBoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+        this);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    if (answered) {
+        connect(box, &QDialog::finished, box, [box, answered = std::move(answered)] {
+            answered(box->clickedButton() == box->button(QMessageBox::Yes) ? MessageBoxAnswer::Yes
+                                                                           : MessageBoxAnswer::No);
+        });
+    }
+    Track(box);
+    box->open();
+}
+
+void CProgrammerDlg::OpenFileChoice(const std::string& filter, Chosen chosen) {
+    if (m_closing) {
+        chosen(std::nullopt);
+        return;
+    }
+    Track(OpenProgramFileDialog(this, filter, std::move(chosen)));
+}
+
+void CProgrammerDlg::EnableProgramButton(bool enable) { m_programButton->setEnabled(enable); }
+
+void CProgrammerDlg::ShowStopButton(const std::string& caption) {
+    SetStopCaption(caption);
+    m_stopButton->show();
+}
+
+void CProgrammerDlg::SetStopButtonCaption(const std::string& caption) { SetStopCaption(caption); }
+
+void CProgrammerDlg::ShowStatusDisplay() { m_animator->Unfold(); }
+
+void CProgrammerDlg::HideStatusDisplay() { m_animator->Fold(); }
+
+void CProgrammerDlg::SetRunCursor(RunCursor cursor) {
+    if (cursor == RunCursor::Wait)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void CProgrammerDlg::FocusEditor() { m_editor->setFocus(); }
+
+}  // namespace zentrip

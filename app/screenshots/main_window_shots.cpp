@@ -1,0 +1,57 @@
+// The main window: folded as it starts, and unfolded after programming the demo.
+#include <QPushButton>
+
+#include "app/comm_settings_dialog.h"
+#include "app/programmer_app.h"
+#include "app/programmer_dlg.h"
+#include "app/screenshots/shots.h"
+
+namespace zentrip::shots {
+
+namespace {
+
+bool StartUpDone(Session& session) { return !session.App().Window().SerialWorkBusy(); }
+
+const ShotRegistrar kFolded({10, "main-window-folded.png", [](Session& session) {
+                                 CProgrammerDlg& window = session.App().Window();
+                                 if (!session.WaitUntil([&] { return StartUpDone(session); }))
+                                     return false;
+                                 session.Settle();
+                                 return session.Save(window, "main-window-folded.png");
+                             }});
+
+const ShotRegistrar kAfterRun({20, "main-window-after-run.png", [](Session& session) {
+                                   CProgrammerDlg& window = session.App().Window();
+                                   auto* program = window.findChild<QPushButton*>("id1000");
+                                   if (!program) return false;
+                                   program->click();
+                                   if (!session.WaitUntil([&] { return !window.SerialWorkBusy(); }))
+                                       return false;
+                                   session.Settle();
+                                   return session.Save(window, "main-window-after-run.png");
+                               }});
+
+// A dialog the main window opens from one of its buttons, pictured and then cancelled.
+template <typename Dialog>
+bool ShotOfDialog(Session& session, const char* button, const char* name) {
+    CProgrammerDlg& window = session.App().Window();
+    auto* opener = window.findChild<QPushButton*>(button);
+    if (!opener) return false;
+    opener->click();
+    Dialog* dialog = nullptr;
+    if (!session.WaitUntil([&] { return (dialog = window.findChild<Dialog*>()) != nullptr; }))
+        return false;
+    session.Settle();
+    const bool saved = session.Save(*dialog, name);
+    dialog->reject();
+    return saved;
+}
+
+const ShotRegistrar kSettings({30, "settings-dialog.png", [](Session& session) {
+                                   return ShotOfDialog<CCommSettingsDlg>(session, "id1009",
+                                                                         "settings-dialog.png");
+                               }});
+
+}  // namespace
+
+}  // namespace zentrip::shots

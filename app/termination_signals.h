@@ -1,0 +1,27 @@
+// TerminationSignals: SIGTERM, SIGHUP and SIGINT as a Qt signal on the window thread. The
+// handler only writes the signal's number to a socket pair; a socket notifier reads it in
+// the event loop, where the window can close the way its Close command does.
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace zentrip {
+
+class TerminationSignals final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TerminationSignals(QObject* parent = nullptr);
+    ~TerminationSignals() override;  // restores the previous handlers
+    bool Ok() const { return m_notifier != nullptr; }
+
+signals:
+    void Received(int signalNumber);
+
+private:
+    QSocketNotifier* m_notifier = nullptr;
+};
+
+}  // namespace zentrip

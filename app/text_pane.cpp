@@ -1,0 +1,127 @@
+#include "app/text_pane.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTextCursor>
+#include <QUrl>
+#include <algorithm>
+
+namespace zentrip {
+
+namespace {
+
+// The one local file a drag carries, or an empty string.
+QString DroppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1) return {};
+    const QUrl url = mime->urls().first();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+}  // namespace
+
+TextPane::TextPane(TextModel& model, QWidget* parent) : QPlainTextEdit(parent), m_model(model) {
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(document(), &QTextDocument::contentsChange, this, &TextPane::ContentsChanged);
+    Refresh();
+}
+
+void TextPane::Refresh() {
+    const TextModel::Update update = m_model.TakeUpdate();
+    if (update.edits.empty() && !update.selectionChanged && !update.scrollCaret) return;
+    m_applying = true;
+    QTextCursor cursor(document());
+    for (const TextModel::Edit& edit : update.edits) {
+        const int end = document()->characterCount() - 1;
+        const int start = static_cast<int>(std::min<std::size_t>(edit.start, end));
+        const int removed = static_cast<int>(std::min<std::size_t>(edit.removed, end - start));
+        cursor.setPosition(start);
+        cursor.setPosition(start + removed, QTextCursor::KeepAnchor);
+        // Qt makes a line break of each CR LF, lone CR and lone LF, as the model counts them.
+        cursor.insertText(
+            QString::fromLatin1(edit.text.data(), static_cast<qsizetype>(edit.text.size())));
+    }
+    if (update.selectionChanged) {
+        const int end = document()->characterCount() - 1;
+        QTextCursor selection(document());
+        selection.setPosition(std::min(static_cast<int>(update.selectionStart), end));
+        selection.setPosition(std::min(static_cast<int>(update.selectionEnd), end),
+                              QTextCursor::KeepAnchor);
+        setTextCursor(selection);
+    }
+    if (update.scrollCaret) ensureCursorVisible();
+    m_applying = false;
+}
+
+void TextPane::SyncSelection() {
+    const QTextCursor cursor = textCursor();
+    m_model.SetWidgetSelection(static_cast<std::size_t>(cursor.selectionStart()),
+                               static_cast<std::size_t>(cursor.selectionEnd()));
+}
+
+void TextPane::ContentsChanged(int position, int removed, int added) {
+    if (m_applying) return;
+    // Qt counts the document's closing paragraph in some changes; it holds no text.
+    const int end = document()->characterCount() - 1;
+    const int addedEnd = std::min(position + added, end);
+    QTextCursor cursor(document());
+    cursor.setPosition(std::min(position, end));
+    cursor.setPosition(addedEnd, QTextCursor::KeepAnchor);
+    QString inserted = cursor.selectedText();
+    bool exact = true;
+    for (QChar& ch : inserted) {
+        if (ch == QChar::ParagraphSeparator) {
+            ch = u'\n';
+        } else if (ch == QChar::LineSeparator) {
+            ch = u'\n';
+            exact = false;  // a soft break: the model's line end is a paragraph
+        } else if (ch.unicode() > 0xFF) {
+            ch = u'?';
+            exact = false;
+        }
+    }
+    const int removedHere = std::max(0, removed - (added - (addedEnd - position)));
+    m_model.ApplyWidgetEdit(static_cast<std::size_t>(position),
+                            static_cast<std::size_t>(removedHere),
+                            inserted.toLatin1().toStdString(), exact);
+}
+
+void TextPane::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu(event->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (!m_contextActions.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(m_contextActions);
+    }
+    menu->popup(event->globalPos());
+}
+
+void TextPane::dragEnterEvent(QDragEnterEvent* event) {
+    if (m_fileDrops && !DroppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+        return;
+    }
+    QPlainTextEdit::dragEnterEvent(event);
+}
+
+void TextPane::dragMoveEvent(QDragMoveEvent* event) {
+    if (m_fileDrops && !DroppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+        return;
+    }
+    QPlainTextEdit::dragMoveEvent(event);
+}
+
+void TextPane::dropEvent(QDropEvent* event) {
+    const QString path = m_fileDrops ? DroppedFile(event->mimeData()) : QString();
+    if (path.isEmpty()) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    emit FileDropped(path);
+}
+
+}  // namespace zentrip

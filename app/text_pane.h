@@ -1,0 +1,49 @@
+// TextPane: a multi-line edit that shows a TextModel. It takes the model's changes as edits
+// of its own document (appends stay appends), turns the user's typing into model edits, and
+// shows the 8-bit text as Latin-1. The editor and the results pane are both one; the window
+// adds its own entries to the context menu and, for the editor, takes dropped files.
+#pragma once
+
+#include <QList>
+#include <QPlainTextEdit>
+
+#include "app/text_model.h"
+
+class QAction;
+
+namespace zentrip {
+
+class TextPane final : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    TextPane(TextModel& model, QWidget* parent);
+
+    // Shows the model's pending changes (window thread).
+    void Refresh();
+    // Hands the widget's selection to the model, for the logic to read.
+    void SyncSelection();
+    // Entries added under the standard ones of the context menu.
+    void AddContextAction(QAction* action) { m_contextActions.append(action); }
+    // Dropped files are offered with FileDropped instead of being pasted as text.
+    void AcceptFileDrops() { m_fileDrops = true; }
+
+signals:
+    void FileDropped(const QString& path);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void ContentsChanged(int position, int removed, int added);
+
+    TextModel& m_model;
+    QList<QAction*> m_contextActions;
+    bool m_fileDrops = false;
+    bool m_applying = false;  // the change comes from the model, not from the user
+};
+
+}  // namespace zentrip
