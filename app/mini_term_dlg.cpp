@@ -121,7 +121,7 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
 CMiniTermDlg::~CMiniTermDlg() {
     qApp->removeEventFilter(this);
     qDeleteAll(findChildren<CXferDlg*>());  // a transfer still running lets go of the port first
-    m_wake.NewGeneration();  // the reader's last wake-ups go nowhere
+    m_wake.NewGeneration();                 // the reader's last wake-ups go nowhere
     m_closer.Abandon();
     m_port.Close();
 }
@@ -140,12 +140,22 @@ QPushButton* CMiniTermDlg::AddButton(int id, const char* text, int x, int width)
     return button;
 }
 
-void CMiniTermDlg::reject() {
+void CMiniTermDlg::done(int result) {
     if (m_exiting) return;
     m_exiting = true;
+    m_exitResult = result;
     m_reopenTimer.stop();
     m_lostTimer.stop();
-    HandOver([this] { QDialog::reject(); });
+    // Dialogs still open over the terminal are answered first; a transfer is cancelled and
+    // the exit goes on once its worker has let go of the port.
+    for (QDialog* open : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (open->isVisible()) open->done(QDialog::Rejected);
+    }
+    if (m_holder != PortHolder::kTransfer) FinishExit();
+}
+
+void CMiniTermDlg::FinishExit() {
+    HandOver([this] { QDialog::done(m_exitResult); });
 }
 
 // Closes the port on the closer thread, then (back on this thread) runs `then`, unless a later
@@ -293,6 +303,7 @@ void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {
         transfer->setAttribute(Qt::WA_DeleteOnClose);
         connect(transfer, &QDialog::finished, this, [this] {
             m_holder = PortHolder::kWindow;
+            if (m_exiting) return FinishExit();
             Reopen();
         });
         transfer->open();

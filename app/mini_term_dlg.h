@@ -39,8 +39,10 @@ public:
     // The settings as the terminal leaves them: port, rate and device paths.
     CommSettings Settings() const { return m_settings; }
 
-    // Exit: the port is closed first (on the closer thread), then the dialog ends.
-    void reject() override;
+    // Every way out (Exit, the window manager, an owner answering its dialogs): dialogs open
+    // over the terminal are answered, a transfer is cancelled, the port is closed (on the
+    // closer thread), and only then does the dialog end.
+    void done(int result) override;
 
     static constexpr int kReopenPauseMs = 200;
     static constexpr int kFocusPeriodMs = 2000;
@@ -59,6 +61,7 @@ private:
     QPushButton* AddButton(int id, const char* text, int x, int width);
     void ApplyDevicePaths();
     void Reopen();
+    void FinishExit();
     bool OpenWithReader();
     void HandOver(std::function<void()> then);
     void OnDeviceLost();
@@ -82,6 +85,7 @@ private:
     unsigned m_handOvers = 0;
     bool m_readerOpen = false;  // the window's port is open with its reader
     bool m_exiting = false;
+    int m_exitResult = QDialog::Rejected;
     bool m_forwardingKey = false;
     std::string m_lostPath;
     CTerminalLog m_log;

@@ -226,6 +226,8 @@ void CProgrammerDlg::ConnectControls() {
     connect(m_stopButton, &QPushButton::clicked, this, &CProgrammerDlg::OnStop);
     connect(m_comPortButton, &QPushButton::clicked, this, &CProgrammerDlg::OnComPort);
     connect(button(ids::kModemString), &QPushButton::clicked, this, &CProgrammerDlg::OnModemString);
+    connect(button(ids::kMiniTerminal), &QPushButton::clicked, this,
+            &CProgrammerDlg::OnMiniTerminal);
     // Linux gives a program no window menu of its own: the About box is on the window's
     // context menu and on F1.
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,

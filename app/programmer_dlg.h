@@ -106,6 +106,12 @@ private:
     void OnComPort();
     void OnModemString();
     void OnAbout();
+    void OnMiniTerminal();
+    void OpenMiniTerminal();
+    // The serial work or the Mini Terminal still holds a port.
+    bool PortsInUse() const;
+    // A way out waits for the ports; this goes on with it once they are free.
+    void ResumeCloseIfPortsFree();
     void OpenDialog(QDialog* dialog);
     void ChooseWorkingFile(const std::string& path);
     void ShowPortButtonText();
@@ -166,7 +172,9 @@ private:
     std::vector<QPointer<QDialog>> m_openDialogs;  // answered No or cancelled on a way out
     std::deque<CloseStep> m_closeSteps;
     bool m_closing = false;
-    bool m_waitingForWorker = false;  // a way out waits for the worker's current job
+    bool m_waitingForWorker = false;    // a way out waits for the worker's job or the terminal
+    bool m_miniTerminalWanted = false;  // asked for while the modem was being set up
+    bool m_miniTerminalOpen = false;    // from its opening until its port has closed
     bool m_closed = false;
 
     std::unique_ptr<SerialWork> m_work;  // last: its worker uses everything above

@@ -28,10 +28,16 @@ void CProgrammerDlg::RequestClose(std::vector<CloseStep> steps) {
     m_closeSteps.assign(steps.begin(), steps.end());
     AnswerOpenDialogsNo();
     m_work->Abort();
-    if (m_work->Busy()) {
+    if (PortsInUse()) {
         m_waitingForWorker = true;
         return;
     }
+    NextCloseStep();
+}
+
+void CProgrammerDlg::ResumeCloseIfPortsFree() {
+    if (!m_waitingForWorker || PortsInUse()) return;
+    m_waitingForWorker = false;
     NextCloseStep();
 }
 

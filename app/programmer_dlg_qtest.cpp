@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
 #include <QUrl>
 #include <cstdlib>
@@ -24,10 +26,12 @@
 
 #include "app/about_dialog.h"
 #include "app/comm_settings_dialog.h"
+#include "app/mini_term_dlg.h"
 #include "app/programmer_dlg.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
 #include "app/window_fonts.h"
+#include "platform/pseudo_terminal.h"
 #include "sim/fake_line_simulator.h"
 #include "sim/simulator.h"
 #include "tests/doubles/blocking_wait_clock.h"
@@ -140,6 +144,7 @@ private slots:
     void settingsDialogAndPromptChangeTheSettings();
     void extrasDropPreviewSaveAndAbout();
     void draggingTheBackgroundMovesTheWindow();
+    void miniTerminalWaitsItsTurnAndHandsItsSettingsBack();
 };
 
 void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
@@ -500,6 +505,54 @@ void ProgrammerDlgTest::draggingTheBackgroundMovesTheWindow() {
     QTest::mouseMove(label, QPoint(25, 15));
     QTRY_COMPARE(window.pos(), QPoint(120, 110));
     QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(25, 15));
+}
+
+void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
+    PseudoTerminal first;
+    PseudoTerminal second;
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    CommSettings settings = window.Settings();
+    settings.devicePaths[0] = first.SlavePath();
+    window.TakeSerialSettings(settings);
+
+    // Asked for during the start-up's modem set-up: it opens once that is over.
+    QVERIFY(window.SerialWorkBusy());
+    Click(window, ids::kMiniTerminal);
+    QVERIFY(!window.findChild<CMiniTermDlg*>());
+    CMiniTermDlg* terminal = nullptr;
+    QTRY_VERIFY((terminal = window.findChild<CMiniTermDlg*>()) != nullptr);
+    QCOMPARE(rig.line.Written(), kModemSetUp);
+    QCOMPARE(terminal->windowModality(), Qt::WindowModal);
+    QTRY_COMPARE(terminal->windowTitle(), QString("Mini Terminal open to COM1 at 9600 bps."));
+
+    // What the terminal's own settings dialog chose comes back when it closes.
+    Click(*terminal, 1015);
+    CCommSettingsDlg* dialog = nullptr;
+    QTRY_VERIFY((dialog = terminal->findChild<CCommSettingsDlg*>()) != nullptr);
+    QTest::mouseClick(Find(*dialog, "id1001"), Qt::LeftButton);
+    Find<QComboBox>(*dialog, "devicePath")->setEditText(QString::fromStdString(second.SlavePath()));
+    Find<QSlider>(*dialog, "id1004")->setValue(5);
+    dialog->accept();
+    QTRY_COMPARE(terminal->windowTitle(), QString("Mini Terminal open to COM2 at 19200 bps."));
+    Click(*terminal, 2);
+    QTRY_VERIFY(!window.findChild<CMiniTermDlg*>());
+    QCOMPARE(window.Settings().port, 2);
+    QCOMPARE(window.Settings().dataRate, 19200u);
+    QCOMPARE(window.Settings().devicePaths[1], second.SlavePath());
+    QCOMPARE(Find<QPushButton>(window, "id1009")->text(), QString(" COM2\n19200 bps\nChange..."));
+
+    // Refused while a run is under way.
+    window.SetStartingFile(rig.Program("#direct\nONE\n#wait 100000\nTWO\n"));
+    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
+    Click(window, ids::kProgramFromFile);
+    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00003"));
+    Click(window, ids::kMiniTerminal);
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QCOMPARE(box->text(), QString("Mini Terminal mode unavailable during programming."));
+    QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+    QVERIFY(!window.findChild<CMiniTermDlg*>());
 }
 
 }  // namespace zentrip

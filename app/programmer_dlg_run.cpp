@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg.h"
@@ -54,10 +55,8 @@ void CProgrammerDlg::JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd
     if (kind == SerialWork::JobKind::Run) m_lastOutcome = end.outcome;
     if (m_work->Busy()) return;
     m_editor->setReadOnly(false);
-    if (m_waitingForWorker) {
-        m_waitingForWorker = false;
-        NextCloseStep();
-    }
+    if (std::exchange(m_miniTerminalWanted, false)) OpenMiniTerminal();
+    ResumeCloseIfPortsFree();
 }
 
 void CProgrammerDlg::AnswerOpenDialogsNo() {
