@@ -17,7 +17,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -26,10 +25,13 @@
 #include "app/term_edit.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"
+#include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
 namespace {
+
+using testing::RunEventsUntil;
 
 constexpr std::size_t kStreamBytes = 1 << 20;
 constexpr int kHeartbeatMs = 5;
@@ -42,19 +44,6 @@ double CpuSeconds() {
         return double(t.tv_sec) + double(t.tv_usec) / 1e6;
     };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// Runs the window thread's event loop until pred holds (looked at every pollMs) or timeoutMs.
-bool RunUntil(const std::function<bool()>& pred, int pollMs, int timeoutMs = 30000) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (pred()) loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start(pollMs);
-    if (!pred()) loop.exec();
-    return pred();
 }
 
 CommSettings SettingsFor(const std::string& device) {
@@ -88,8 +77,8 @@ bool Stream() {
     CMiniTermDlg dialog(SettingsFor(line.SlavePath()));
     dialog.open();
     auto* term = dialog.findChild<CTermEdit*>("id1012");
-    if (!RunUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
-                  10)) {
+    if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
+                        10000)) {
         std::printf("the terminal did not open\n");
         return false;
     }
@@ -114,7 +103,7 @@ bool Stream() {
     const std::string shownTail = CTermDisplay::DisplayForm(tail);
     const QString viewTail = QString::fromLatin1(shownTail.data(), qsizetype(shownTail.size()));
     const auto done = [&] { return written && View(term).endsWith(viewTail); };
-    const bool arrived = RunUntil(done, 10);
+    const bool arrived = RunEventsUntil(done, 30000);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     heartbeat.stop();
     feeder.join();
@@ -143,8 +132,8 @@ bool PullAndReturn() {
     if (symlink(first->SlavePath().c_str(), link.c_str()) != 0) return false;
     CMiniTermDlg dialog(SettingsFor(link));
     dialog.open();
-    if (!RunUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
-                  10)) {
+    if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
+                        10000)) {
         return false;
     }
 
@@ -153,7 +142,7 @@ bool PullAndReturn() {
     unlink(link.c_str());
     first->CloseMaster();
     const QString lost = Title(TerminalLostTitle(link, "Input/output error"));
-    const bool reported = RunUntil([&] { return dialog.windowTitle() == lost; }, 1, 5000);
+    const bool reported = RunEventsUntil([&] { return dialog.windowTitle() == lost; }, 5000);
     const qint64 reportMs = clock.elapsed();
 
     // Gone: the event loop left alone, nothing polled by this program.
@@ -169,7 +158,7 @@ bool PullAndReturn() {
     clock.restart();
     if (symlink(second.SlavePath().c_str(), link.c_str()) != 0) return false;
     const QString back = Title(TerminalReturnedTitle(1, 115200, link));
-    const bool reopened = RunUntil([&] { return dialog.windowTitle() == back; }, 1, 5000);
+    const bool reopened = RunEventsUntil([&] { return dialog.windowTitle() == back; }, 5000);
     const qint64 reopenMs = clock.elapsed();
 
     std::printf("Mini Terminal: serial device pulled while open\n");

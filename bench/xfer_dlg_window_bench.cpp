@@ -7,9 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPushButton>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include "app/xfer_dlg.h"
 #include "tests/support/child_process.h"
 #include "tests/support/lrzsz_peer.h"
+#include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
@@ -71,17 +70,10 @@ double DialogSeconds(const std::string& dir) {
     port.SetDevicePathFn([&](int) { return sender->TtyPath(); });
     CXferDlg dialog(2, &port, 1, 115200, out);
     auto* button = dialog.findChild<QPushButton*>("id1021");
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (button->text() == "CLOSE") loop.quit();
-    });
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
     dialog.open();
-    poll.start(2);
-    loop.exec();
+    testing::RunEventsUntil([&] { return button->text() == "CLOSE"; }, 120000);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     const bool same = TempDir::Read(out) == TempDir::Read(dir + "/in.bin");
     button->click();
