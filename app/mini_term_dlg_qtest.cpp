@@ -1,20 +1,15 @@
 // The Mini Terminal's wiring on a pseudo-terminal: received text on screen by the display
 // rules, keys on the wire, focus, titles, a device that vanishes and comes back, Exit, logging.
-#include <termios.h>
 #include <unistd.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
 #include <QTest>
 #include <QTextDocument>
 #include <memory>
 
-#include "app/comm_settings_dialog.h"
 #include "app/mini_term_fixture.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"
@@ -41,8 +36,6 @@ private slots:
     void showsReceivedTextByTheRules();
     void keysGoToTheLine();
     void focusComesBack();
-    void failedOpenIsInTheTitle();
-    void settingsReopenThePort();
     void vanishedDeviceIsReportedAndReopened();
     void exitClosesThePortBeforeEnding();
     void logsEveryReceivedByte();
@@ -110,41 +103,6 @@ void MiniTermTest::focusComesBack() {
     receive->setFocus();
     QCOMPARE(t.dialog.focusWidget(), receive);
     QTRY_COMPARE_WITH_TIMEOUT(t.dialog.focusWidget(), t.term, CMiniTermDlg::kFocusPeriodMs + 1000);
-}
-
-void MiniTermTest::failedOpenIsInTheTitle() {
-    OpenTerminal t("/nonexistent/ttyUSB9");
-    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalFailedTitle(kComPort, kRate)));
-    QTest::keyClick(t.term, Qt::Key_A);  // sent nowhere, and nothing breaks
-    QVERIFY(t.dialog.isVisible());
-}
-
-void MiniTermTest::settingsReopenThePort() {
-    PseudoTerminal first;
-    PseudoTerminal second;
-    OpenTerminal t(first.SlavePath());
-    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalOpenTitle(kComPort, kRate)));
-
-    t.Button(1015)->click();
-    auto* settings = WaitForDialog<CCommSettingsDlg>(t.dialog);
-    QVERIFY(settings);
-    settings->findChild<QRadioButton*>("id1001")->click();
-    settings->findChild<QComboBox*>("devicePath")
-        ->setEditText(QString::fromStdString(second.SlavePath()));
-    settings->findChild<QSlider*>("id1004")->setValue(5);
-    settings->findChild<QPushButton*>("id1")->click();
-
-    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalOpenTitle(2, 19200)));
-    QCOMPARE(t.dialog.focusWidget(), t.term);
-    termios line{};
-    QCOMPARE(tcgetattr(second.SlaveFd(), &line), 0);
-    QCOMPARE(cfgetospeed(&line), static_cast<speed_t>(B19200));
-    QVERIFY(second.WriteMaster("two\r"));
-    QTRY_COMPARE(Shown(t.term), QString("two\n"));
-    const CommSettings left = t.dialog.Settings();
-    QCOMPARE(left.port, 2);
-    QCOMPARE(left.dataRate, 19200u);
-    QCOMPARE(left.devicePaths[1], second.SlavePath());
 }
 
 void MiniTermTest::vanishedDeviceIsReportedAndReopened() {

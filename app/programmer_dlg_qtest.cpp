@@ -1,7 +1,9 @@
 // The main window on the fake line and virtual time, driven as a user would: start-up, the
 // animations, Escape, both ways out in their order, runs from the file and from the editor,
-// the continue question, Stop, and the window's own extras. The rules behind them (steps,
-// pane model, worker) have plain tests of their own; these check the wiring.
+// the continue question, Stop, the window's own extras and the Mini Terminal's turn. The rules
+// behind them (steps, pane model, worker) have plain tests of their own; these check the wiring.
+#include <termios.h>
+
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
@@ -535,6 +537,10 @@ void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
     Find<QSlider>(*dialog, "id1004")->setValue(5);
     dialog->accept();
     QTRY_COMPARE(terminal->windowTitle(), QString("Mini Terminal open to COM2 at 19200 bps."));
+    QCOMPARE(terminal->focusWidget(), terminal->findChild<QWidget*>("id1012"));
+    termios line{};
+    QCOMPARE(tcgetattr(second.SlaveFd(), &line), 0);
+    QCOMPARE(cfgetospeed(&line), static_cast<speed_t>(B19200));
     Click(*terminal, 2);
     QTRY_VERIFY(!window.findChild<CMiniTermDlg*>());
     QCOMPARE(window.Settings().port, 2);
