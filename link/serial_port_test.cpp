@@ -1,5 +1,9 @@
 // CSerialPort over real pseudo-terminals: polled traffic, the reader thread with its ring and
 // notifications, closing, exclusive use, and a device that vanishes.
+#include "link/serial_port.h"
+
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -8,9 +12,6 @@
 #include <string>
 #include <thread>
 
-#include <gtest/gtest.h>
-
-#include "link/serial_port.h"
 #include "platform/pseudo_terminal.h"
 #include "tests/support/wait_until.h"
 
@@ -97,7 +98,7 @@ TEST_F(SerialPortTest, PolledBytesTravelInOrderBothWays) {
     EXPECT_EQ(m_port.DevicePath(), m_pty.SlavePath());
 
     EXPECT_EQ(m_port.WriteByte('A'), 1);
-    EXPECT_EQ(m_port.Write("TZ\r", 0), 1);  // up to the terminator, without it
+    EXPECT_EQ(m_port.Write("TZ\r", 0), 1);    // up to the terminator, without it
     EXPECT_EQ(m_port.Write("a\0bcd", 3), 1);  // exactly three, the zero included
     EXPECT_EQ(m_port.WriteString(std::string("x\0y", 3)), 1);
     EXPECT_EQ(m_port.WriteString(""), 1);
