@@ -17,19 +17,15 @@ install(FILES ${resources}/${ZENTRIP_APP_ID}.mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${ZENTRIP_APP_ID}.xml)
 
 # The icon as drawn, and the usual bitmap sizes rendered from it.
-find_program(RSVG_CONVERT rsvg-convert REQUIRED)
-set(icon_svg ${resources}/zentrip.svg)
-install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+install(FILES ${resources}/zentrip.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${ZENTRIP_APP_ID}.svg)
 set(generated)
 foreach(size IN ITEMS 16 22 24 32 48 64 128 256)
-  set(png ${PROJECT_BINARY_DIR}/icons/${size}x${size}/${ZENTRIP_APP_ID}.png)
-  add_custom_command(OUTPUT ${png}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icons/${size}x${size}
-    COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${icon_svg}
-    DEPENDS ${icon_svg} VERBATIM)
-  install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
-  list(APPEND generated ${png})
+  set(icon)
+  zentrip_render_svg(icon zentrip.svg hicolor-${size}.png ${size} ${size})
+  install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME ${ZENTRIP_APP_ID}.png)
+  list(APPEND generated ${icon})
 endforeach()
 
 # Manual pages and the changelog go in compressed, without time stamps, as Debian wants them.
