@@ -42,9 +42,11 @@ for size in 16 48 256; do
         fail "$png is not ${size}x${size}"
 done
 
-# The installed command line runs on the installed example (includes are found from its folder).
-expanded=$(cd "$root/usr/share/doc/zentrip/examples" &&
-           "$root/usr/bin/zentrip-cli" expand --no-wait demo.orv) || fail "installed expand failed"
+# The installed command line runs on the installed example (its include is named from the
+# folder above it).
+expanded=$(cd "$root/usr/share/doc/zentrip" &&
+           "$root/usr/bin/zentrip-cli" expand --no-wait examples/demo.orv) ||
+    fail "installed expand failed"
 [[ -n $expanded ]] || fail "installed expand printed nothing"
 
 # Each page renders without complaint and names every option of its program's --help.
