@@ -1,7 +1,7 @@
 # What `cmake --install` puts below the prefix (DESTDIR works): the three programs, the desktop
 # entry with the MIME type of program files and the icon in the hicolor theme, the AppStream
-# metadata, the manual pages, and the guides and examples. cmake/Package.cmake turns the same
-# tree into a Debian package.
+# metadata, the manual pages, and the guides and examples; and the tests that check them.
+# cmake/Package.cmake turns the same tree into a Debian package.
 include(GNUInstallDirs)
 
 set(ZENTRIP_APP_ID org.zentrip.zentrip)
@@ -51,3 +51,19 @@ install(FILES ${changelog} ${resources}/copyright ${PROJECT_SOURCE_DIR}/README.m
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${ZENTRIP_DOCDIR}
         FILES_MATCHING PATTERN "*.md" PATTERN "*.png" PATTERN "man" EXCLUDE)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${ZENTRIP_DOCDIR}/examples)
+
+# Checks: the installed tree, and the desktop entry and metadata by the freedesktop tools when
+# they are present (./test installs them).
+add_test(NAME InstallTree COMMAND ${PROJECT_SOURCE_DIR}/tests/install_test.sh ${PROJECT_BINARY_DIR})
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+  add_test(NAME DesktopEntryValidates
+           COMMAND ${DESKTOP_FILE_VALIDATE} ${resources}/${ZENTRIP_APP_ID}.desktop)
+endif()
+find_program(APPSTREAMCLI appstreamcli)
+if(APPSTREAMCLI)
+  add_test(NAME AppStreamMetadataValidates
+           COMMAND ${APPSTREAMCLI} validate --no-net ${resources}/${ZENTRIP_APP_ID}.metainfo.xml)
+endif()
+set_property(TEST InstallTree DesktopEntryValidates AppStreamMetadataValidates
+             PROPERTY LABELS install)
