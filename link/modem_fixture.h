@@ -14,8 +14,8 @@
 #include "link/modem.h"
 #include "link/serial_port.h"
 #include "platform/clock.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "platform/memory_text_sink.h"
+#include "tests/doubles/fake_serial_line.h"
 
 namespace zentrip::testing {
 
