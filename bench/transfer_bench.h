@@ -17,11 +17,11 @@
 namespace zentrip::bench {
 
 // Makes dir the settings folder of the programs run from here on and writes dir/in.bin of
-// `size` random bytes drawn from `seed`; its bytes.
-inline std::string FreshUserInput(const std::string& dir, std::size_t size, unsigned seed) {
+// `size` random bytes, the same for the same `pattern`; its bytes.
+inline std::string FreshUserInput(const std::string& dir, std::size_t size, unsigned pattern) {
     setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
     std::string data(size, '\0');
-    std::mt19937 random(seed);
+    std::mt19937 random(pattern);
     for (char& c : data) c = static_cast<char>(random());
     std::ofstream(dir + "/in.bin", std::ios::binary) << data;
     return data;

@@ -135,10 +135,10 @@ TEST_F(CommSettingsTest, CorruptFilesFallBackValueByValueAndSaySo) {
     const std::string noSection =
         "Settings.ini: holds no [Settings] section; nothing in it is used";
     std::string randomBytes(4096, '\0');
-    std::uint32_t seed = 12345;
+    std::uint32_t state = 12345;
     for (char& byte : randomBytes) {
-        seed = seed * 1103515245u + 12345u;
-        byte = static_cast<char>(seed >> 24);
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 24);
     }
     const Case cases[] = {
         {"random bytes", randomBytes, 1, 9600, "", {noSection}},

@@ -23,8 +23,8 @@ std::string Resolved(const std::string& target) {
 std::string RandomSuffix() {
     static constexpr char kChars[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device seed;
-    std::mt19937 random(seed());
+    std::random_device entropy;
+    std::mt19937 random(entropy());
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
     std::string suffix(6, '\0');
     for (char& c : suffix) c = kChars[pick(random)];
