@@ -7,8 +7,8 @@
 // raw 8N1 without flow control, with CLOCAL|CREAD and VMIN = VTIME = 0 so reads return at once,
 // and reads them back: tcsetattr succeeds when any part took, so only the read-back shows a
 // device that refuses the mode or the rate, and that fails the open. The descriptor is
-// non-blocking; writes wait for room with poll, so no byte is dropped. Closing drains for a
-// bounded time, then puts back exactly what Open changed.
+// non-blocking; writes wait for room with poll, so no byte is dropped. Closing a configured
+// port waits while its output queue keeps shrinking, then puts back exactly what Open changed.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -78,7 +78,9 @@ public:
     PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
 
     ~PosixSerialDevice() override {
-        if (!IsLost()) Drain();
+        // An open that failed (the port held by another program, say) sent nothing; what is
+        // queued then belongs to someone else.
+        if (!IsLost() && m_rate != 0) Drain();
         if (m_saved) tcsetattr(m_fd, TCSANOW, &*m_saved);
         if (m_setExclusive) ioctl(m_fd, TIOCNXCL);
         close(m_fd);  // also releases the flock
@@ -215,7 +217,7 @@ private:
     }
 
     const int m_fd;
-    std::uint32_t m_rate = 0;
+    std::uint32_t m_rate = 0;        // set once Configure succeeded
     std::optional<termios> m_saved;  // the settings Open found, put back on close
     bool m_setExclusive = false;
     std::atomic<bool> m_lost{false};
@@ -233,8 +235,9 @@ public:
             return Fail(error, SystemErrorText(EBUSY) + " (locked by process " +
                                    std::to_string(*holder) + ")");
         }
-        // Asked before the open, so a directory is not "Is a directory" and a FIFO is not
-        // waited on.
+        // Asked before the open, so a regular file, a directory or a FIFO is refused as not a
+        // terminal device, not with what opening it would say ("Is a directory", "Permission
+        // denied").
         struct stat st {};
         if (stat(path.c_str(), &st) != 0) return Fail(error, SystemErrorText(errno));
         if (!S_ISCHR(st.st_mode)) return Fail(error, kNotATerminal);

@@ -157,7 +157,7 @@ TEST(PosixSerialDevice, KeepsTheSystemsTextWhenOpenFails) {
     std::string error;
     EXPECT_FALSE(PosixSerialOpener().Open("/dev/zentrip-no-such-device", 9600, &error));
     EXPECT_EQ(error, "No such file or directory");
-    // Asked before opening: a directory is not "Is a directory", a FIFO is not waited on.
+    // Asked before opening: whatever is not a terminal is refused as such, a directory too.
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
     for (const std::string& path :
