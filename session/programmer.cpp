@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/edit_writer.h"
+#include "platform/format_text.h"
 #include "script/preprocessor.h"
 #include "script/tokenizer.h"
 #include "session/controller_reply.h"

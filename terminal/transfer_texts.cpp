@@ -1,20 +1,8 @@
 #include "terminal/transfer_texts.h"
 
-#include <cstdio>
+#include "platform/format_text.h"
 
 namespace zentrip {
-
-namespace {
-
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-    const int n = std::snprintf(nullptr, 0, format, args...);
-    std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, args...);
-    return text;
-}
-
-}  // namespace
 
 const char* TransferTitle(int mode, int engineMode) {
     switch (mode) {
