@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_write.h"
 #include "terminal/term_texts.h"
 
 namespace zentrip::cli {
@@ -129,16 +130,9 @@ void ConsoleTerminal::LookForDevice() {
 }
 
 bool ConsoleTerminal::Write(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            m_outputFailed = true;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    if (WriteAll(fd, bytes) == 0) return true;
+    m_outputFailed = true;
+    return false;
 }
 
 void ConsoleTerminal::Show(const CTermDisplay::Change& change) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "platform/escaped_text.h"
+#include "platform/file_write.h"
 #include "platform/system_error.h"
 
 namespace zentrip {
@@ -38,17 +39,6 @@ bool MakeParents(const std::string& path, std::string* error) {
             if (error) *error = ErrnoText(dir, errno);
             return false;
         }
-    }
-    return true;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        done += static_cast<std::size_t>(w);
     }
     return true;
 }
@@ -163,11 +153,11 @@ bool SettingsStore::Save(std::string* error) const {
         return false;
     }
     fchmod(fd, 0600);
-    const bool written = WriteAll(fd, text) && fsync(fd) == 0;
-    const int writeErr = errno;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temp.c_str(), m_path.c_str()) != 0) {
-        const int err = written && closed ? errno : writeErr;
+    int err = WriteAll(fd, text);
+    if (err == 0 && fsync(fd) != 0) err = errno;
+    if (close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && rename(temp.c_str(), m_path.c_str()) != 0) err = errno;
+    if (err != 0) {
         unlink(temp.c_str());
         if (error) *error = ErrnoText(m_path, err);
         return false;

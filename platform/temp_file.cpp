@@ -2,9 +2,10 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/file_write.h"
 
 namespace zentrip {
 
@@ -13,16 +14,6 @@ namespace {
 std::string TempDirectory() {
     const char* dir = std::getenv("TMPDIR");
     return dir && *dir ? dir : "/tmp";
-}
-
-bool WriteAll(int fd, std::string_view content) {
-    while (!content.empty()) {
-        const ssize_t n = write(fd, content.data(), content.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        content.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 }  // namespace
@@ -39,7 +30,7 @@ bool TempFile::Create(std::string_view content) {
     const int fd = mkstemp(name.data());  // mode 0600
     if (fd < 0) return false;
     m_path = name.data();
-    const bool written = WriteAll(fd, content);
+    const bool written = WriteAll(fd, content) == 0;
     const bool closed = close(fd) == 0;
     if (written && closed) return true;
     unlink(m_path.c_str());

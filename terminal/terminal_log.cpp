@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/file_write.h"
 #include "platform/system_error.h"
 
 namespace zentrip {
@@ -30,15 +31,10 @@ void CTerminalLog::Stop() {
 
 bool CTerminalLog::Append(std::string_view bytes, std::string* error) {
     if (m_fd < 0) return true;
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (error) *error = SystemErrorText(n < 0 ? errno : EIO);
-            Stop();
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
+    if (const int err = WriteAll(m_fd, bytes)) {
+        if (error) *error = SystemErrorText(err);
+        Stop();
+        return false;
     }
     return true;
 }
