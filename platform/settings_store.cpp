@@ -26,17 +26,13 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-std::string ErrnoText(const std::string& what, int err) {
-    return what + ": " + SystemErrorText(err);
-}
-
 // mkdir -p for the folders above the file; existing folders are fine.
 bool MakeParents(const std::string& path, std::string* error) {
     for (std::size_t pos = path.find('/', 1); pos != std::string::npos;
          pos = path.find('/', pos + 1)) {
         const std::string dir = path.substr(0, pos);
         if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-            if (error) *error = ErrnoText(dir, errno);
+            if (error) *error = SystemErrorText(dir, errno);
             return false;
         }
     }
@@ -149,7 +145,7 @@ bool SettingsStore::Save(std::string* error) const {
     std::string temp = m_path + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
-        if (error) *error = ErrnoText(m_path, errno);
+        if (error) *error = SystemErrorText(m_path, errno);
         return false;
     }
     fchmod(fd, 0600);
@@ -159,7 +155,7 @@ bool SettingsStore::Save(std::string* error) const {
     if (err == 0 && rename(temp.c_str(), m_path.c_str()) != 0) err = errno;
     if (err != 0) {
         unlink(temp.c_str());
-        if (error) *error = ErrnoText(m_path, err);
+        if (error) *error = SystemErrorText(m_path, err);
         return false;
     }
     // The rename itself must reach the disk too, or a crash could bring the old file back.

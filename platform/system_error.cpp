@@ -21,4 +21,8 @@ std::string SystemErrorText(int err) {
     return text ? text : "Unknown error " + std::to_string(err);
 }
 
+std::string SystemErrorText(std::string_view what, int err) {
+    return std::string(what) + ": " + SystemErrorText(err);
+}
+
 }  // namespace zentrip

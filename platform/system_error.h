@@ -3,9 +3,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zentrip {
 
 std::string SystemErrorText(int err);
+// "what: text", for an error that needs its subject named (a path, a call).
+std::string SystemErrorText(std::string_view what, int err);
 
 }  // namespace zentrip

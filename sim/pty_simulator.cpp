@@ -20,10 +20,6 @@ namespace {
 // the thread then waits before it looks again, so it does not spin.
 constexpr int kIdlePollMs = 20;
 
-std::string ErrnoText(const char* what) {
-    return std::string(what) + ": " + SystemErrorText(errno);
-}
-
 }  // namespace
 
 std::unique_ptr<PtySimulator> PtySimulator::Start(const SimOptions& options, std::string* error,
@@ -33,13 +29,13 @@ std::unique_ptr<PtySimulator> PtySimulator::Start(const SimOptions& options, std
 
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master < 0) {
-        if (error) *error = ErrnoText("posix_openpt");
+        if (error) *error = SystemErrorText("posix_openpt", errno);
         return nullptr;
     }
     char name[128];
     if (grantpt(master) != 0 || unlockpt(master) != 0 ||
         ptsname_r(master, name, sizeof name) != 0) {
-        if (error) *error = ErrnoText("pty");
+        if (error) *error = SystemErrorText("pty", errno);
         close(master);
         return nullptr;
     }
@@ -52,7 +48,7 @@ std::unique_ptr<PtySimulator> PtySimulator::Start(const SimOptions& options, std
     }
     int wake[2];
     if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-        if (error) *error = ErrnoText("pipe");
+        if (error) *error = SystemErrorText("pipe", errno);
         close(master);
         return nullptr;
     }
