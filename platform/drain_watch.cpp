@@ -2,13 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/serial_line_mode.h"
+
 namespace zentrip {
-
-namespace {
-
-constexpr std::int64_t kBitsPerCharacter = 10;  // 8N1: start, 8 data, stop
-
-}  // namespace
 
 DrainWatch::DrainWatch(std::uint32_t rate, std::int64_t nowMs, int queued)
     : m_quietLimitMs(std::max<std::int64_t>(

@@ -7,6 +7,9 @@
 
 namespace zentrip {
 
+// What one character takes on the line in this mode: a start bit, 8 data bits, a stop bit.
+constexpr unsigned kBitsPerCharacter = 10;
+
 // Puts the mode into tio; the rate and the special characters stay as they are.
 void MakeRawEightNOne(termios& tio);
 // Whether settings read back from a device are that mode (the rate aside).

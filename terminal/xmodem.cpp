@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/serial_line_mode.h"
 #include "terminal/crc16.h"
 
 namespace zentrip {
@@ -27,7 +28,6 @@ constexpr std::uint32_t kPurgeQuietMs = 10;
 // a sender's scheduling and an adapter add jitter. Nine character times outlast such a gap;
 // from 9600 bps up they are less than the 10 ms that hold there.
 constexpr std::uint64_t kPurgeQuietChars = 9;
-constexpr std::uint64_t kBitsPerChar = 10;
 constexpr int kPurgeRounds = 99;
 constexpr int kPurgeReadsPerRound = 64;
 constexpr int kHandshakeWaits = 90;
@@ -148,7 +148,7 @@ bool CXmodem::SleepWatchingDevice(std::uint32_t ms) {
 
 std::uint32_t CXmodem::ReceivePurgeQuietMs() const {
     if (m_rate == 0) return kPurgeQuietMs;
-    const std::uint64_t chars = (kPurgeQuietChars * kBitsPerChar * 1000 + m_rate - 1) / m_rate;
+    const std::uint64_t chars = (kPurgeQuietChars * kBitsPerCharacter * 1000 + m_rate - 1) / m_rate;
     return static_cast<std::uint32_t>(std::max<std::uint64_t>(kPurgeQuietMs, chars));
 }
 
