@@ -152,17 +152,11 @@ bool SettingsStore::Save(std::string* error) const {
     int err = WriteAll(fd, text);
     if (err == 0 && fsync(fd) != 0) err = errno;
     if (close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && rename(temp.c_str(), m_path.c_str()) != 0) err = errno;
+    if (err == 0) err = ReplaceFile(temp, m_path);
     if (err != 0) {
         unlink(temp.c_str());
         if (error) *error = SystemErrorText(m_path, err);
         return false;
-    }
-    // The rename itself must reach the disk too, or a crash could bring the old file back.
-    const std::string dir = m_path.substr(0, m_path.find_last_of('/') + 1);
-    if (const int dfd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY); dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
     }
     return true;
 }

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <random>
 
+#include "platform/file_write.h"
+
 namespace zentrip {
 
 namespace {
@@ -88,7 +90,7 @@ bool ReceiveFile::Finish() {
 
 bool ReceiveFile::Commit() {
     if (m_temporary.empty()) return true;
-    if (std::rename(m_temporary.c_str(), m_target.c_str()) != 0) return false;
+    if (ReplaceFile(m_temporary, m_target) != 0) return false;
     m_temporary.clear();
     return true;
 }
