@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <iterator>
+#include <thread>
 
 namespace zentrip::cli {
 
@@ -17,13 +18,19 @@ std::atomic<int> g_first{0};
 std::atomic<bool> g_stopTaken{false};
 std::atomic<InterruptWatch::Action> g_action{nullptr};
 std::atomic<void*> g_context{nullptr};
+std::atomic<int> g_actionsRunning{0};
 struct sigaction g_previous[std::size(kSignals)]{};
 struct sigaction g_previousPipe {};
 
 void RunAction() {
-    // The context is stored before the action and cleared after it, so a set action always
-    // finds its own context.
-    if (const auto action = g_action.load()) action(g_context.load());
+    // A handler on another thread may load the action just before a disarm clears it, and the
+    // context just after: it then finds no context and does nothing. A disarm waits for the
+    // actions already running, so none runs on a context that is gone.
+    g_actionsRunning.fetch_add(1);
+    const auto action = g_action.load();
+    void* const context = g_context.load();
+    if (action && context) action(context);
+    g_actionsRunning.fetch_sub(1);
 }
 
 void OnSignal(int signal) {
@@ -80,6 +87,7 @@ void InterruptWatch::Arm(Action action, void* context) {
     } else {
         g_action = nullptr;
         g_context = nullptr;
+        while (g_actionsRunning.load() > 0) std::this_thread::yield();
     }
 }
 

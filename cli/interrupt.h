@@ -21,7 +21,7 @@ public:
     InterruptWatch& operator=(const InterruptWatch&) = delete;
 
     // The action for the first signal, also run at once when it has already come; disarm
-    // (nullptr) before the context dies.
+    // (nullptr) before the context dies. Disarming waits for an action already running.
     void Arm(Action action, void* context);
 
     // True once for the first signal, false before it and after it was taken.
