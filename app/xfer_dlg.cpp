@@ -8,7 +8,6 @@
 #include <climits>
 
 #include "app/dialog_layout.h"
-#include "terminal/term_texts.h"
 #include "terminal/transfer_texts.h"
 
 namespace zentrip {
@@ -131,10 +130,9 @@ void CXferDlg::OnWorkerDone() {
     // A refresh still queued would come after the closing line and wipe it: do it now instead.
     if (m_progress.Take()) Refresh();
     m_finished = true;
-    m_status += TransferEndLine(m_mode, m_result, m_path);
+    m_status += "\r\n" + TransferEndLine(m_mode, m_result, m_path);
     if (m_result != kXmodemSuccess && m_port && m_port->DeviceLost()) {
-        m_status +=
-            "\r\n*** " + DeviceLostText(m_port->DevicePath(), m_port->LostReason()) + ". ***";
+        m_status += "\r\n" + TransferLostLine(m_port->DevicePath(), m_port->LostReason());
     }
     ShowStatus();
     m_button->setText("CLOSE");

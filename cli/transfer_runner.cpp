@@ -194,8 +194,7 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     }
     std::error_code ignored;
     const auto full = std::filesystem::absolute(path, ignored);
-    // The dialog's closing line, without the line break that sets it off from the progress.
-    const std::string line = TransferEndLine(ModeOf(kind), result, full.string()).substr(2);
+    const std::string line = TransferEndLine(ModeOf(kind), result, full.string());
     std::fprintf(result == kXmodemSuccess ? stdout : stderr, "%s\n", line.c_str());
     return result;
 }

@@ -1,6 +1,7 @@
 #include "terminal/transfer_texts.h"
 
 #include "platform/format_text.h"
+#include "terminal/term_texts.h"
 
 namespace zentrip {
 
@@ -44,16 +45,20 @@ std::string TransferProgressText(int mode, const std::string& path, const CXmode
 
 std::string TransferEndLine(int mode, int result, const std::string& path) {
     if (result != kXmodemSuccess) {
-        return Format("\r\n*** ERROR %d: %s. ***", result, XmodemResultText(result));
+        return Format("*** ERROR %d: %s. ***", result, XmodemResultText(result));
     }
     switch (mode) {
         case kXmodemTransmitMode:
-            return "\r\nTransfer completed successfully!";
+            return "Transfer completed successfully!";
         case kXmodemReceiveMode:
-            return Format("\r\nTransfer of \"%s\" completed successfully!", path.c_str());
+            return Format("Transfer of \"%s\" completed successfully!", path.c_str());
         default:
-            return "\r\nText transmission completed!";
+            return "Text transmission completed!";
     }
+}
+
+std::string TransferLostLine(const std::string& path, const std::string& reason) {
+    return "*** " + DeviceLostText(path, reason) + ". ***";
 }
 
 }  // namespace zentrip

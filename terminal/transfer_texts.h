@@ -1,6 +1,7 @@
 // The texts of a transfer as the transfer dialog shows them: titles, the progress text that a
-// refresh rebuilds from the engine's counters, and the line added when the transfer has ended.
-// Line ends are CR LF.
+// refresh rebuilds from the engine's counters, and the lines added when the transfer has ended.
+// Line ends are CR LF; the closing lines come without one, for the dialog and the command line
+// to set them off each their own way.
 #pragma once
 
 #include <string>
@@ -18,5 +19,7 @@ const char* TransferTitle(int mode, int engineMode = CXmodem::kModeUnchosen);
 std::string TransferProgressText(int mode, const std::string& path, const CXmodem& engine);
 // The success line (with the path for a receive) or, for any other result, the error line.
 std::string TransferEndLine(int mode, int result, const std::string& path);
+// After a failed transfer's error line, when the device went away during it.
+std::string TransferLostLine(const std::string& path, const std::string& reason);
 
 }  // namespace zentrip
