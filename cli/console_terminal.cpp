@@ -101,7 +101,7 @@ void ConsoleTerminal::TakeReceived() {
         const std::string_view bytes(chunk, static_cast<std::size_t>(n));
         std::string error;
         if (!m_log.Append(bytes, &error)) {
-            Message("Logging to " + m_log.Path() + " stopped (" + error + ").");
+            Message(LoggingStoppedText(m_log.Path(), error));
         }
         m_display.ShowReceived(bytes);
         Show(m_display.TakeChange());
@@ -113,8 +113,8 @@ void ConsoleTerminal::DeviceLost() {
     m_port.Close();
     m_lost = true;
     m_lostPath = m_port.DevicePath();
-    Message("Mini Terminal: " + DeviceLostText(m_lostPath, m_port.LostReason()) +
-            ". Waiting for it to come back; Ctrl-] ends.");
+    Message(TerminalLostTitle(m_lostPath, m_port.LostReason()) +
+            " Waiting for it to come back; Ctrl-] ends.");
 }
 
 void ConsoleTerminal::LookForDevice() {

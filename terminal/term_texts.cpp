@@ -33,8 +33,12 @@ std::string TerminalReturnedTitle(int comPort, std::uint32_t rate, const std::st
 
 std::string LoggingNote(const std::string& path) { return " Logging to " + path + "."; }
 
+std::string LoggingStoppedText(const std::string& path, const std::string& reason) {
+    return "Logging to " + path + " stopped (" + reason + ").";
+}
+
 std::string LoggingStoppedNote(const std::string& path, const std::string& reason) {
-    return " Logging to " + path + " stopped (" + reason + ").";
+    return " " + LoggingStoppedText(path, reason);
 }
 
 }  // namespace zentrip

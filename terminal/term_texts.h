@@ -15,7 +15,9 @@ std::string TerminalLostTitle(const std::string& path, const std::string& reason
 std::string TerminalReturnedTitle(int comPort, std::uint32_t rate, const std::string& path);
 // Added to the title while received bytes go to a log file.
 std::string LoggingNote(const std::string& path);
-// Added instead when the log file stopped taking bytes.
+// "Logging to PATH stopped (REASON).", when the log file stopped taking bytes.
+std::string LoggingStoppedText(const std::string& path, const std::string& reason);
+// That text, added to the title instead of the logging note.
 std::string LoggingStoppedNote(const std::string& path, const std::string& reason);
 
 }  // namespace zentrip
