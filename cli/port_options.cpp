@@ -13,8 +13,21 @@ namespace zentrip::cli {
 
 namespace {
 
-// The option's value: after '=' in the same argument or the next argument.
-bool Value(int argc, char** argv, int& index, std::string_view name, std::string* value) {
+bool ParseNumber(const std::string& text, long* number) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    *number = std::strtol(text.c_str(), &end, 10);
+    return *end == '\0';
+}
+
+}  // namespace
+
+bool IsOption(std::string_view arg, std::string_view name) {
+    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
+                           arg[name.size()] == '=');
+}
+
+bool OptionValue(int argc, char** argv, int& index, std::string_view name, std::string* value) {
     const std::string_view arg = argv[index];
     if (arg.size() > name.size() && arg[name.size()] == '=') {
         *value = std::string(arg.substr(name.size() + 1));
@@ -24,20 +37,6 @@ bool Value(int argc, char** argv, int& index, std::string_view name, std::string
     *value = argv[++index];
     return true;
 }
-
-bool ParseNumber(const std::string& text, long* number) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    *number = std::strtol(text.c_str(), &end, 10);
-    return *end == '\0';
-}
-
-bool Is(std::string_view arg, std::string_view name) {
-    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
-                           arg[name.size()] == '=');
-}
-
-}  // namespace
 
 const char* const kPortOptionsHelp =
     "  --port N        COM port 1 to 4; its device is the one stored for it\n"
@@ -70,8 +69,8 @@ OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& optio
     const std::string_view arg = argv[index];
     std::string value;
     long number = 0;
-    if (Is(arg, "--port")) {
-        if (!Value(argc, argv, index, "--port", &value) || !ParseNumber(value, &number) ||
+    if (IsOption(arg, "--port")) {
+        if (!OptionValue(argc, argv, index, "--port", &value) || !ParseNumber(value, &number) ||
             number < 1 || number > 4) {
             *error = "--port needs a port number from 1 to 4";
             return OptionTaken::kError;
@@ -79,8 +78,8 @@ OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& optio
         options.port = static_cast<int>(number);
         return OptionTaken::kYes;
     }
-    if (Is(arg, "--rate")) {
-        if (!Value(argc, argv, index, "--rate", &value) || !ParseNumber(value, &number)) {
+    if (IsOption(arg, "--rate")) {
+        if (!OptionValue(argc, argv, index, "--rate", &value) || !ParseNumber(value, &number)) {
             *error = "--rate needs a data rate in bits per second";
             return OptionTaken::kError;
         }
@@ -93,8 +92,8 @@ OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& optio
         *error = "--rate: unsupported data rate " + value;
         return OptionTaken::kError;
     }
-    if (Is(arg, "--device")) {
-        if (!Value(argc, argv, index, "--device", &value) || value.empty()) {
+    if (IsOption(arg, "--device")) {
+        if (!OptionValue(argc, argv, index, "--device", &value) || value.empty()) {
             *error = "--device needs a device path";
             return OptionTaken::kError;
         }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "link/comm_settings.h"
 #include "link/serial_port.h"
@@ -22,6 +23,12 @@ CommSettings LoadStoredSettings();
 PortOptions StoredPortOptions(const CommSettings& settings);
 // The same, from the settings store (its warnings said on stderr).
 PortOptions DefaultPortOptions();
+
+// Whether arg is the option `name`, alone or as name=VALUE.
+bool IsOption(std::string_view arg, std::string_view name);
+// The value of the option at argv[index]: after '=' in the same argument, else the next
+// argument (index then points at it). False when there is none.
+bool OptionValue(int argc, char** argv, int& index, std::string_view name, std::string* value);
 
 enum class OptionTaken { kNo, kYes, kError };
 

@@ -8,6 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/console_terminal.h"
+#include "cli/port_options.h"
 #include "terminal/term_texts.h"
 
 namespace zentrip::cli {
@@ -49,13 +50,13 @@ int Parse(int argc, char** argv, TerminalOptions& options) {
         }
         if (arg == "--echo") {
             options.echo = true;
-        } else if (arg == "--log" && i + 1 < argc) {
-            options.log = argv[++i];
-        } else if (arg.rfind("--log=", 0) == 0 && arg.size() > 6) {
-            options.log = arg.substr(6);
+        } else if (IsOption(arg, "--log")) {
+            if (!OptionValue(argc, argv, i, "--log", &options.log) || options.log.empty()) {
+                PrintUsageError(argv[0], "--log needs a file");
+                return kUsageError;
+            }
         } else {
-            PrintUsageError(argv[0],
-                            arg == "--log" ? "--log needs a file" : "unknown argument " + arg);
+            PrintUsageError(argv[0], "unknown argument " + arg);
             return kUsageError;
         }
     }
