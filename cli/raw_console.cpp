@@ -76,11 +76,7 @@ RawConsole::RawConsole(int fd) {
     for (const int signal : kCrashSignals) Install(signal, OnCrash, SA_RESETHAND);
     Install(SIGTSTP, OnStop, SA_RESTART);
     g_rawOn = 1;
-    if (tcsetattr(fd, TCSAFLUSH, &g_raw) != 0) {
-        g_rawOn = 0;
-        return;
-    }
-    m_active = true;
+    if (tcsetattr(fd, TCSAFLUSH, &g_raw) != 0) g_rawOn = 0;
 }
 
 RawConsole::~RawConsole() {

@@ -12,12 +12,11 @@ namespace zentrip::cli {
 
 class RawConsole {
 public:
-    explicit RawConsole(int fd);  // not a terminal: nothing changes, Active() is false
+    explicit RawConsole(int fd);  // not a terminal: its modes stay as they are
     ~RawConsole();
     RawConsole(const RawConsole&) = delete;
     RawConsole& operator=(const RawConsole&) = delete;
 
-    bool Active() const { return m_active; }
     // The console's own erase key (usually DEL), which the terminal sends as BS.
     char EraseKey() const { return m_eraseKey; }
     // Readable once an ending signal came; TakeSignal() then says which (0: none).
@@ -25,7 +24,6 @@ public:
     int TakeSignal();
 
 private:
-    bool m_active = false;
     char m_eraseKey = 0x7F;
 };
 
