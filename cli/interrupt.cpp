@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <iterator>
 #include <thread>
 
@@ -19,6 +20,7 @@ std::atomic<bool> g_stopTaken{false};
 std::atomic<InterruptWatch::Action> g_action{nullptr};
 std::atomic<void*> g_context{nullptr};
 std::atomic<int> g_actionsRunning{0};
+std::atomic<bool> g_againDefault{false};
 struct sigaction g_previous[std::size(kSignals)]{};
 struct sigaction g_previousPipe {};
 
@@ -36,6 +38,9 @@ void RunAction() {
 void OnSignal(int signal) {
     if (g_count.fetch_add(1) == 0) {
         g_first = signal;
+        if (g_againDefault) {
+            for (const int each : kSignals) std::signal(each, SIG_DFL);
+        }
         RunAction();
         return;
     }
@@ -49,13 +54,15 @@ void OnSignal(int signal) {
 
 }  // namespace
 
-InterruptWatch::InterruptWatch() {
+InterruptWatch::InterruptWatch(Again again) {
     static_assert(std::atomic<int>::is_always_lock_free);
+    static_assert(std::atomic<bool>::is_always_lock_free);
     static_assert(std::atomic<Action>::is_always_lock_free);
     static_assert(std::atomic<void*>::is_always_lock_free);
     g_count = 0;
     g_first = 0;
     g_stopTaken = false;
+    g_againDefault = again == Again::kDefaultAction;
     struct sigaction action {};
     action.sa_handler = &OnSignal;
     sigemptyset(&action.sa_mask);

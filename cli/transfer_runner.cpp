@@ -1,17 +1,15 @@
 #include "cli/transfer_runner.h"
 
-#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <iterator>
 #include <thread>
 
+#include "cli/interrupt.h"
 #include "terminal/term_texts.h"
 #include "terminal/transfer_texts.h"
 #include "terminal/xmodem.h"
@@ -19,37 +17,6 @@
 namespace zentrip::cli {
 
 namespace {
-
-volatile sig_atomic_t g_interrupted = 0;
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-void OnInterrupt(int) {
-    g_interrupted = 1;
-    for (const int signal : kSignals) std::signal(signal, SIG_DFL);
-}
-
-// Ctrl-C, SIGTERM and SIGHUP ask for a cancel while installed; a second one ends the program
-// as usual.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        g_interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-            sigaction(kSignals[i], &action, &m_previous[i]);
-        }
-    }
-    ~InterruptGuard() {
-        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-            sigaction(kSignals[i], &m_previous[i], nullptr);
-        }
-    }
-
-private:
-    struct sigaction m_previous[std::size(kSignals)]{};
-};
 
 int ModeOf(TransferKind kind) {
     switch (kind) {
@@ -148,7 +115,9 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     engine.SetOwner([&](std::uint32_t) { notifications.fetch_add(1, std::memory_order_relaxed); });
 
     const bool live = isatty(STDERR_FILENO) == 1;
-    InterruptGuard interrupts;
+    // Ctrl-C, SIGTERM and SIGHUP cancel; a second one ends the program as usual.
+    InterruptWatch interrupts(InterruptWatch::Again::kDefaultAction);
+    bool interrupted = false;
     std::atomic<bool> done{false};
     int result = kXmodemUnknownError;
     std::thread worker([&] {
@@ -177,7 +146,8 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     };
     while (!done.load(std::memory_order_acquire)) {
         // Repeated, because the engine clears the flag when its operation begins.
-        if (g_interrupted) engine.Cancel();
+        interrupted = interrupted || interrupts.TakeStopRequest();
+        if (interrupted) engine.Cancel();
         draw();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
