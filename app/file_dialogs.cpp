@@ -1,12 +1,12 @@
 #include "app/file_dialogs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
 #include "app/file_filter.h"
+#include "app/qt_text.h"
 
 namespace zentrip {
 
@@ -67,9 +67,5 @@ QFileDialog* OpenSaveResultsDialog(QWidget* parent, FileChosen chosen) {
     dialog->setDefaultSuffix("txt");
     return Open(dialog, std::move(chosen));
 }
-
-std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QString PathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
 }  // namespace zentrip

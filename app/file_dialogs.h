@@ -4,7 +4,6 @@
 // empty when the dialog was cancelled or closed.
 #pragma once
 
-#include <QString>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,9 +18,5 @@ using FileChosen = std::function<void(std::optional<std::string>)>;
 // `filter` in the program's "description | pattern | ... ||" form.
 QFileDialog* OpenProgramFileDialog(QWidget* parent, const std::string& filter, FileChosen chosen);
 QFileDialog* OpenSaveResultsDialog(QWidget* parent, FileChosen chosen);
-
-// A path as the logic holds it (the file system's bytes) and as a window shows it.
-std::string PathBytes(const QString& path);
-QString PathText(const std::string& path);
 
 }  // namespace zentrip

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -15,6 +14,7 @@
 
 #include "app/comm_settings_dialog.h"
 #include "app/dialog_layout.h"
+#include "app/qt_text.h"
 #include "app/term_edit.h"
 #include "app/window_fonts.h"
 #include "app/xfer_dlg.h"
@@ -44,8 +44,6 @@ const char* FileDialogTitle(int mode) {
 QString Local(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-std::string LocalBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // A file dialog of the window's own (the same everywhere, also offscreen), opened window-modal.
 QFileDialog* OpenFileDialog(QWidget* parent, const char* title) {
@@ -290,7 +288,7 @@ void CMiniTermDlg::StartTransfer(int mode) {
     connect(files, &QFileDialog::finished, this, [this, files, mode](int result) {
         const QStringList chosen = files->selectedFiles();
         if (result != QDialog::Accepted || chosen.isEmpty()) return Reopen();
-        RunTransfer(mode, LocalBytes(chosen.first()));
+        RunTransfer(mode, PathBytes(chosen.first()));
     });
     files->open();
 }
@@ -316,7 +314,7 @@ void CMiniTermDlg::ChooseLogFile() {
     files->setOption(QFileDialog::DontConfirmOverwrite);  // the log is appended to
     connect(files, &QFileDialog::fileSelected, this, [this](const QString& path) {
         std::string error;
-        if (!m_log.Start(LocalBytes(path), &error)) {
+        if (!m_log.Start(PathBytes(path), &error)) {
             auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
                                         "Cannot log to " + path + ": " + Local(error),
                                         QMessageBox::Ok, this);

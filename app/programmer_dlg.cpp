@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -27,6 +26,7 @@
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
+#include "app/qt_text.h"
 #include "app/resources.h"
 #include "app/text_pane.h"
 #include "app/window_fonts.h"
@@ -42,12 +42,6 @@ const QColor kResultText(0, 255, 0);
 const QColor kErrorText(255, 0, 0);
 // Labels and the check box lie on the dark background image: their text is light.
 const QColor kCaptionText(222, 228, 234);
-
-// A caption as a button shows it: each CR of the template breaks a line.
-QString Caption(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
-        .replace('\r', '\n');
-}
 
 // Breaks `text` into lines that fit `width` pixels, at blanks, as a multi-line check box does.
 QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
@@ -128,7 +122,7 @@ void CProgrammerDlg::BuildControls() {
     const QFont fixedFont = FixedPitchFont();
     setFont(dialogFont);
     for (const ControlTemplate& control : kProgrammerDlgTemplate) {
-        const QString text = Caption(control.text);
+        const QString text = Latin1Lines(control.text);
         QRect place = DialogRect(control.x, control.y, control.width, control.height, dialogFont);
         QWidget* widget = nullptr;
         switch (control.kind) {
@@ -281,7 +275,7 @@ void CProgrammerDlg::SetStopCaption(const std::string& caption) {
 }
 
 void CProgrammerDlg::ShowPortButtonText() {
-    m_comPortButton->setText(Caption(PortButtonText(m_settings.port, m_settings.dataRate)));
+    m_comPortButton->setText(Latin1Lines(PortButtonText(m_settings.port, m_settings.dataRate)));
 }
 
 void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {

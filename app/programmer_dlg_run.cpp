@@ -10,19 +10,12 @@
 
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg.h"
+#include "app/qt_text.h"
 #include "app/text_pane.h"
 
 namespace zentrip {
 
 namespace {
-
-// The program's texts end lines with CR LF or a lone CR; a box wants LF.
-QString BoxText(const std::string& text) {
-    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    shown.replace("\r\n", "\n");
-    shown.replace('\r', '\n');
-    return shown;
-}
 
 QMessageBox::Icon BoxIcon(MessageBoxIcon icon) {
     switch (icon) {
@@ -74,11 +67,11 @@ void CProgrammerDlg::Track(QDialog* dialog) {
 }
 
 void CProgrammerDlg::SetLineNumberText(const std::string& text) {
-    m_lineNumber->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    m_lineNumber->setText(Latin1(text));
 }
 
 void CProgrammerDlg::SetTotalErrorsText(const std::string& text) {
-    m_totalErrors->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    m_totalErrors->setText(Latin1(text));
 }
 
 void CProgrammerDlg::SetWorkingFileText(const std::string& text) {
@@ -95,7 +88,7 @@ void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons b
         return;
     }
     auto* box = new QMessageBox(
-        BoxIcon(icon), "Zentrip", BoxText(text),
+        BoxIcon(icon), "Zentrip", Latin1Lines(text),
         buttons == MessageBoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
         this);
     box->setTextFormat(Qt::PlainText);

@@ -5,17 +5,10 @@
 #include <QMenu>
 #include <QTextCursor>
 
+#include "app/qt_text.h"
 #include "app/term_keys.h"
 
 namespace zentrip {
-
-namespace {
-
-QString Latin1(std::string_view bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-}  // namespace
 
 CTermEdit::CTermEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
