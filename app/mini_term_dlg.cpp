@@ -14,6 +14,7 @@
 
 #include "app/comm_settings_dialog.h"
 #include "app/dialog_layout.h"
+#include "app/file_dialogs.h"
 #include "app/qt_text.h"
 #include "app/term_edit.h"
 #include "app/window_fonts.h"
@@ -43,14 +44,6 @@ const char* FileDialogTitle(int mode) {
 
 QString Local(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// A file dialog of the window's own (the same everywhere, also offscreen), opened window-modal.
-QFileDialog* OpenFileDialog(QWidget* parent, const char* title) {
-    auto* files = new QFileDialog(parent, title);
-    files->setAttribute(Qt::WA_DeleteOnClose);
-    files->setOption(QFileDialog::DontUseNativeDialog);
-    return files;
 }
 
 }  // namespace
@@ -281,16 +274,14 @@ void CMiniTermDlg::StartTransfer(int mode) {
     m_reopenTimer.stop();
     m_lostTimer.stop();
     if (mode == kXmodemTransmitMode) HandOver([] {});
-    QFileDialog* files = OpenFileDialog(this, FileDialogTitle(mode));
+    auto* files = new QFileDialog(this, FileDialogTitle(mode));
     files->setFileMode(QFileDialog::AnyFile);
     files->setNameFilters({"Orvane Files (*.orv)", "All Files (*)"});
     files->selectNameFilter("All Files (*)");
-    connect(files, &QFileDialog::finished, this, [this, files, mode](int result) {
-        const QStringList chosen = files->selectedFiles();
-        if (result != QDialog::Accepted || chosen.isEmpty()) return Reopen();
-        RunTransfer(mode, PathBytes(chosen.first()));
+    OpenFileDialog(files, [this, mode](std::optional<std::string> path) {
+        if (!path) return Reopen();
+        RunTransfer(mode, *path);
     });
-    files->open();
 }
 
 void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {
@@ -309,14 +300,15 @@ void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {
 }
 
 void CMiniTermDlg::ChooseLogFile() {
-    QFileDialog* files = OpenFileDialog(this, "Log to File...");
+    auto* files = new QFileDialog(this, "Log to File...");
     files->setAcceptMode(QFileDialog::AcceptSave);
     files->setOption(QFileDialog::DontConfirmOverwrite);  // the log is appended to
-    connect(files, &QFileDialog::fileSelected, this, [this](const QString& path) {
+    OpenFileDialog(files, [this](std::optional<std::string> path) {
+        if (!path) return;
         std::string error;
-        if (!m_log.Start(PathBytes(path), &error)) {
+        if (!m_log.Start(*path, &error)) {
             auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                        "Cannot log to " + path + ": " + Local(error),
+                                        "Cannot log to " + PathText(*path) + ": " + Local(error),
                                         QMessageBox::Ok, this);
             box->setAttribute(Qt::WA_DeleteOnClose);
             box->open();
@@ -326,7 +318,6 @@ void CMiniTermDlg::ChooseLogFile() {
         m_logNote = LoggingNote(m_log.Path());
         UpdateTitle();
     });
-    files->open();
 }
 
 void CMiniTermDlg::StopLogging() {
