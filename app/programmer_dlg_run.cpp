@@ -92,16 +92,13 @@ void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons b
         buttons == MessageBoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
         this);
     box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
     if (answered) {
         connect(box, &QDialog::finished, box, [box, answered = std::move(answered)] {
             answered(box->clickedButton() == box->button(QMessageBox::Yes) ? MessageBoxAnswer::Yes
                                                                            : MessageBoxAnswer::No);
         });
     }
-    Track(box);
-    box->open();
+    OpenDialog(box);
 }
 
 void CProgrammerDlg::OpenFileChoice(const std::string& filter, Chosen chosen) {
