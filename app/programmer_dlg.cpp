@@ -365,8 +365,8 @@ void CProgrammerDlg::OnSaveResults() {
         file.write(text.data(), static_cast<std::streamsize>(text.size()));
         file.close();
         if (!file)
-            OpenMessageBox("Couldn't save the results to " + *path + ".", MessageBoxButtons::Ok,
-                           MessageBoxIcon::Stop, nullptr);
+            OpenBox("Couldn't save the results to " + PathText(*path) + ".", MessageBoxButtons::Ok,
+                    MessageBoxIcon::Stop, nullptr);
     }));
 }
 

@@ -82,13 +82,18 @@ void CProgrammerDlg::SetWorkingFileText(const std::string& text) {
 
 void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons buttons,
                                     MessageBoxIcon icon, Answered answered) {
+    OpenBox(Latin1Lines(text), buttons, icon, std::move(answered));
+}
+
+void CProgrammerDlg::OpenBox(const QString& text, MessageBoxButtons buttons, MessageBoxIcon icon,
+                             Answered answered) {
     // On the way out nothing new opens; a question then is answered No.
     if (m_closing) {
         if (answered) answered(MessageBoxAnswer::No);
         return;
     }
     auto* box = new QMessageBox(
-        BoxIcon(icon), "Zentrip", Latin1Lines(text),
+        BoxIcon(icon), "Zentrip", text,
         buttons == MessageBoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
         this);
     box->setTextFormat(Qt::PlainText);
