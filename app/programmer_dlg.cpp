@@ -95,7 +95,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
 
     // The start-up's order: the Stop button's caption, the settings and the port button,
     // the modem set-up (on the worker, so the window shows at once), then the fold.
-    SetStopCaption("Hide Status Display");
+    SetStopButtonCaption("Hide Status Display");
     // Values that fell back to their defaults are named where the modem set-up reports.
     for (const std::string& warning : LoadSettings(m_settings))
         CEditWriter().Append(m_editorModel, warning + "\r");
@@ -252,8 +252,7 @@ CommSettings CProgrammerDlg::EffectiveSettings() const {
 }
 
 void CProgrammerDlg::SetStartingFile(const std::string& path) {
-    m_workingFile = path;
-    m_workingFileField->setText(PathText(path));
+    SetWorkingFileText(path);
     m_startingFile = path;
     if (m_startupDone) ChooseWorkingFile(path);
 }
@@ -265,7 +264,7 @@ void CProgrammerDlg::TakeSerialSettings(const CommSettings& chosen) {
     ShowPortButtonText();
 }
 
-void CProgrammerDlg::SetStopCaption(const std::string& caption) {
+void CProgrammerDlg::SetStopButtonCaption(const std::string& caption) {
     // A multi-line button: the caption breaks at blanks to fit.
     constexpr int kMargins = 8;
     const QString text = QString::fromStdString(caption);
@@ -279,8 +278,7 @@ void CProgrammerDlg::ShowPortButtonText() {
 }
 
 void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
-    m_workingFile = path;
-    m_workingFileField->setText(PathText(path));
+    SetWorkingFileText(path);
     m_editorModel.SetText(EditorTextOfFile(path));
     m_editor->Refresh();
 }

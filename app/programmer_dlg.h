@@ -118,7 +118,6 @@ private:
                  Answered answered);
     void ChooseWorkingFile(const std::string& path);
     void ShowPortButtonText();
-    void SetStopCaption(const std::string& caption);
 
     // Jobs on the worker.
     // Nothing new starts once the window is closing, except the close's own hang-up.

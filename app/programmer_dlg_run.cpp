@@ -74,10 +74,10 @@ void CProgrammerDlg::SetTotalErrorsText(const std::string& text) {
     m_totalErrors->setText(Latin1(text));
 }
 
-void CProgrammerDlg::SetWorkingFileText(const std::string& text) {
-    // Only the file choice sets this field, so it names the user's working file.
-    m_workingFile = text;
-    m_workingFileField->setText(PathText(text));
+void CProgrammerDlg::SetWorkingFileText(const std::string& path) {
+    // Only file choices set this field, so it names the user's working file.
+    m_workingFile = path;
+    m_workingFileField->setText(PathText(path));
 }
 
 void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons buttons,
@@ -117,11 +117,9 @@ void CProgrammerDlg::OpenFileChoice(const std::string& filter, Chosen chosen) {
 void CProgrammerDlg::EnableProgramButton(bool enable) { m_programButton->setEnabled(enable); }
 
 void CProgrammerDlg::ShowStopButton(const std::string& caption) {
-    SetStopCaption(caption);
+    SetStopButtonCaption(caption);
     m_stopButton->show();
 }
-
-void CProgrammerDlg::SetStopButtonCaption(const std::string& caption) { SetStopCaption(caption); }
 
 void CProgrammerDlg::ShowStatusDisplay() { m_animator->Unfold(); }
 
