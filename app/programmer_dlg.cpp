@@ -23,6 +23,7 @@
 
 #include "app/about_dialog.h"
 #include "app/comm_settings_dialog.h"
+#include "app/dialog_layout.h"
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
@@ -123,14 +124,11 @@ void CProgrammerDlg::BuildControls() {
     setFont(dialogFont);
     for (const ControlTemplate& control : kProgrammerDlgTemplate) {
         const QString text = Latin1Lines(control.text);
-        QRect place = DialogRect(control.x, control.y, control.width, control.height, dialogFont);
         QWidget* widget = nullptr;
         switch (control.kind) {
             case ControlKind::Label: {
                 auto* label = new QLabel(text, this);
                 label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                // The stand-in font may be wider than the template's; a label is never cut.
-                place.setWidth(std::max(place.width(), label->sizeHint().width()));
                 widget = label;
                 break;
             }
@@ -147,28 +145,30 @@ void CProgrammerDlg::BuildControls() {
                 widget = button;
                 break;
             }
-            case ControlKind::CheckBox: {
-                auto* box = new QCheckBox(this);
-                const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
-                                      style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
-                box->setText(
-                    WrapToWidth(text, QFontMetrics(dialogFont), place.width() - indicator));
-                box->setAccessibleName(text);
-                widget = box;
+            case ControlKind::CheckBox:
+                widget = new QCheckBox(this);
                 break;
-            }
             case ControlKind::TextPane:
                 widget = new TextPane(
                     control.id == ids::kSourceEditor ? m_editorModel : m_resultsModel, this);
                 break;
+        }
+        PlaceControl(widget, control.x, control.y, control.width, control.height);
+        NameControl(widget, control.id, text);
+        if (control.kind == ControlKind::Label) {
+            // The stand-in font may be wider than the template's; a label is never cut.
+            widget->resize(std::max(widget->width(), widget->sizeHint().width()), widget->height());
+        } else if (control.kind == ControlKind::CheckBox) {
+            const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                  style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+            static_cast<QCheckBox*>(widget)->setText(
+                WrapToWidth(text, QFontMetrics(dialogFont), widget->width() - indicator));
         }
         if (control.kind == ControlKind::Label || control.kind == ControlKind::CheckBox) {
             QPalette palette = widget->palette();
             palette.setColor(QPalette::WindowText, kCaptionText);
             widget->setPalette(palette);
         }
-        widget->setObjectName(QString("id%1").arg(control.id));
-        widget->setGeometry(place);
     }
 
     m_workingFileField = static_cast<QLineEdit*>(Control(ids::kWorkingFile));
@@ -201,7 +201,7 @@ void CProgrammerDlg::BuildControls() {
 }
 
 QWidget* CProgrammerDlg::Control(int id) const {
-    return findChild<QWidget*>(QString("id%1").arg(id), Qt::FindDirectChildrenOnly);
+    return findChild<QWidget*>(ControlName(id), Qt::FindDirectChildrenOnly);
 }
 
 void CProgrammerDlg::ConnectControls() {
@@ -274,7 +274,9 @@ void CProgrammerDlg::SetStopButtonCaption(const std::string& caption) {
 }
 
 void CProgrammerDlg::ShowPortButtonText() {
-    m_comPortButton->setText(Latin1Lines(PortButtonText(m_settings.port, m_settings.dataRate)));
+    const QString text = Latin1Lines(PortButtonText(m_settings.port, m_settings.dataRate));
+    m_comPortButton->setText(text);
+    m_comPortButton->setAccessibleName(text);
 }
 
 void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
