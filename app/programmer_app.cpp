@@ -75,8 +75,10 @@ int RunZentrip(int argc, char** argv) {
     application.setApplicationName("Zentrip");
     application.setQuitOnLastWindowClosed(false);
     application.setWindowIcon(ProgramIcon());
+    // QApplication has taken its own options out of argv; the rest stay bytes, so a file name
+    // that is not valid in the locale's encoding still names its file.
     std::vector<std::string> args;
-    for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     CProgrammerApp zentrip(args);
     if (!zentrip.Ok()) return zentrip.ExitStatus();
     QObject::connect(&zentrip.Window(), &CProgrammerDlg::Closed, &application,
