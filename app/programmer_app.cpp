@@ -41,6 +41,12 @@ CProgrammerApp::CProgrammerApp(const std::vector<std::string>& args) {
     m_window = std::make_unique<CProgrammerDlg>(services);
     if (!options.workingFile.empty()) m_window->SetStartingFile(options.workingFile);
     m_signals = std::make_unique<TerminationSignals>();
+    if (!m_signals->Ok()) {
+        std::fputs(
+            "zentrip: warning: cannot catch SIGTERM, SIGHUP and SIGINT; they end Zentrip at "
+            "once, without hanging up or saving the settings\n",
+            stderr);
+    }
     QObject::connect(m_signals.get(), &TerminationSignals::Received, m_window.get(),
                      &CProgrammerDlg::CloseAsSystemCommand);
     m_window->show();
