@@ -103,7 +103,6 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     m_focusTimer.start();
 
     ApplyDevicePaths();
-    m_term->SetActive(true);
     m_term->setFocus();
     qApp->installEventFilter(this);
     Reopen();

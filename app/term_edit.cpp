@@ -44,7 +44,7 @@ void CTermEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     for (const char byte : bytes) {
-        if (m_active) emit Typed(byte);
+        emit Typed(byte);
         if (m_localEcho) m_display.Echo(byte);
     }
     if (m_localEcho) SyncView();

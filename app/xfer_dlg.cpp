@@ -15,8 +15,6 @@ namespace zentrip {
 
 namespace {
 
-constexpr std::uint32_t kProgressId = 1023;
-
 // A range a progress bar can hold: both values scaled down alike when the total is too big.
 void SetBar(QProgressBar* bar, std::int64_t total, std::int64_t done) {
     int shift = 0;
@@ -57,7 +55,6 @@ CXferDlg::CXferDlg(int mode, CSerialPort* port, int comPort, std::uint32_t rate,
     connect(m_button, &QPushButton::clicked, this, [this] { done(1); });
 
     m_engine = std::make_unique<CXmodem>(m_port, comPort, rate, clock);
-    m_engine->SetNotifyId(kProgressId);
     m_engine->SetMode(m_mode == kXmodemTransmitMode ? CXmodem::kModeUnchosen : CXmodem::kModeCrc);
     // On the worker thread: a wake-up, never the counters themselves.
     m_engine->SetOwner([this](std::uint32_t) {
