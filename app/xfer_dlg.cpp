@@ -16,7 +16,14 @@ namespace zentrip {
 namespace {
 
 // A range a progress bar can hold: both values scaled down alike when the total is too big.
+// Without a total (not known yet, or an empty file) the bar stays empty: an empty range would
+// make it a busy indicator.
 void SetBar(QProgressBar* bar, std::int64_t total, std::int64_t done) {
+    if (total <= 0) {
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        return;
+    }
     int shift = 0;
     while ((total >> shift) > INT_MAX) ++shift;
     bar->setRange(0, static_cast<int>(total >> shift));
