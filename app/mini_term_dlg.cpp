@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPushButton>
@@ -27,7 +26,6 @@ namespace zentrip {
 namespace {
 
 constexpr std::uint32_t kDataReceivedId = 1013;
-constexpr char kEscape = 0x1B;
 // How long one wake-up may spend taking received bytes before the window gets a turn.
 constexpr auto kDrainBudget = std::chrono::milliseconds(8);
 
@@ -237,10 +235,6 @@ bool CMiniTermDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || m_forwardingKey) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
-    if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        SendByte(kEscape);
-        return true;
-    }
     // Every key goes to the terminal; none moves the focus or presses a button.
     if (widget == m_term || (widget->isAncestorOf(m_term) && m_term->hasFocus())) return false;
     m_term->setFocus();

@@ -43,11 +43,13 @@ void CTermEdit::keyPressEvent(QKeyEvent* event) {
         QPlainTextEdit::keyPressEvent(event);  // moving and selecting only: the edit is read-only
         return;
     }
+    // The Escape key goes out unechoed: the window takes it as a key of its own, not as text.
+    const bool echo = m_localEcho && event->key() != Qt::Key_Escape;
     for (const char byte : bytes) {
         emit Typed(byte);
-        if (m_localEcho) m_display.Echo(byte);
+        if (echo) m_display.Echo(byte);
     }
-    if (m_localEcho) SyncView();
+    if (echo) SyncView();
     event->accept();
 }
 
