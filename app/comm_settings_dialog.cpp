@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <QSlider>
 
 #include "app/dialog_layout.h"
+#include "app/qt_text.h"
 #include "link/comm_settings_choices.h"
 #include "platform/serial_device_list.h"
 
@@ -22,12 +22,6 @@ namespace {
 constexpr int kFirstPortId = 1000;  // "COM1"; "COM2".."COM4" follow
 constexpr int kTrackbarId = 1004;
 constexpr int kRateBoxId = 1005;
-
-QString FromPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string ToPath(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
 QLabel* AddLabel(const QString& text, QWidget* parent, int x, int y, int width, int height) {
     auto* label = new QLabel(text, parent);
@@ -94,7 +88,7 @@ void CCommSettingsDlg::BuildPortGroup() {
     m_devicePath->setEditable(true);
     m_devicePath->setInsertPolicy(QComboBox::NoInsert);
     for (const SerialDeviceInfo& device : ListSerialDevices()) {
-        m_devicePath->addItem(FromPath(device.path));
+        m_devicePath->addItem(PathText(device.path));
         m_devicePath->setItemData(m_devicePath->count() - 1, QString::fromStdString(device.detail),
                                   Qt::ToolTipRole);
     }
@@ -133,7 +127,7 @@ void CCommSettingsDlg::BuildDefaultsGroup() {
 
 void CCommSettingsDlg::SelectPort(int port) {
     m_settings.port = port;
-    m_devicePath->setEditText(FromPath(DevicePathOf(m_settings, port)));
+    m_devicePath->setEditText(PathText(DevicePathOf(m_settings, port)));
     m_devicePath->lineEdit()->setCursorPosition(0);  // a long by-id name shows its maker
     ShowDeviceState();
 }
@@ -147,7 +141,7 @@ void CCommSettingsDlg::TakeDevicePath(const QString& text) {
     std::string& path = m_settings.devicePaths[static_cast<std::size_t>(m_settings.port - 1)];
     // Showing a path is not editing it: a name that is not valid in the locale's encoding
     // stays byte for byte as stored until the user changes it.
-    if (text != FromPath(path)) path = ToPath(text);
+    if (text != PathText(path)) path = PathBytes(text);
     ShowDeviceState();
 }
 

@@ -21,8 +21,10 @@ void PlaceControl(QWidget* control, int x, int y, int width, int height) {
 }
 
 void NameControl(QWidget* control, int id, const QString& text) {
-    control->setObjectName(QStringLiteral("id%1").arg(id));
+    control->setObjectName(ControlName(id));
     control->setAccessibleName(text);
 }
+
+QString ControlName(int id) { return QStringLiteral("id%1").arg(id); }
 
 }  // namespace zentrip

@@ -15,8 +15,9 @@ void SetDialogSize(QWidget* window, int width, int height);
 // top-left corner also when the control sits inside a group box (place the group first).
 void PlaceControl(QWidget* control, int x, int y, int width, int height);
 
-// Object name "id<id>", so tests and other windows find the control by its template id, and
-// text as its accessible name (its caption, or what it holds for a control without one).
+// Object name ControlName(id), so tests and other windows find the control by its template
+// id, and text as its accessible name (its caption, or what it holds for a control without one).
 void NameControl(QWidget* control, int id, const QString& text);
+QString ControlName(int id);  // "id<id>"
 
 }  // namespace zentrip

@@ -1,12 +1,12 @@
 #include "app/file_dialogs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
 #include "app/file_filter.h"
+#include "app/qt_text.h"
 
 namespace zentrip {
 
@@ -33,7 +33,9 @@ public:
     }
 };
 
-QFileDialog* Open(QFileDialog* dialog, FileChosen chosen) {
+}  // namespace
+
+QFileDialog* OpenFileDialog(QFileDialog* dialog, FileChosen chosen) {
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
@@ -49,15 +51,13 @@ QFileDialog* Open(QFileDialog* dialog, FileChosen chosen) {
     return dialog;
 }
 
-}  // namespace
-
 QFileDialog* OpenProgramFileDialog(QWidget* parent, const std::string& filter, FileChosen chosen) {
     auto* dialog = new ProgramFileDialog(parent, "Open", QDir::currentPath(),
                                          QString::fromStdString(QtFileFilter(filter)));
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setOption(QFileDialog::ReadOnly);
-    return Open(dialog, std::move(chosen));
+    return OpenFileDialog(dialog, std::move(chosen));
 }
 
 QFileDialog* OpenSaveResultsDialog(QWidget* parent, FileChosen chosen) {
@@ -65,11 +65,7 @@ QFileDialog* OpenSaveResultsDialog(QWidget* parent, FileChosen chosen) {
                                    "Text Files (*.txt);;All Files (*)");
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix("txt");
-    return Open(dialog, std::move(chosen));
+    return OpenFileDialog(dialog, std::move(chosen));
 }
-
-std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QString PathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
 }  // namespace zentrip

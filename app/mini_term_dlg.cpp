@@ -4,9 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPushButton>
@@ -15,6 +13,8 @@
 
 #include "app/comm_settings_dialog.h"
 #include "app/dialog_layout.h"
+#include "app/file_dialogs.h"
+#include "app/qt_text.h"
 #include "app/term_edit.h"
 #include "app/window_fonts.h"
 #include "app/xfer_dlg.h"
@@ -26,7 +26,6 @@ namespace zentrip {
 namespace {
 
 constexpr std::uint32_t kDataReceivedId = 1013;
-constexpr char kEscape = 0x1B;
 // How long one wake-up may spend taking received bytes before the window gets a turn.
 constexpr auto kDrainBudget = std::chrono::milliseconds(8);
 
@@ -43,16 +42,6 @@ const char* FileDialogTitle(int mode) {
 
 QString Local(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string LocalBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// A file dialog of the window's own (the same everywhere, also offscreen), opened window-modal.
-QFileDialog* OpenFileDialog(QWidget* parent, const char* title) {
-    auto* files = new QFileDialog(parent, title);
-    files->setAttribute(Qt::WA_DeleteOnClose);
-    files->setOption(QFileDialog::DontUseNativeDialog);
-    return files;
 }
 
 }  // namespace
@@ -112,7 +101,6 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     m_focusTimer.start();
 
     ApplyDevicePaths();
-    m_term->SetActive(true);
     m_term->setFocus();
     qApp->installEventFilter(this);
     Reopen();
@@ -247,10 +235,6 @@ bool CMiniTermDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || m_forwardingKey) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
-    if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        SendByte(kEscape);
-        return true;
-    }
     // Every key goes to the terminal; none moves the focus or presses a button.
     if (widget == m_term || (widget->isAncestorOf(m_term) && m_term->hasFocus())) return false;
     m_term->setFocus();
@@ -283,16 +267,14 @@ void CMiniTermDlg::StartTransfer(int mode) {
     m_reopenTimer.stop();
     m_lostTimer.stop();
     if (mode == kXmodemTransmitMode) HandOver([] {});
-    QFileDialog* files = OpenFileDialog(this, FileDialogTitle(mode));
+    auto* files = new QFileDialog(this, FileDialogTitle(mode));
     files->setFileMode(QFileDialog::AnyFile);
     files->setNameFilters({"Orvane Files (*.orv)", "All Files (*)"});
     files->selectNameFilter("All Files (*)");
-    connect(files, &QFileDialog::finished, this, [this, files, mode](int result) {
-        const QStringList chosen = files->selectedFiles();
-        if (result != QDialog::Accepted || chosen.isEmpty()) return Reopen();
-        RunTransfer(mode, LocalBytes(chosen.first()));
+    OpenFileDialog(files, [this, mode](std::optional<std::string> path) {
+        if (!path) return Reopen();
+        RunTransfer(mode, *path);
     });
-    files->open();
 }
 
 void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {
@@ -311,14 +293,15 @@ void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {
 }
 
 void CMiniTermDlg::ChooseLogFile() {
-    QFileDialog* files = OpenFileDialog(this, "Log to File...");
+    auto* files = new QFileDialog(this, "Log to File...");
     files->setAcceptMode(QFileDialog::AcceptSave);
     files->setOption(QFileDialog::DontConfirmOverwrite);  // the log is appended to
-    connect(files, &QFileDialog::fileSelected, this, [this](const QString& path) {
+    OpenFileDialog(files, [this](std::optional<std::string> path) {
+        if (!path) return;
         std::string error;
-        if (!m_log.Start(LocalBytes(path), &error)) {
+        if (!m_log.Start(*path, &error)) {
             auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                        "Cannot log to " + path + ": " + Local(error),
+                                        "Cannot log to " + PathText(*path) + ": " + Local(error),
                                         QMessageBox::Ok, this);
             box->setAttribute(Qt::WA_DeleteOnClose);
             box->open();
@@ -328,7 +311,6 @@ void CMiniTermDlg::ChooseLogFile() {
         m_logNote = LoggingNote(m_log.Path());
         UpdateTitle();
     });
-    files->open();
 }
 
 void CMiniTermDlg::StopLogging() {

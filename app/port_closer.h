@@ -22,7 +22,6 @@ public:
 
     // Closes the port, then runs `then` on this object's thread.
     void Close(CSerialPort& port, std::function<void()> then);
-    bool Busy() const { return m_thread.joinable(); }
     // Waits for a close still running and forgets what was to follow it.
     void Abandon();
 

@@ -41,6 +41,12 @@ CProgrammerApp::CProgrammerApp(const std::vector<std::string>& args) {
     m_window = std::make_unique<CProgrammerDlg>(services);
     if (!options.workingFile.empty()) m_window->SetStartingFile(options.workingFile);
     m_signals = std::make_unique<TerminationSignals>();
+    if (!m_signals->Ok()) {
+        std::fputs(
+            "zentrip: warning: cannot catch SIGTERM, SIGHUP and SIGINT; they end Zentrip at "
+            "once, without hanging up or saving the settings\n",
+            stderr);
+    }
     QObject::connect(m_signals.get(), &TerminationSignals::Received, m_window.get(),
                      &CProgrammerDlg::CloseAsSystemCommand);
     m_window->show();
@@ -75,8 +81,10 @@ int RunZentrip(int argc, char** argv) {
     application.setApplicationName("Zentrip");
     application.setQuitOnLastWindowClosed(false);
     application.setWindowIcon(ProgramIcon());
+    // QApplication has taken its own options out of argv; the rest stay bytes, so a file name
+    // that is not valid in the locale's encoding still names its file.
     std::vector<std::string> args;
-    for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     CProgrammerApp zentrip(args);
     if (!zentrip.Ok()) return zentrip.ExitStatus();
     QObject::connect(&zentrip.Window(), &CProgrammerDlg::Closed, &application,

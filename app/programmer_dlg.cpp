@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -24,9 +23,11 @@
 
 #include "app/about_dialog.h"
 #include "app/comm_settings_dialog.h"
+#include "app/dialog_layout.h"
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
+#include "app/qt_text.h"
 #include "app/resources.h"
 #include "app/text_pane.h"
 #include "app/window_fonts.h"
@@ -42,12 +43,6 @@ const QColor kResultText(0, 255, 0);
 const QColor kErrorText(255, 0, 0);
 // Labels and the check box lie on the dark background image: their text is light.
 const QColor kCaptionText(222, 228, 234);
-
-// A caption as a button shows it: each CR of the template breaks a line.
-QString Caption(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
-        .replace('\r', '\n');
-}
 
 // Breaks `text` into lines that fit `width` pixels, at blanks, as a multi-line check box does.
 QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
@@ -101,7 +96,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
 
     // The start-up's order: the Stop button's caption, the settings and the port button,
     // the modem set-up (on the worker, so the window shows at once), then the fold.
-    SetStopCaption("Hide Status Display");
+    SetStopButtonCaption("Hide Status Display");
     // Values that fell back to their defaults are named where the modem set-up reports.
     for (const std::string& warning : LoadSettings(m_settings))
         CEditWriter().Append(m_editorModel, warning + "\r");
@@ -128,15 +123,12 @@ void CProgrammerDlg::BuildControls() {
     const QFont fixedFont = FixedPitchFont();
     setFont(dialogFont);
     for (const ControlTemplate& control : kProgrammerDlgTemplate) {
-        const QString text = Caption(control.text);
-        QRect place = DialogRect(control.x, control.y, control.width, control.height, dialogFont);
+        const QString text = Latin1Lines(control.text);
         QWidget* widget = nullptr;
         switch (control.kind) {
             case ControlKind::Label: {
                 auto* label = new QLabel(text, this);
                 label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                // The stand-in font may be wider than the template's; a label is never cut.
-                place.setWidth(std::max(place.width(), label->sizeHint().width()));
                 widget = label;
                 break;
             }
@@ -153,28 +145,30 @@ void CProgrammerDlg::BuildControls() {
                 widget = button;
                 break;
             }
-            case ControlKind::CheckBox: {
-                auto* box = new QCheckBox(this);
-                const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
-                                      style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
-                box->setText(
-                    WrapToWidth(text, QFontMetrics(dialogFont), place.width() - indicator));
-                box->setAccessibleName(text);
-                widget = box;
+            case ControlKind::CheckBox:
+                widget = new QCheckBox(this);
                 break;
-            }
             case ControlKind::TextPane:
                 widget = new TextPane(
                     control.id == ids::kSourceEditor ? m_editorModel : m_resultsModel, this);
                 break;
+        }
+        PlaceControl(widget, control.x, control.y, control.width, control.height);
+        NameControl(widget, control.id, text);
+        if (control.kind == ControlKind::Label) {
+            // The stand-in font may be wider than the template's; a label is never cut.
+            widget->resize(std::max(widget->width(), widget->sizeHint().width()), widget->height());
+        } else if (control.kind == ControlKind::CheckBox) {
+            const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                  style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+            static_cast<QCheckBox*>(widget)->setText(
+                WrapToWidth(text, QFontMetrics(dialogFont), widget->width() - indicator));
         }
         if (control.kind == ControlKind::Label || control.kind == ControlKind::CheckBox) {
             QPalette palette = widget->palette();
             palette.setColor(QPalette::WindowText, kCaptionText);
             widget->setPalette(palette);
         }
-        widget->setObjectName(QString("id%1").arg(control.id));
-        widget->setGeometry(place);
     }
 
     m_workingFileField = static_cast<QLineEdit*>(Control(ids::kWorkingFile));
@@ -207,7 +201,7 @@ void CProgrammerDlg::BuildControls() {
 }
 
 QWidget* CProgrammerDlg::Control(int id) const {
-    return findChild<QWidget*>(QString("id%1").arg(id), Qt::FindDirectChildrenOnly);
+    return findChild<QWidget*>(ControlName(id), Qt::FindDirectChildrenOnly);
 }
 
 void CProgrammerDlg::ConnectControls() {
@@ -258,8 +252,7 @@ CommSettings CProgrammerDlg::EffectiveSettings() const {
 }
 
 void CProgrammerDlg::SetStartingFile(const std::string& path) {
-    m_workingFile = path;
-    m_workingFileField->setText(PathText(path));
+    SetWorkingFileText(path);
     m_startingFile = path;
     if (m_startupDone) ChooseWorkingFile(path);
 }
@@ -271,7 +264,7 @@ void CProgrammerDlg::TakeSerialSettings(const CommSettings& chosen) {
     ShowPortButtonText();
 }
 
-void CProgrammerDlg::SetStopCaption(const std::string& caption) {
+void CProgrammerDlg::SetStopButtonCaption(const std::string& caption) {
     // A multi-line button: the caption breaks at blanks to fit.
     constexpr int kMargins = 8;
     const QString text = QString::fromStdString(caption);
@@ -281,12 +274,13 @@ void CProgrammerDlg::SetStopCaption(const std::string& caption) {
 }
 
 void CProgrammerDlg::ShowPortButtonText() {
-    m_comPortButton->setText(Caption(PortButtonText(m_settings.port, m_settings.dataRate)));
+    const QString text = Latin1Lines(PortButtonText(m_settings.port, m_settings.dataRate));
+    m_comPortButton->setText(text);
+    m_comPortButton->setAccessibleName(text);
 }
 
 void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
-    m_workingFile = path;
-    m_workingFileField->setText(PathText(path));
+    SetWorkingFileText(path);
     m_editorModel.SetText(EditorTextOfFile(path));
     m_editor->Refresh();
 }
@@ -371,8 +365,8 @@ void CProgrammerDlg::OnSaveResults() {
         file.write(text.data(), static_cast<std::streamsize>(text.size()));
         file.close();
         if (!file)
-            OpenMessageBox("Couldn't save the results to " + *path + ".", MessageBoxButtons::Ok,
-                           MessageBoxIcon::Stop, nullptr);
+            OpenBox("Couldn't save the results to " + PathText(*path) + ".", MessageBoxButtons::Ok,
+                    MessageBoxIcon::Stop, nullptr);
     }));
 }
 

@@ -113,9 +113,11 @@ private:
     // A way out waits for the ports; this goes on with it once they are free.
     void ResumeCloseIfPortsFree();
     void OpenDialog(QDialog* dialog);
+    // A message box with `text` as shown (OpenMessageBox takes the program's Latin-1 text).
+    void OpenBox(const QString& text, MessageBoxButtons buttons, MessageBoxIcon icon,
+                 Answered answered);
     void ChooseWorkingFile(const std::string& path);
     void ShowPortButtonText();
-    void SetStopCaption(const std::string& caption);
 
     // Jobs on the worker.
     // Nothing new starts once the window is closing, except the close's own hang-up.

@@ -10,19 +10,12 @@
 
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg.h"
+#include "app/qt_text.h"
 #include "app/text_pane.h"
 
 namespace zentrip {
 
 namespace {
-
-// The program's texts end lines with CR LF or a lone CR; a box wants LF.
-QString BoxText(const std::string& text) {
-    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    shown.replace("\r\n", "\n");
-    shown.replace('\r', '\n');
-    return shown;
-}
 
 QMessageBox::Icon BoxIcon(MessageBoxIcon icon) {
     switch (icon) {
@@ -74,41 +67,43 @@ void CProgrammerDlg::Track(QDialog* dialog) {
 }
 
 void CProgrammerDlg::SetLineNumberText(const std::string& text) {
-    m_lineNumber->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    m_lineNumber->setText(Latin1(text));
 }
 
 void CProgrammerDlg::SetTotalErrorsText(const std::string& text) {
-    m_totalErrors->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    m_totalErrors->setText(Latin1(text));
 }
 
-void CProgrammerDlg::SetWorkingFileText(const std::string& text) {
-    // Only the file choice sets this field, so it names the user's working file.
-    m_workingFile = text;
-    m_workingFileField->setText(PathText(text));
+void CProgrammerDlg::SetWorkingFileText(const std::string& path) {
+    // Only file choices set this field, so it names the user's working file.
+    m_workingFile = path;
+    m_workingFileField->setText(PathText(path));
 }
 
 void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons buttons,
                                     MessageBoxIcon icon, Answered answered) {
+    OpenBox(Latin1Lines(text), buttons, icon, std::move(answered));
+}
+
+void CProgrammerDlg::OpenBox(const QString& text, MessageBoxButtons buttons, MessageBoxIcon icon,
+                             Answered answered) {
     // On the way out nothing new opens; a question then is answered No.
     if (m_closing) {
         if (answered) answered(MessageBoxAnswer::No);
         return;
     }
     auto* box = new QMessageBox(
-        BoxIcon(icon), "Zentrip", BoxText(text),
+        BoxIcon(icon), "Zentrip", text,
         buttons == MessageBoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
         this);
     box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
     if (answered) {
         connect(box, &QDialog::finished, box, [box, answered = std::move(answered)] {
             answered(box->clickedButton() == box->button(QMessageBox::Yes) ? MessageBoxAnswer::Yes
                                                                            : MessageBoxAnswer::No);
         });
     }
-    Track(box);
-    box->open();
+    OpenDialog(box);
 }
 
 void CProgrammerDlg::OpenFileChoice(const std::string& filter, Chosen chosen) {
@@ -122,11 +117,9 @@ void CProgrammerDlg::OpenFileChoice(const std::string& filter, Chosen chosen) {
 void CProgrammerDlg::EnableProgramButton(bool enable) { m_programButton->setEnabled(enable); }
 
 void CProgrammerDlg::ShowStopButton(const std::string& caption) {
-    SetStopCaption(caption);
+    SetStopButtonCaption(caption);
     m_stopButton->show();
 }
-
-void CProgrammerDlg::SetStopButtonCaption(const std::string& caption) { SetStopCaption(caption); }
 
 void CProgrammerDlg::ShowStatusDisplay() { m_animator->Unfold(); }
 

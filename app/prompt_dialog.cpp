@@ -6,6 +6,7 @@
 #include <QValidator>
 
 #include "app/dialog_layout.h"
+#include "app/qt_text.h"
 #include "link/comm_settings_choices.h"
 
 namespace zentrip {
@@ -50,7 +51,7 @@ CPromptDlg::CPromptDlg(const QString& prompt, const std::string& value, QWidget*
 
     connect(m_box, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_value = text.toLatin1().toStdString(); });
-    m_box->setText(QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())));
+    m_box->setText(Latin1(value));
     if (!value.empty()) m_box->setFocus();
 }
 

@@ -5,17 +5,10 @@
 #include <QMenu>
 #include <QTextCursor>
 
+#include "app/qt_text.h"
 #include "app/term_keys.h"
 
 namespace zentrip {
-
-namespace {
-
-QString Latin1(std::string_view bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-}  // namespace
 
 CTermEdit::CTermEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
@@ -50,11 +43,13 @@ void CTermEdit::keyPressEvent(QKeyEvent* event) {
         QPlainTextEdit::keyPressEvent(event);  // moving and selecting only: the edit is read-only
         return;
     }
+    // The Escape key goes out unechoed: the window takes it as a key of its own, not as text.
+    const bool echo = m_localEcho && event->key() != Qt::Key_Escape;
     for (const char byte : bytes) {
-        if (m_active) emit Typed(byte);
-        if (m_localEcho) m_display.Echo(byte);
+        emit Typed(byte);
+        if (echo) m_display.Echo(byte);
     }
-    if (m_localEcho) SyncView();
+    if (echo) SyncView();
     event->accept();
 }
 

@@ -18,9 +18,6 @@ public:
     explicit CTermEdit(QWidget* parent = nullptr);
 
     void SetLocalEcho(bool on) { m_localEcho = on; }
-    bool LocalEcho() const { return m_localEcho; }
-    // Typed bytes are reported only while active.
-    void SetActive(bool on) { m_active = on; }
 
     // One chunk from the line; the view follows at the next SyncView().
     void AddReceived(std::string_view chunk) { m_display.ShowReceived(chunk); }
@@ -44,7 +41,6 @@ protected:
 private:
     CTermDisplay m_display;
     bool m_localEcho = false;
-    bool m_active = false;
     bool m_logging = false;
 };
 

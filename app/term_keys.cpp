@@ -7,13 +7,15 @@ namespace {
 constexpr char kDelete = 0x7F;
 
 // Ctrl with a key that has a control code: Ctrl+A..Z are 1..26, Ctrl+[ \ ] ^ _ are 27..31,
-// Ctrl+@ is 0, Ctrl+Enter is LF and Ctrl+Backspace DEL. -1: Ctrl types nothing with this key.
+// Ctrl+@ is 0, Ctrl+Enter is LF, Ctrl+Backspace DEL and Ctrl+Escape ESC. -1: Ctrl types nothing
+// with this key.
 int ControlCode(int key) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return key - Qt::Key_A + 1;
     switch (key) {
         case Qt::Key_At:
             return 0;
         case Qt::Key_BracketLeft:
+        case Qt::Key_Escape:
             return 0x1B;
         case Qt::Key_Backslash:
             return 0x1C;

@@ -26,6 +26,7 @@ TEST(TermKeys, Bytes) {
         {"Backspace is BS", Qt::Key_Backspace, none, "\b", "\b"},
         {"Tab", Qt::Key_Tab, none, "\t", "\t"},
         {"Escape", Qt::Key_Escape, none, "\x1b", "\x1b"},
+        {"Ctrl+Escape", Qt::Key_Escape, ctrl, "", "\x1b"},
         {"Ctrl+C without a control text", Qt::Key_C, ctrl, "c", "\x03"},
         {"Ctrl+C with one", Qt::Key_C, ctrl, "\x03", "\x03"},
         {"Ctrl+Shift+Z", Qt::Key_Z, ctrl | Qt::ShiftModifier, "", "\x1a"},

@@ -15,6 +15,8 @@ class TerminationSignals final : public QObject {
 public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;  // restores the previous handlers
+    // False when the signals could not be caught (no socket pair, or another instance has
+    // them): they then end the program as they would without this.
     bool Ok() const { return m_notifier != nullptr; }
 
 signals:

@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "app/qt_text.h"
+
 namespace zentrip {
 
 namespace {
@@ -40,8 +42,7 @@ void TextPane::Refresh() {
         cursor.setPosition(start);
         cursor.setPosition(start + removed, QTextCursor::KeepAnchor);
         // Qt makes a line break of each CR LF, lone CR and lone LF, as the model counts them.
-        cursor.insertText(
-            QString::fromLatin1(edit.text.data(), static_cast<qsizetype>(edit.text.size())));
+        cursor.insertText(Latin1(edit.text));
     }
     if (update.selectionChanged) {
         const int end = document()->characterCount() - 1;

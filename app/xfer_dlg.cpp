@@ -14,10 +14,15 @@ namespace zentrip {
 
 namespace {
 
-constexpr std::uint32_t kProgressId = 1023;
-
 // A range a progress bar can hold: both values scaled down alike when the total is too big.
+// Without a total (not known yet, or an empty file) the bar stays empty: an empty range would
+// make it a busy indicator.
 void SetBar(QProgressBar* bar, std::int64_t total, std::int64_t done) {
+    if (total <= 0) {
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        return;
+    }
     int shift = 0;
     while ((total >> shift) > INT_MAX) ++shift;
     bar->setRange(0, static_cast<int>(total >> shift));
@@ -56,7 +61,6 @@ CXferDlg::CXferDlg(int mode, CSerialPort* port, int comPort, std::uint32_t rate,
     connect(m_button, &QPushButton::clicked, this, [this] { done(1); });
 
     m_engine = std::make_unique<CXmodem>(m_port, comPort, rate, clock);
-    m_engine->SetNotifyId(kProgressId);
     m_engine->SetMode(m_mode == kXmodemTransmitMode ? CXmodem::kModeUnchosen : CXmodem::kModeCrc);
     // On the worker thread: a wake-up, never the counters themselves.
     m_engine->SetOwner([this](std::uint32_t) {
