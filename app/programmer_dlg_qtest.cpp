@@ -35,9 +35,9 @@
 #include "app/window_fonts.h"
 #include "platform/pseudo_terminal.h"
 #include "sim/fake_line_simulator.h"
+#include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
 #include "tests/doubles/blocking_wait_clock.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {

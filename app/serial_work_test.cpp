@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "sim/fake_line_simulator.h"
+#include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
 #include "tests/doubles/blocking_wait_clock.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 

@@ -10,9 +10,9 @@
 #include "app/mini_term_fixture.h"
 #include "app/xfer_dlg.h"
 #include "platform/pseudo_terminal.h"
+#include "sim/fake_serial_line.h"
 #include "terminal/term_texts.h"
 #include "terminal/xmodem_test_util.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/lrzsz_peer.h"
 
 namespace zentrip {

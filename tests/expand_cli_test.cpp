@@ -13,7 +13,7 @@
 
 #include "platform/clock.h"
 #include "session/programmer.h"
-#include "tests/doubles/fake_serial_line.h"
+#include "sim/fake_serial_line.h"
 #include "tests/doubles/memory_run_host.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
