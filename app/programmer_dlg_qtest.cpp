@@ -32,6 +32,7 @@
 #include "app/programmer_dlg.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
+#include "app/qtest_fixture.h"
 #include "app/window_fonts.h"
 #include "platform/pseudo_terminal.h"
 #include "sim/fake_line_simulator.h"
@@ -46,32 +47,10 @@ namespace {
 
 const std::string kModemSetUp = "AT\rATS11=150\rATS8=1\r";
 
-template <typename T = QWidget>
-T* Find(const QWidget& parent, const QString& name) {
-    T* found = parent.findChild<T*>(name);
-    if (!found) qFatal("no %s", qPrintable(name));
-    return found;
-}
-
-void Click(const QWidget& window, int id) {
-    QTest::mouseClick(Find(window, QString("id%1").arg(id)), Qt::LeftButton);
-}
+using namespace testing;
 
 QString PaneText(const QWidget& window, int id) {
     return Find<QPlainTextEdit>(window, QString("id%1").arg(id))->toPlainText();
-}
-
-// The box the window has open, if any.
-QMessageBox* OpenBox(const QWidget& window) {
-    for (QMessageBox* box : window.findChildren<QMessageBox*>())
-        if (box->isVisible()) return box;
-    return nullptr;
-}
-
-// Offscreen windows cannot pass size hints on; the warning says nothing about Zentrip.
-void QuietSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.contains("propagateSizeHints")) return;
-    qt_message_output(type, context, message);
 }
 
 // An environment variable set for as long as the object lives.
@@ -310,8 +289,8 @@ void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
     QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
     for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
         Click(window, ids::kProgramFromFile);
-        QMessageBox* box = nullptr;
-        QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+        QMessageBox* box = WaitForDialog<QMessageBox>(window);
+        QVERIFY(box);
         QCOMPARE(box->icon(), QMessageBox::Critical);
         QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(box->windowModality(), Qt::WindowModal);
@@ -339,8 +318,8 @@ void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     QVERIFY(!Find(window, "id1000")->isEnabled());
     Click(window, ids::kStop);
     Click(window, ids::kProgramAllInWindow);  // refused while the run goes on
-    QMessageBox* box = nullptr;
-    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QMessageBox* box = WaitForDialog<QMessageBox>(window);
+    QVERIFY(box);
     QCOMPARE(box->text(), QString("In the process of programming a controller already."));
     box->accept();
     QTRY_VERIFY(!window.SerialWorkBusy());
@@ -361,8 +340,8 @@ void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
     cursor.setPosition(2);
     editor->setTextCursor(cursor);
     Click(window, ids::kProgramSelected);  // nothing selected
-    QMessageBox* box = nullptr;
-    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QMessageBox* box = WaitForDialog<QMessageBox>(window);
+    QVERIFY(box);
     QCOMPARE(box->icon(), QMessageBox::Information);
     QCOMPARE(box->text(),
              QString("First select the text you want sent to the\ncontroller in the EDIT window."));
@@ -394,21 +373,19 @@ void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
     CProgrammerDlg& window = *rig.window;
     QTRY_VERIFY(!window.SerialWorkBusy());
     Click(window, ids::kSelect);
-    QFileDialog* choice = nullptr;
-    QTRY_VERIFY((choice = window.findChild<QFileDialog*>()) != nullptr);
+    QFileDialog* choice = WaitForDialog<QFileDialog>(window);
+    QVERIFY(choice);
     QCOMPARE(choice->windowModality(), Qt::WindowModal);
     QCOMPARE(choice->nameFilters(), QStringList({"Orvane Files (*.orv)", "All Files (*)"}));
-    choice->selectFile(QString::fromStdString(rig.folder.Path("no-folder/new.orv")));
-    static_cast<QDialog*>(choice)->accept();
-    QMessageBox* refusal = nullptr;
-    QTRY_VERIFY((refusal = choice->findChild<QMessageBox*>()) != nullptr);
+    ChooseFile(choice, rig.folder.Path("no-folder/new.orv"));
+    QMessageBox* refusal = WaitForDialog<QMessageBox>(*choice);
+    QVERIFY(refusal);
     refusal->accept();
     QVERIFY(choice->isVisible());
     QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString());
 
     const std::string fresh = rig.folder.Path("new.orv");
-    choice->selectFile(QString::fromStdString(fresh));
-    static_cast<QDialog*>(choice)->accept();
+    ChooseFile(choice, fresh);
     QTRY_COMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
     QCOMPARE(PaneText(window, 1001), QString("\n** File content couldn't be displayed. **\n"));
 }
@@ -418,17 +395,18 @@ void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
     CProgrammerDlg& window = *rig.window;
     QTRY_VERIFY(!window.SerialWorkBusy());
     Click(window, ids::kComPort);
-    CCommSettingsDlg* settings = nullptr;
-    QTRY_VERIFY((settings = window.findChild<CCommSettingsDlg*>()) != nullptr);
-    QTest::mouseClick(Find(*settings, "id1001"), Qt::LeftButton);  // COM2
+    CCommSettingsDlg* settings = WaitForDialog<CCommSettingsDlg>(window);
+    QVERIFY(settings);
+    Click(*settings, "id1001");  // COM2
     settings->reject();
     QTest::qWait(50);
     QCOMPARE(window.Settings().port, 1);
 
     Click(window, ids::kComPort);
-    QTRY_VERIFY((settings = window.findChild<CCommSettingsDlg*>()) != nullptr);
+    settings = WaitForDialog<CCommSettingsDlg>(window);
+    QVERIFY(settings);
     QCOMPARE(settings->windowModality(), Qt::WindowModal);
-    QTest::mouseClick(Find(*settings, "id1001"), Qt::LeftButton);
+    Click(*settings, "id1001");
     settings->accept();
     QTRY_VERIFY(!window.SerialWorkBusy());
     QCOMPARE(window.Settings().port, 2);
@@ -437,8 +415,8 @@ void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
     QCOMPARE(rig.line.Written(), kModemSetUp + kModemSetUp);
 
     Click(window, ids::kModemString);
-    CPromptDlg* prompt = nullptr;
-    QTRY_VERIFY((prompt = window.findChild<CPromptDlg*>()) != nullptr);
+    CPromptDlg* prompt = WaitForDialog<CPromptDlg>(window);
+    QVERIFY(prompt);
     QTest::keyClicks(Find(*prompt, "id1024"), "ATX4");
     QTest::keyClick(prompt, Qt::Key_Escape);
     QTRY_COMPARE(window.Settings().modemInitString, std::string("ATX4"));
@@ -477,18 +455,17 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
 
     for (QAction* action : window.findChildren<QAction*>())
         if (action->text() == "Save Results As...") action->trigger();
-    QFileDialog* save = nullptr;
-    QTRY_VERIFY((save = window.findChild<QFileDialog*>()) != nullptr);
+    QFileDialog* save = WaitForDialog<QFileDialog>(window);
+    QVERIFY(save);
     const std::string saved = rig.folder.Path("results.txt");
-    save->selectFile(QString::fromStdString(saved));
-    static_cast<QDialog*>(save)->accept();
+    ChooseFile(save, saved);
     QCOMPARE(testing::TempDir::Read(saved),
              std::string("[    1] #define PW 1234\r\n[    2] 1234 10 *\r\n"
                          "[    5] #SHOW\r\n[    6] \xE9t\xE9\r\n"));
 
     QTest::keyClick(&window, Qt::Key_F1);
-    CAboutDlg* about = nullptr;
-    QTRY_VERIFY((about = window.findChild<CAboutDlg*>()) != nullptr);
+    CAboutDlg* about = WaitForDialog<CAboutDlg>(window);
+    QVERIFY(about);
     QVERIFY(about->isVisible());
     about->accept();
 }
@@ -522,17 +499,17 @@ void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
     QVERIFY(window.SerialWorkBusy());
     Click(window, ids::kMiniTerminal);
     QVERIFY(!window.findChild<CMiniTermDlg*>());
-    CMiniTermDlg* terminal = nullptr;
-    QTRY_VERIFY((terminal = window.findChild<CMiniTermDlg*>()) != nullptr);
+    CMiniTermDlg* terminal = WaitForDialog<CMiniTermDlg>(window);
+    QVERIFY(terminal);
     QCOMPARE(rig.line.Written(), kModemSetUp);
     QCOMPARE(terminal->windowModality(), Qt::WindowModal);
     QTRY_COMPARE(terminal->windowTitle(), QString("Mini Terminal open to COM1 at 9600 bps."));
 
     // What the terminal's own settings dialog chose comes back when it closes.
     Click(*terminal, 1015);
-    CCommSettingsDlg* dialog = nullptr;
-    QTRY_VERIFY((dialog = terminal->findChild<CCommSettingsDlg*>()) != nullptr);
-    QTest::mouseClick(Find(*dialog, "id1001"), Qt::LeftButton);
+    CCommSettingsDlg* dialog = WaitForDialog<CCommSettingsDlg>(*terminal);
+    QVERIFY(dialog);
+    Click(*dialog, "id1001");
     Find<QComboBox>(*dialog, "devicePath")->setEditText(QString::fromStdString(second.SlavePath()));
     Find<QSlider>(*dialog, "id1004")->setValue(5);
     dialog->accept();
@@ -554,8 +531,8 @@ void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
     Click(window, ids::kProgramFromFile);
     QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00003"));
     Click(window, ids::kMiniTerminal);
-    QMessageBox* box = nullptr;
-    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QMessageBox* box = WaitForDialog<QMessageBox>(window);
+    QVERIFY(box);
     QCOMPARE(box->text(), QString("Mini Terminal mode unavailable during programming."));
     QCOMPARE(box->standardButtons(), QMessageBox::Ok);
     QVERIFY(!window.findChild<CMiniTermDlg*>());
