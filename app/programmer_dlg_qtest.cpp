@@ -85,6 +85,22 @@ struct Rig {
         return config.Path() + "/TALVEN_ORVANE7K_PGMR/Settings.ini";
     }
     std::string Program(const std::string& text) const { return folder.Write("p.orv", text); }
+    // Whether the start-up's modem set-up comes to an end.
+    bool Idle() const {
+        return QTest::qWaitFor([this] { return !window->SerialWorkBusy(); });
+    }
+    // Makes `text` the starting file; whether the editor comes to show it (by its first line).
+    bool ShowProgram(const std::string& text) const {
+        window->SetStartingFile(Program(text));
+        const QString first = QString::fromStdString(text.substr(0, text.find('\n')));
+        return QTest::qWaitFor([&] { return PaneText(*window, 1001).startsWith(first); });
+    }
+    // Clicks Program from File; whether the run comes to line `number` ("00003").
+    bool RunFromFileTo(const QString& number) const {
+        Click(*window, ids::kProgramFromFile);
+        return QTest::qWaitFor(
+            [&] { return Find<QLineEdit>(*window, "id1016")->text() == number; });
+    }
 
     testing::TempDir config;
     testing::TempDir temp;
@@ -131,7 +147,7 @@ private slots:
 void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     QCOMPARE(window.windowTitle(), QString("Zentrip V2.21"));
     const QRect button = Find(window, "id1008")->geometry();
     QCOMPARE(window.height(), button.y() + button.height() + 10);
@@ -167,7 +183,7 @@ void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
 void ProgrammerDlgTest::runUnfoldsAndHideFoldsInStepsToExactHeights() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     const FoldHeights heights = window.Animator().Heights();
     QSignalSpy steps(&window.Animator(), &FoldAnimator::Stepped);
     window.SetStartingFile(rig.Program("ONE\n"));
@@ -197,7 +213,7 @@ void ProgrammerDlgTest::runUnfoldsAndHideFoldsInStepsToExactHeights() {
 void ProgrammerDlgTest::escapeDoesNothing() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
     QTest::keyClick(&window, Qt::Key_Escape);
     QTest::keyClick(Find(window, "id1001"), Qt::Key_Escape);
@@ -237,7 +253,7 @@ struct CloseWatch {
 void ProgrammerDlgTest::exitCollapsesHangsUpThenSaves() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     CloseWatch watch(rig);
     Click(window, ids::kExit);
     QTRY_COMPARE(watch.closed.count(), 1);
@@ -252,7 +268,7 @@ void ProgrammerDlgTest::exitCollapsesHangsUpThenSaves() {
 void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     CloseWatch watch(rig);
     window.close();
     QVERIFY(window.isVisible());  // the close sequence runs first
@@ -266,11 +282,9 @@ void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
 void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
-    window.SetStartingFile(rig.Program("#direct\nONE\n#wait 100000\nTWO\n"));
-    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
-    Click(window, ids::kProgramFromFile);
-    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00003"));
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
+    QVERIFY(rig.RunFromFileTo("00003"));
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
     window.close();
     QTRY_COMPARE(closed.count(), 1);
@@ -284,9 +298,8 @@ void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
 void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
     Rig rig(Complaining());
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
-    window.SetStartingFile(rig.Program("#direct\nBAD 1\nTWO\n"));
-    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("#direct\nBAD 1\nTWO\n"));
     for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
         Click(window, ids::kProgramFromFile);
         QMessageBox* box = WaitForDialog<QMessageBox>(window);
@@ -309,11 +322,9 @@ void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
 void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
-    window.SetStartingFile(rig.Program("#direct\n#wait 2\nONE\nTWO\n"));
-    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
-    Click(window, ids::kProgramFromFile);
-    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00002"));
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("#direct\n#wait 2\nONE\nTWO\n"));
+    QVERIFY(rig.RunFromFileTo("00002"));
     QCOMPARE(Find<QPushButton>(window, "id1005")->accessibleName(), QString("STOP Programming"));
     QVERIFY(!Find(window, "id1000")->isEnabled());
     Click(window, ids::kStop);
@@ -332,7 +343,7 @@ void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
 void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     Find<QCheckBox>(window, "id1011")->setChecked(true);
     auto* editor = Find<QPlainTextEdit>(window, "id1001");
     editor->setPlainText("ONE\nTWO\nTHREE");
@@ -371,7 +382,7 @@ void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
 void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     Click(window, ids::kSelect);
     QFileDialog* choice = WaitForDialog<QFileDialog>(window);
     QVERIFY(choice);
@@ -393,7 +404,7 @@ void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
 void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     Click(window, ids::kComPort);
     CCommSettingsDlg* settings = WaitForDialog<CCommSettingsDlg>(window);
     QVERIFY(settings);
@@ -425,7 +436,7 @@ void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
 void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     const std::string path =
         rig.Program("#define PW 1234\nPW 10 *\n#hide\nPW 56 *\n#SHOW\n\xE9t\xE9\n");
     auto* editor = Find<QPlainTextEdit>(window, "id1001");
@@ -473,7 +484,7 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
 void ProgrammerDlgTest::draggingTheBackgroundMovesTheWindow() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     window.move(100, 100);
     QTRY_COMPARE(window.pos(), QPoint(100, 100));
     QLabel* label = window.findChildren<QLabel*>("id-1").first();
@@ -526,10 +537,8 @@ void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
     QCOMPARE(Find<QPushButton>(window, "id1009")->text(), QString(" COM2\n19200 bps\nChange..."));
 
     // Refused while a run is under way.
-    window.SetStartingFile(rig.Program("#direct\nONE\n#wait 100000\nTWO\n"));
-    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
-    Click(window, ids::kProgramFromFile);
-    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00003"));
+    QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
+    QVERIFY(rig.RunFromFileTo("00003"));
     Click(window, ids::kMiniTerminal);
     QMessageBox* box = WaitForDialog<QMessageBox>(window);
     QVERIFY(box);
