@@ -357,6 +357,7 @@ void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
     QCOMPARE(box->text(),
              QString("First select the text you want sent to the\ncontroller in the EDIT window."));
     box->accept();
+    QTRY_VERIFY(!window.SerialWorkBusy());  // the refused job has ended
 
     cursor.setPosition(4);
     cursor.setPosition(8, QTextCursor::KeepAnchor);  // "TWO" and its line end
