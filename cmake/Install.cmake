@@ -16,16 +16,21 @@ install(FILES ${resources}/${ZENTRIP_APP_ID}.metainfo.xml
 install(FILES ${resources}/${ZENTRIP_APP_ID}.mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${ZENTRIP_APP_ID}.xml)
 
-# The icon as drawn, and the usual bitmap sizes rendered from it.
+# The icon as drawn, and the usual bitmap sizes rendered from it: the window's own renders
+# (app/), and here the sizes the window does not draw.
 install(FILES ${resources}/zentrip.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${ZENTRIP_APP_ID}.svg)
 set(generated)
 foreach(size IN ITEMS 16 22 24 32 48 64 128 256)
-  set(icon)
-  zentrip_render_svg(icon zentrip.svg hicolor-${size}.png ${size} ${size})
+  if(size IN_LIST ZENTRIP_ICON_SIZES)
+    set(icon ${ZENTRIP_ICON_DIR}/icon-${size}.png)
+  else()
+    set(icon)
+    zentrip_render_svg(icon zentrip.svg hicolor-${size}.png ${size} ${size})
+    list(APPEND generated ${icon})
+  endif()
   install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME ${ZENTRIP_APP_ID}.png)
-  list(APPEND generated ${icon})
 endforeach()
 
 # Manual pages and the changelog go in compressed, without time stamps, as Debian wants them.
