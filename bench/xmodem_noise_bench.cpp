@@ -86,7 +86,8 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
+    const bool withRx = argc == 4;
+    if (!withRx && !(argc == 6 && std::strcmp(argv[4], "--zentrip-only") == 0)) {
         std::fprintf(stderr, "usage: %s RATE SIZE PATTERNS [--zentrip-only MEDIAN_LIMIT_S]\n",
                      argv[0]);
         return 64;
@@ -94,7 +95,6 @@ int main(int argc, char** argv) {
     const auto rate = static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10));
     const auto size = static_cast<std::size_t>(std::strtoul(argv[2], nullptr, 10));
     const int patterns = std::atoi(argv[3]);
-    const bool withRx = !(argc > 5 && std::strcmp(argv[4], "--zentrip-only") == 0);
     const double medianLimit = withRx ? 0 : std::atof(argv[5]);
 
     const TempDir temp("xmodem-noise-");
