@@ -12,22 +12,14 @@
 
 #include "app/comm_settings_dialog.h"
 #include "app/prompt_dialog.h"
+#include "app/qtest_fixture.h"
 #include "app/resources.h"
 
 namespace zentrip {
 
 namespace {
 
-template <typename T>
-T* Control(const QWidget& dialog, const QString& name) {
-    T* control = dialog.findChild<T*>(name);
-    if (control == nullptr) qFatal("no control %s", qPrintable(name));
-    return control;
-}
-
-void Click(const QWidget& dialog, const QString& name) {
-    QTest::mouseClick(Control<QWidget>(dialog, name), Qt::LeftButton);
-}
+using namespace testing;
 
 CommSettings SettingsWith(int port, std::uint32_t rate) {
     CommSettings settings;
@@ -85,9 +77,9 @@ void DialogsTest::storedValuesShowAsChosen() {
     for (const auto& stored : cases) {
         CCommSettingsDlg dialog(SettingsWith(stored.port, stored.rate));
         dialog.open();
-        QVERIFY(Control<QRadioButton>(dialog, stored.radio)->isChecked());
-        QCOMPARE(Control<QSlider>(dialog, "id1004")->value(), 1);
-        QCOMPARE(Control<QLineEdit>(dialog, "id1005")->text(), " 1200");
+        QVERIFY(Find<QRadioButton>(dialog, stored.radio)->isChecked());
+        QCOMPARE(Find<QSlider>(dialog, "id1004")->value(), 1);
+        QCOMPARE(Find<QLineEdit>(dialog, "id1005")->text(), " 1200");
         Click(dialog, "id1");
         QCOMPARE(dialog.result(), QDialog::Accepted);
         QCOMPARE(dialog.Settings().port, stored.portOnOk);
@@ -103,8 +95,8 @@ void DialogsTest::choiceComesBackAfterOkAndCancel() {
         dialog.open();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         Click(dialog, "id1002");
-        DragToRightEnd(Control<QSlider>(dialog, "id1004"));
-        QCOMPARE(Control<QLineEdit>(dialog, "id1005")->text(), "230400");
+        DragToRightEnd(Find<QSlider>(dialog, "id1004"));
+        QCOMPARE(Find<QLineEdit>(dialog, "id1005")->text(), "230400");
         Click(dialog, ok ? "id1" : "id2");
 
         QCOMPARE(accepted.count(), ok ? 1 : 0);
@@ -120,7 +112,7 @@ void DialogsTest::choiceComesBackAfterOkAndCancel() {
 void DialogsTest::eachComNumberShowsItsOwnDevicePath() {
     CCommSettingsDlg dialog(SettingsWith(3, 9600));
     dialog.open();
-    auto* device = Control<QComboBox>(dialog, "devicePath");
+    auto* device = Find<QComboBox>(dialog, "devicePath");
     QCOMPARE(device->currentText(), "/dev/serial/by-id/usb-FTDI-if00");
 
     Click(dialog, "id1001");
@@ -144,9 +136,9 @@ void DialogsTest::refusedDevicePathKeepsOkFromTakingIt() {
     CCommSettingsDlg dialog(SettingsWith(1, 9600));
     QSignalSpy accepted(&dialog, &QDialog::accepted);
     dialog.open();
-    auto* device = Control<QComboBox>(dialog, "devicePath");
-    auto* ok = Control<QPushButton>(dialog, "id1");
-    auto* note = Control<QLabel>(dialog, "deviceNote");
+    auto* device = Find<QComboBox>(dialog, "devicePath");
+    auto* ok = Find<QPushButton>(dialog, "id1");
+    auto* note = Find<QLabel>(dialog, "deviceNote");
 
     Retype(device->lineEdit(), "ttyUSB0");
     QVERIFY(!ok->isEnabled());
@@ -172,8 +164,8 @@ void DialogsTest::promptOpensOnItsValue() {
     CPromptDlg dialog(prompt, "ATM0");
     dialog.open();
     QCOMPARE(dialog.windowTitle(), prompt);
-    QCOMPARE(Control<QLabel>(dialog, "id1025")->text(), prompt);
-    auto* box = Control<QLineEdit>(dialog, "id1024");
+    QCOMPARE(Find<QLabel>(dialog, "id1025")->text(), prompt);
+    auto* box = Find<QLineEdit>(dialog, "id1024");
     QCOMPARE(box->text(), "ATM0");
     QCOMPARE(dialog.focusWidget(), box);
     QVERIFY(!box->hasSelectedText());
@@ -184,7 +176,7 @@ void DialogsTest::escapeAfterEditingKeepsTheEdit() {
     CPromptDlg dialog("Prompt", "ATL1");
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.open();
-    auto* box = Control<QLineEdit>(dialog, "id1024");
+    auto* box = Find<QLineEdit>(dialog, "id1024");
     QTest::keyClicks(box, "M2");
     QTest::keyClick(box, Qt::Key_Escape);
     QCOMPARE(finished.count(), 1);
@@ -195,7 +187,7 @@ void DialogsTest::escapeAfterEditingKeepsTheEdit() {
 void DialogsTest::promptRefusesOverlongAndNon8BitInput() {
     CPromptDlg dialog("Prompt", "");
     dialog.open();
-    auto* box = Control<QLineEdit>(dialog, "id1024");
+    auto* box = Find<QLineEdit>(dialog, "id1024");
     // Characters without a key of their own arrive as key events carrying text.
     for (const QChar c : QString("AT") + QChar(0xE9) + QChar(0x20AC) + QChar(0x3B1) + "X") {
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);

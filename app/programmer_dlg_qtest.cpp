@@ -32,12 +32,13 @@
 #include "app/programmer_dlg.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
+#include "app/qtest_fixture.h"
 #include "app/window_fonts.h"
 #include "platform/pseudo_terminal.h"
 #include "sim/fake_line_simulator.h"
+#include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
 #include "tests/doubles/blocking_wait_clock.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
@@ -46,32 +47,10 @@ namespace {
 
 const std::string kModemSetUp = "AT\rATS11=150\rATS8=1\r";
 
-template <typename T = QWidget>
-T* Find(const QWidget& parent, const QString& name) {
-    T* found = parent.findChild<T*>(name);
-    if (!found) qFatal("no %s", qPrintable(name));
-    return found;
-}
-
-void Click(const QWidget& window, int id) {
-    QTest::mouseClick(Find(window, QString("id%1").arg(id)), Qt::LeftButton);
-}
+using namespace testing;
 
 QString PaneText(const QWidget& window, int id) {
     return Find<QPlainTextEdit>(window, QString("id%1").arg(id))->toPlainText();
-}
-
-// The box the window has open, if any.
-QMessageBox* OpenBox(const QWidget& window) {
-    for (QMessageBox* box : window.findChildren<QMessageBox*>())
-        if (box->isVisible()) return box;
-    return nullptr;
-}
-
-// Offscreen windows cannot pass size hints on; the warning says nothing about Zentrip.
-void QuietSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.contains("propagateSizeHints")) return;
-    qt_message_output(type, context, message);
 }
 
 // An environment variable set for as long as the object lives.
@@ -106,6 +85,22 @@ struct Rig {
         return config.Path() + "/TALVEN_ORVANE7K_PGMR/Settings.ini";
     }
     std::string Program(const std::string& text) const { return folder.Write("p.orv", text); }
+    // Whether the start-up's modem set-up comes to an end.
+    bool Idle() const {
+        return QTest::qWaitFor([this] { return !window->SerialWorkBusy(); });
+    }
+    // Makes `text` the starting file; whether the editor comes to show it (by its first line).
+    bool ShowProgram(const std::string& text) const {
+        window->SetStartingFile(Program(text));
+        const QString first = QString::fromStdString(text.substr(0, text.find('\n')));
+        return QTest::qWaitFor([&] { return PaneText(*window, 1001).startsWith(first); });
+    }
+    // Clicks Program from File; whether the run comes to line `number` ("00003").
+    bool RunFromFileTo(const QString& number) const {
+        Click(*window, ids::kProgramFromFile);
+        return QTest::qWaitFor(
+            [&] { return Find<QLineEdit>(*window, "id1016")->text() == number; });
+    }
 
     testing::TempDir config;
     testing::TempDir temp;
@@ -152,7 +147,7 @@ private slots:
 void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     QCOMPARE(window.windowTitle(), QString("Zentrip V2.21"));
     const QRect button = Find(window, "id1008")->geometry();
     QCOMPARE(window.height(), button.y() + button.height() + 10);
@@ -188,7 +183,7 @@ void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
 void ProgrammerDlgTest::runUnfoldsAndHideFoldsInStepsToExactHeights() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     const FoldHeights heights = window.Animator().Heights();
     QSignalSpy steps(&window.Animator(), &FoldAnimator::Stepped);
     window.SetStartingFile(rig.Program("ONE\n"));
@@ -218,7 +213,7 @@ void ProgrammerDlgTest::runUnfoldsAndHideFoldsInStepsToExactHeights() {
 void ProgrammerDlgTest::escapeDoesNothing() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
     QTest::keyClick(&window, Qt::Key_Escape);
     QTest::keyClick(Find(window, "id1001"), Qt::Key_Escape);
@@ -258,7 +253,7 @@ struct CloseWatch {
 void ProgrammerDlgTest::exitCollapsesHangsUpThenSaves() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     CloseWatch watch(rig);
     Click(window, ids::kExit);
     QTRY_COMPARE(watch.closed.count(), 1);
@@ -273,7 +268,7 @@ void ProgrammerDlgTest::exitCollapsesHangsUpThenSaves() {
 void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     CloseWatch watch(rig);
     window.close();
     QVERIFY(window.isVisible());  // the close sequence runs first
@@ -287,11 +282,9 @@ void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
 void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
-    window.SetStartingFile(rig.Program("#direct\nONE\n#wait 100000\nTWO\n"));
-    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
-    Click(window, ids::kProgramFromFile);
-    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00003"));
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
+    QVERIFY(rig.RunFromFileTo("00003"));
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
     window.close();
     QTRY_COMPARE(closed.count(), 1);
@@ -305,13 +298,12 @@ void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
 void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
     Rig rig(Complaining());
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
-    window.SetStartingFile(rig.Program("#direct\nBAD 1\nTWO\n"));
-    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("#direct\nBAD 1\nTWO\n"));
     for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
         Click(window, ids::kProgramFromFile);
-        QMessageBox* box = nullptr;
-        QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+        QMessageBox* box = WaitForDialog<QMessageBox>(window);
+        QVERIFY(box);
         QCOMPARE(box->icon(), QMessageBox::Critical);
         QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(box->windowModality(), Qt::WindowModal);
@@ -330,17 +322,15 @@ void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
 void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
-    window.SetStartingFile(rig.Program("#direct\n#wait 2\nONE\nTWO\n"));
-    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
-    Click(window, ids::kProgramFromFile);
-    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00002"));
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("#direct\n#wait 2\nONE\nTWO\n"));
+    QVERIFY(rig.RunFromFileTo("00002"));
     QCOMPARE(Find<QPushButton>(window, "id1005")->accessibleName(), QString("STOP Programming"));
     QVERIFY(!Find(window, "id1000")->isEnabled());
     Click(window, ids::kStop);
     Click(window, ids::kProgramAllInWindow);  // refused while the run goes on
-    QMessageBox* box = nullptr;
-    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QMessageBox* box = WaitForDialog<QMessageBox>(window);
+    QVERIFY(box);
     QCOMPARE(box->text(), QString("In the process of programming a controller already."));
     box->accept();
     QTRY_VERIFY(!window.SerialWorkBusy());
@@ -353,7 +343,7 @@ void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
 void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     Find<QCheckBox>(window, "id1011")->setChecked(true);
     auto* editor = Find<QPlainTextEdit>(window, "id1001");
     editor->setPlainText("ONE\nTWO\nTHREE");
@@ -361,12 +351,13 @@ void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
     cursor.setPosition(2);
     editor->setTextCursor(cursor);
     Click(window, ids::kProgramSelected);  // nothing selected
-    QMessageBox* box = nullptr;
-    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QMessageBox* box = WaitForDialog<QMessageBox>(window);
+    QVERIFY(box);
     QCOMPARE(box->icon(), QMessageBox::Information);
     QCOMPARE(box->text(),
              QString("First select the text you want sent to the\ncontroller in the EDIT window."));
     box->accept();
+    QTRY_VERIFY(!window.SerialWorkBusy());  // the refused job has ended
 
     cursor.setPosition(4);
     cursor.setPosition(8, QTextCursor::KeepAnchor);  // "TWO" and its line end
@@ -392,23 +383,21 @@ void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
 void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     Click(window, ids::kSelect);
-    QFileDialog* choice = nullptr;
-    QTRY_VERIFY((choice = window.findChild<QFileDialog*>()) != nullptr);
+    QFileDialog* choice = WaitForDialog<QFileDialog>(window);
+    QVERIFY(choice);
     QCOMPARE(choice->windowModality(), Qt::WindowModal);
     QCOMPARE(choice->nameFilters(), QStringList({"Orvane Files (*.orv)", "All Files (*)"}));
-    choice->selectFile(QString::fromStdString(rig.folder.Path("no-folder/new.orv")));
-    static_cast<QDialog*>(choice)->accept();
-    QMessageBox* refusal = nullptr;
-    QTRY_VERIFY((refusal = choice->findChild<QMessageBox*>()) != nullptr);
+    ChooseFile(choice, rig.folder.Path("no-folder/new.orv"));
+    QMessageBox* refusal = WaitForDialog<QMessageBox>(*choice);
+    QVERIFY(refusal);
     refusal->accept();
     QVERIFY(choice->isVisible());
     QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString());
 
     const std::string fresh = rig.folder.Path("new.orv");
-    choice->selectFile(QString::fromStdString(fresh));
-    static_cast<QDialog*>(choice)->accept();
+    ChooseFile(choice, fresh);
     QTRY_COMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
     QCOMPARE(PaneText(window, 1001), QString("\n** File content couldn't be displayed. **\n"));
 }
@@ -416,19 +405,20 @@ void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
 void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     Click(window, ids::kComPort);
-    CCommSettingsDlg* settings = nullptr;
-    QTRY_VERIFY((settings = window.findChild<CCommSettingsDlg*>()) != nullptr);
-    QTest::mouseClick(Find(*settings, "id1001"), Qt::LeftButton);  // COM2
+    CCommSettingsDlg* settings = WaitForDialog<CCommSettingsDlg>(window);
+    QVERIFY(settings);
+    Click(*settings, "id1001");  // COM2
     settings->reject();
     QTest::qWait(50);
     QCOMPARE(window.Settings().port, 1);
 
     Click(window, ids::kComPort);
-    QTRY_VERIFY((settings = window.findChild<CCommSettingsDlg*>()) != nullptr);
+    settings = WaitForDialog<CCommSettingsDlg>(window);
+    QVERIFY(settings);
     QCOMPARE(settings->windowModality(), Qt::WindowModal);
-    QTest::mouseClick(Find(*settings, "id1001"), Qt::LeftButton);
+    Click(*settings, "id1001");
     settings->accept();
     QTRY_VERIFY(!window.SerialWorkBusy());
     QCOMPARE(window.Settings().port, 2);
@@ -437,8 +427,8 @@ void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
     QCOMPARE(rig.line.Written(), kModemSetUp + kModemSetUp);
 
     Click(window, ids::kModemString);
-    CPromptDlg* prompt = nullptr;
-    QTRY_VERIFY((prompt = window.findChild<CPromptDlg*>()) != nullptr);
+    CPromptDlg* prompt = WaitForDialog<CPromptDlg>(window);
+    QVERIFY(prompt);
     QTest::keyClicks(Find(*prompt, "id1024"), "ATX4");
     QTest::keyClick(prompt, Qt::Key_Escape);
     QTRY_COMPARE(window.Settings().modemInitString, std::string("ATX4"));
@@ -447,7 +437,7 @@ void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
 void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     const std::string path =
         rig.Program("#define PW 1234\nPW 10 *\n#hide\nPW 56 *\n#SHOW\n\xE9t\xE9\n");
     auto* editor = Find<QPlainTextEdit>(window, "id1001");
@@ -477,18 +467,17 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
 
     for (QAction* action : window.findChildren<QAction*>())
         if (action->text() == "Save Results As...") action->trigger();
-    QFileDialog* save = nullptr;
-    QTRY_VERIFY((save = window.findChild<QFileDialog*>()) != nullptr);
+    QFileDialog* save = WaitForDialog<QFileDialog>(window);
+    QVERIFY(save);
     const std::string saved = rig.folder.Path("results.txt");
-    save->selectFile(QString::fromStdString(saved));
-    static_cast<QDialog*>(save)->accept();
+    ChooseFile(save, saved);
     QCOMPARE(testing::TempDir::Read(saved),
              std::string("[    1] #define PW 1234\r\n[    2] 1234 10 *\r\n"
                          "[    5] #SHOW\r\n[    6] \xE9t\xE9\r\n"));
 
     QTest::keyClick(&window, Qt::Key_F1);
-    CAboutDlg* about = nullptr;
-    QTRY_VERIFY((about = window.findChild<CAboutDlg*>()) != nullptr);
+    CAboutDlg* about = WaitForDialog<CAboutDlg>(window);
+    QVERIFY(about);
     QVERIFY(about->isVisible());
     about->accept();
 }
@@ -496,7 +485,7 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
 void ProgrammerDlgTest::draggingTheBackgroundMovesTheWindow() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QTRY_VERIFY(!window.SerialWorkBusy());
+    QVERIFY(rig.Idle());
     window.move(100, 100);
     QTRY_COMPARE(window.pos(), QPoint(100, 100));
     QLabel* label = window.findChildren<QLabel*>("id-1").first();
@@ -522,17 +511,17 @@ void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
     QVERIFY(window.SerialWorkBusy());
     Click(window, ids::kMiniTerminal);
     QVERIFY(!window.findChild<CMiniTermDlg*>());
-    CMiniTermDlg* terminal = nullptr;
-    QTRY_VERIFY((terminal = window.findChild<CMiniTermDlg*>()) != nullptr);
+    CMiniTermDlg* terminal = WaitForDialog<CMiniTermDlg>(window);
+    QVERIFY(terminal);
     QCOMPARE(rig.line.Written(), kModemSetUp);
     QCOMPARE(terminal->windowModality(), Qt::WindowModal);
     QTRY_COMPARE(terminal->windowTitle(), QString("Mini Terminal open to COM1 at 9600 bps."));
 
     // What the terminal's own settings dialog chose comes back when it closes.
     Click(*terminal, 1015);
-    CCommSettingsDlg* dialog = nullptr;
-    QTRY_VERIFY((dialog = terminal->findChild<CCommSettingsDlg*>()) != nullptr);
-    QTest::mouseClick(Find(*dialog, "id1001"), Qt::LeftButton);
+    CCommSettingsDlg* dialog = WaitForDialog<CCommSettingsDlg>(*terminal);
+    QVERIFY(dialog);
+    Click(*dialog, "id1001");
     Find<QComboBox>(*dialog, "devicePath")->setEditText(QString::fromStdString(second.SlavePath()));
     Find<QSlider>(*dialog, "id1004")->setValue(5);
     dialog->accept();
@@ -549,13 +538,11 @@ void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
     QCOMPARE(Find<QPushButton>(window, "id1009")->text(), QString(" COM2\n19200 bps\nChange..."));
 
     // Refused while a run is under way.
-    window.SetStartingFile(rig.Program("#direct\nONE\n#wait 100000\nTWO\n"));
-    QTRY_VERIFY(PaneText(window, 1001).startsWith("#direct"));
-    Click(window, ids::kProgramFromFile);
-    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00003"));
+    QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
+    QVERIFY(rig.RunFromFileTo("00003"));
     Click(window, ids::kMiniTerminal);
-    QMessageBox* box = nullptr;
-    QTRY_VERIFY((box = OpenBox(window)) != nullptr);
+    QMessageBox* box = WaitForDialog<QMessageBox>(window);
+    QVERIFY(box);
     QCOMPARE(box->text(), QString("Mini Terminal mode unavailable during programming."));
     QCOMPARE(box->standardButtons(), QMessageBox::Ok);
     QVERIFY(!window.findChild<CMiniTermDlg*>());

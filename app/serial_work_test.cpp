@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "sim/fake_line_simulator.h"
+#include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
 #include "tests/doubles/blocking_wait_clock.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 
@@ -174,6 +174,7 @@ TEST_F(SerialWorkTest, EachJobStartsFromItsOwnSnapshot) {
     ASSERT_TRUE(DrainUntil([&] { return !work.Busy(); }));
     EXPECT_EQ(line.OpenedPaths(), (std::vector<std::string>{"/dev/modem-two", "/dev/modem-two"}));
     EXPECT_NE(line.Written().find("ATX4\r"), std::string::npos);
+    ASSERT_NE(line.Written().find("ATX1\r"), std::string::npos);
     EXPECT_GT(line.Written().find("ATX1\r"), line.Written().find("ATX4\r"));
     EXPECT_NE(editor.Text().find("Modem Init String:ATX1\r\n"), std::string::npos);
 }

@@ -10,9 +10,9 @@
 #include "app/mini_term_fixture.h"
 #include "app/xfer_dlg.h"
 #include "platform/pseudo_terminal.h"
+#include "sim/fake_serial_line.h"
 #include "terminal/term_texts.h"
 #include "terminal/xmodem_test_util.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/lrzsz_peer.h"
 
 namespace zentrip {
@@ -78,8 +78,7 @@ void XferDlgTest::receiveEndsWithTheFullPath() {
     LrzszPeer peer(dir.Path(), {"sx", "in.bin"});
     QVERIFY(peer.Ready(5000));
     OpenTerminal t(peer.TtyPath());
-    QTRY_COMPARE(t.dialog.windowTitle(),
-                 QString::fromStdString(TerminalOpenTitle(kComPort, kRate)));
+    QVERIFY(t.WaitOpen());
     const std::string path = dir.Path("got.bin");
 
     QPointer<CXferDlg> transfer = StartTransfer(t, 1020, "Select XMODEM File to Receive...", path);
@@ -146,8 +145,7 @@ void XferDlgTest::cancelledReceiveClosesQuietlyAndTheTerminalReopens() {
     PseudoTerminal line;
     TempDir dir;
     OpenTerminal t(line.SlavePath());
-    QTRY_COMPARE(t.dialog.windowTitle(),
-                 QString::fromStdString(TerminalOpenTitle(kComPort, kRate)));
+    QVERIFY(t.WaitOpen());
 
     QPointer<CXferDlg> transfer =
         StartTransfer(t, 1020, "Select XMODEM File to Receive...", dir.Path("never.bin"));

@@ -14,26 +14,18 @@
 #include <cstdlib>
 
 #include "app/programmer_app.h"
+#include "app/qtest_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
-
-namespace {
-
-void QuietSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.contains("propagateSizeHints")) return;
-    qt_message_output(type, context, message);
-}
-
-}  // namespace
 
 class SimulateTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() {
-        qInstallMessageHandler(QuietSizeHints);
+        qInstallMessageHandler(testing::QuietSizeHints);
         setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
         // The demo's include names are relative to the top folder.
         QDir::setCurrent(ZENTRIP_SOURCE_DIR);

@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTextDocument>
 #include <QTimer>
 #include <atomic>
 #include <cstdio>
@@ -23,6 +22,7 @@
 
 #include "app/mini_term_dlg.h"
 #include "app/term_edit.h"
+#include "app/term_fixture.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"
 #include "tests/support/qt_wait.h"
@@ -32,6 +32,9 @@ namespace zentrip {
 namespace {
 
 using testing::RunEventsUntil;
+using testing::SettingsFor;
+using testing::Shown;
+using testing::Title;
 
 constexpr std::size_t kStreamBytes = 1 << 20;
 constexpr int kHeartbeatMs = 5;
@@ -44,20 +47,6 @@ double CpuSeconds() {
         return double(t.tv_sec) + double(t.tv_usec) / 1e6;
     };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-CommSettings SettingsFor(const std::string& device) {
-    CommSettings settings;
-    settings.port = 1;
-    settings.dataRate = 115200;
-    settings.devicePaths[0] = device;
-    return settings;
-}
-
-QString Title(const std::string& text) { return QString::fromStdString(text); }
-
-QString View(CTermEdit* term) {
-    return term->document()->toRawText().replace(QChar::ParagraphSeparator, '\n');
 }
 
 std::string TextStream() {
@@ -74,7 +63,7 @@ std::string TextStream() {
 
 bool Stream() {
     PseudoTerminal line;
-    CMiniTermDlg dialog(SettingsFor(line.SlavePath()));
+    CMiniTermDlg dialog(SettingsFor(line.SlavePath(), 1, 115200));
     dialog.open();
     auto* term = dialog.findChild<CTermEdit*>("id1012");
     if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
@@ -102,7 +91,7 @@ bool Stream() {
     // Done when the view shows the stream's end (the view follows the text in batches).
     const std::string shownTail = CTermDisplay::DisplayForm(tail);
     const QString viewTail = QString::fromLatin1(shownTail.data(), qsizetype(shownTail.size()));
-    const auto done = [&] { return written && View(term).endsWith(viewTail); };
+    const auto done = [&] { return written && Shown(term).endsWith(viewTail); };
     const bool arrived = RunEventsUntil(done, 30000);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     heartbeat.stop();
@@ -113,7 +102,7 @@ bool Stream() {
                         stream.compare(stream.size() - text.size(), text.size(), text) == 0;
     const std::string shown = CTermDisplay::DisplayForm(text);
     const bool viewMatches =
-        View(term) == QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
+        Shown(term) == QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
     const double rate = double(kStreamBytes) / double(1 << 20) / seconds;
     std::printf("Mini Terminal: 1 MiB of text from a pseudo-terminal at full speed\n");
     std::printf("  %.3f s, %.2f MiB/s (at least 1 MiB/s)\n", seconds, rate);
@@ -130,7 +119,7 @@ bool PullAndReturn() {
     const std::string link = dir.Path("ttyUSB0");
     auto first = std::make_unique<PseudoTerminal>();
     if (symlink(first->SlavePath().c_str(), link.c_str()) != 0) return false;
-    CMiniTermDlg dialog(SettingsFor(link));
+    CMiniTermDlg dialog(SettingsFor(link, 1, 115200));
     dialog.open();
     if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
                         10000)) {

@@ -32,8 +32,8 @@
 #include "bench/direct_program.h"
 #include "platform/edit_writer.h"
 #include "sim/fake_line_simulator.h"
+#include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
 

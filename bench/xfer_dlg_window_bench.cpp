@@ -1,69 +1,45 @@
 // 1 MiB received through the transfer dialog, as the Mini Terminal runs it (engine on the
 // dialog's worker, progress refreshed on the window thread), against `rx -c`, both from `sx`
-// behind a pseudo-terminal made by socat. Best of three each; the ratio must stay <= 1.15.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// behind a pseudo-terminal made by socat. rx runs with its stdin and stdout on the pty, as the
+// dialog opens it and as a user runs rx on a serial port: through socat, each of its
+// acknowledgements would take an extra hop and slow the reference down. Best of three each;
+// the ratio must stay <= 1.15.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
-#include <thread>
 
 #include "app/xfer_dlg.h"
-#include "tests/support/child_process.h"
-#include "tests/support/lrzsz_peer.h"
+#include "bench/transfer_bench.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
 namespace {
 
-using testing::LrzszPeer;
+using bench::StartSx;
 using testing::TempDir;
 
 constexpr std::size_t kFileSize = 1 << 20;
 constexpr int kRounds = 3;
 
-// sx behind a fresh pty, given time to start: it discards what arrives while it does.
-std::unique_ptr<LrzszPeer> StartSender(const std::string& dir) {
-    std::remove((dir + "/tty").c_str());
-    auto sender = std::make_unique<LrzszPeer>(dir, std::vector<std::string>{"sx", "in.bin"});
-    if (!sender->Ready(5000)) return nullptr;
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return sender;
-}
-
 // rx -c on the sender's pty, from its start to its exit; negative when it failed.
 double ReferenceSeconds(const std::string& dir) {
-    const auto sender = StartSender(dir);
+    const auto sender = StartSx(dir);
     if (!sender) return -1;
-    testing::ChildSetup setup;
-    setup.cwd = dir;
-    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);  // rx counts its blocks there
-    setup.err = quiet;
     QElapsedTimer clock;
     clock.start();
-    const pid_t rx =
-        testing::SpawnChild({testing::FindProgram("socat"),
-                             "FILE:" + sender->TtyPath() + ",raw,echo=0", "EXEC:rx -c ref.bin"},
-                            setup);
-    close(quiet);
-    int status = 0;
-    if (rx <= 0 || waitpid(rx, &status, 0) != rx) return -1;
+    const int code = bench::RunRx(dir, sender->TtyPath(), "ref.bin", 120);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     const bool same = TempDir::Read(dir + "/ref.bin") == TempDir::Read(dir + "/in.bin");
-    return sender->Wait(10000) && same ? seconds : -1;
+    return code == 0 && same ? seconds : -1;
 }
 
 // The dialog from its opening until its button reads "CLOSE"; negative when it failed.
 double DialogSeconds(const std::string& dir) {
-    const auto sender = StartSender(dir);
+    const auto sender = StartSx(dir);
     if (!sender) return -1;
     const std::string out = dir + "/ours.bin";
     CSerialPort port;
@@ -87,10 +63,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     const zentrip::TempDir temp("xfer-dlg-bench-");
-    std::string data(zentrip::kFileSize, '\0');
-    std::mt19937 random(7);
-    for (char& c : data) c = static_cast<char>(random());
-    temp.Write("in.bin", data);
+    zentrip::bench::FreshUserInput(temp.Path(), zentrip::kFileSize, 7);
 
     double reference = 1e9;
     double dialog = 1e9;

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench/transfer_bench.h"
@@ -24,7 +23,6 @@
 namespace {
 
 using zentrip::testing::FindProgram;
-using zentrip::testing::LrzszPeer;
 using zentrip::testing::PtyRelay;
 using zentrip::testing::TempDir;
 using Clock = std::chrono::steady_clock;
@@ -44,14 +42,11 @@ struct Outcome {
 Outcome Receive(const std::string& dir, bool zentrip, std::uint32_t rate, unsigned pattern,
                 const std::string& expected) {
     std::remove((dir + "/out.bin").c_str());
-    std::remove((dir + "/tty").c_str());
-    LrzszPeer sender(dir, {"sx", "in.bin"});
     Outcome outcome;
-    if (!sender.Ready(5000)) return outcome;
-    PtyRelay relay(sender.TtyPath(), kOneIn, pattern, rate);
+    const auto sender = zentrip::bench::StartSx(dir);
+    if (!sender) return outcome;
+    PtyRelay relay(sender->TtyPath(), kOneIn, pattern, rate);
     if (!relay.Ok()) return outcome;
-    // sx discards what arrives while it starts.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const std::vector<std::string> receiver =
         zentrip
             ? std::vector<std::string>{ZENTRIP_CLI,     "receive",
@@ -65,7 +60,7 @@ Outcome Receive(const std::string& dir, bool zentrip, std::uint32_t rate, unsign
     outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     outcome.flips = relay.Corrupted();
     outcome.wrongFile = outcome.status == 0 && TempDir::Read(dir + "/out.bin") != expected;
-    sender.Wait(2000);
+    sender->Wait(2000);
     return outcome;
 }
 
@@ -86,7 +81,8 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
+    const bool withRx = argc == 4;
+    if (!withRx && !(argc == 6 && std::strcmp(argv[4], "--zentrip-only") == 0)) {
         std::fprintf(stderr, "usage: %s RATE SIZE PATTERNS [--zentrip-only MEDIAN_LIMIT_S]\n",
                      argv[0]);
         return 64;
@@ -94,7 +90,6 @@ int main(int argc, char** argv) {
     const auto rate = static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10));
     const auto size = static_cast<std::size_t>(std::strtoul(argv[2], nullptr, 10));
     const int patterns = std::atoi(argv[3]);
-    const bool withRx = !(argc > 5 && std::strcmp(argv[4], "--zentrip-only") == 0);
     const double medianLimit = withRx ? 0 : std::atof(argv[5]);
 
     const TempDir temp("xmodem-noise-");

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
-#include "tests/doubles/fake_serial_line.h"
 
 namespace zentrip::cli {
 

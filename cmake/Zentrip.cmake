@@ -20,10 +20,12 @@ function(zentrip_add_core_module module)
 endfunction()
 
 # zentrip_add_test(name [LABELS l...] SOURCES s... [LIBS lib...])
+# Every test links the simulator (sim/), whose in-process line is the tests' scripted line.
 function(zentrip_add_test name)
   cmake_parse_arguments(ARG "" "" "LABELS;SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE zentrip_core zentrip_testsupport GTest::gtest GTest::gmock GTest::gtest_main ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE zentrip_core zentrip_sim zentrip_testsupport GTest::gtest
+                        GTest::gmock GTest::gtest_main ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     ZENTRIP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ZENTRIP_BINARY_DIR="${PROJECT_BINARY_DIR}")

@@ -15,7 +15,7 @@
 #include "link/serial_port.h"
 #include "platform/clock.h"
 #include "platform/memory_text_sink.h"
-#include "tests/doubles/fake_serial_line.h"
+#include "sim/fake_serial_line.h"
 
 namespace zentrip::testing {
 

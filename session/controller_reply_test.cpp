@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/doubles/fake_serial_line.h"
+#include "sim/fake_serial_line.h"
 
 namespace zentrip {
 namespace {

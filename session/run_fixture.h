@@ -10,7 +10,7 @@
 
 #include "link/modem_fixture.h"
 #include "session/programmer.h"
-#include "tests/doubles/fake_serial_line.h"
+#include "sim/fake_serial_line.h"
 #include "tests/doubles/memory_run_host.h"
 #include "tests/support/temp_dir.h"
 

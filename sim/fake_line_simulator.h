@@ -5,8 +5,8 @@
 
 #include <memory>
 
+#include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
-#include "tests/doubles/fake_serial_line.h"
 
 namespace zentrip::sim {
 

@@ -5,7 +5,7 @@
 #include "link/serial_port.h"
 #include "platform/clock.h"
 #include "sim/fake_line_simulator.h"
-#include "tests/doubles/fake_serial_line.h"
+#include "sim/fake_serial_line.h"
 
 namespace zentrip::sim {
 namespace {

@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "link/serial_port.h"
+#include "sim/fake_serial_line.h"
 #include "terminal/crc16.h"
 #include "terminal/xmodem.h"
-#include "tests/doubles/fake_serial_line.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip::testing {

@@ -13,7 +13,7 @@
 
 #include "platform/clock.h"
 #include "session/programmer.h"
-#include "tests/doubles/fake_serial_line.h"
+#include "sim/fake_serial_line.h"
 #include "tests/doubles/memory_run_host.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
@@ -173,9 +173,6 @@ std::vector<std::string> SplitArgs(const std::string& text) {
     return args;
 }
 
-// docs/language.md marks its examples: "<!-- file: NAME -->" before a fenced block that is a
-// file, "<!-- expand: ARGS -->" before the block that expand prints for ARGS, run among those
-// files, and "<!-- expand in source: ARGS -->" for a run in the top folder (examples/).
 // The window's "Preview Expansion" shows what expand --echo --no-wait prints, with the
 // pane's CR LF line ends, and touches no port.
 TEST_F(ExpandCliTest, ThePreviewInTheWindowShowsWhatEchoPrints) {
@@ -207,6 +204,9 @@ TEST_F(ExpandCliTest, ThePreviewInTheWindowShowsWhatEchoPrints) {
               "'missing.inc'.)\r\n");
 }
 
+// docs/language.md marks its examples: "<!-- file: NAME -->" before a fenced block that is a
+// file, "<!-- expand: ARGS -->" before the block that expand prints for ARGS, run among those
+// files, and "<!-- expand in source: ARGS -->" for a run in the top folder (examples/).
 TEST_F(ExpandCliTest, GuideExamplesMatchWhatExpandPrints) {
     const fs::path source = ZENTRIP_SOURCE_DIR;
     std::istringstream guide(ReadFile(source / "docs/language.md"));

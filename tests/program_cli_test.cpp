@@ -94,14 +94,12 @@ public:
     // Waits for the exit (reading all output); the exit status, -1 on time-out or a signal.
     int Wait(milliseconds limit) {
         ReadUntil([] { return false; }, limit);
-        const auto end = Clock::now() + limit;
-        int status = 0;
-        while (waitpid(m_pid, &status, WNOHANG) == 0) {
-            if (Clock::now() > end) return -1;
-            usleep(10000);
-        }
+        int code = -1;
+        if (m_pid <= 0 ||
+            !zentrip::testing::WaitChild(m_pid, static_cast<int>(limit.count()), &code))
+            return -1;
         m_exited = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return code;
     }
 
 private:
@@ -511,14 +509,11 @@ TEST_F(ProgramCliTest, OnATerminalStdoutEndsWithALineEnd) {
         setup.extraEnv = Env();
         setup.out = console.SlaveFd();
         setup.err = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        const pid_t pid = zentrip::testing::SpawnChild(
+        const int code = zentrip::testing::RunChildWithin(
             {ZENTRIP_CLI, "program", "--simulate", "--no-init", m_dir.Write("p.orv", program)},
-            setup);
+            setup, 10000);
         close(setup.err);
-        ASSERT_GT(pid, 0);
-        int status = -1;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(code, 0);
         const std::string shown = console.ReadMaster(65536, 500);
         const std::string tail = std::string(end).size() < shown.size()
                                      ? shown.substr(shown.size() - std::string(end).size())

@@ -3,7 +3,6 @@
 // restored, and a device that vanishes and comes back.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -68,12 +67,10 @@ protected:
     }
     // The exit status once the child ended within timeoutMs, else -1.
     int Reap(int timeoutMs) {
-        int status = 0;
-        const bool ended =
-            WaitUntil([&] { return waitpid(m_pid, &status, WNOHANG) == m_pid; }, timeoutMs);
-        if (!ended) return -1;
+        int code = -1;
+        if (!WaitChild(m_pid, timeoutMs, &code)) return -1;
         m_pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return code;
     }
     // Collects console output until it holds `text`, after what an earlier call found.
     bool SeeOnConsole(const std::string& text, int timeoutMs = 5000) {

@@ -27,6 +27,11 @@ std::vector<Shot>& Registry() {
 
 ShotRegistrar::ShotRegistrar(Shot shot) { Registry().push_back(std::move(shot)); }
 
+bool Session::Take(const Shot& shot) {
+    m_shot = shot.name;
+    return shot.take(*this);
+}
+
 bool Session::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return testing::RunEventsUntil(done, timeoutMs);
 }
@@ -36,8 +41,8 @@ void Session::Settle(int ms) {
     testing::RunEventsUntil([&] { return deadline.hasExpired(); }, ms + 100);
 }
 
-bool Session::Save(QWidget& widget, const QString& name) {
-    const QString path = QDir(m_folder).filePath(name);
+bool Session::Save(QWidget& widget) {
+    const QString path = QDir(m_folder).filePath(m_shot);
     if (widget.grab().save(path)) return true;
     std::fprintf(stderr, "zentrip-screenshots: cannot write %s\n", qPrintable(path));
     return false;
@@ -69,7 +74,7 @@ int main(int argc, char** argv) {
               [](const shots::Shot& a, const shots::Shot& b) { return a.order < b.order; });
     int failed = 0;
     for (const shots::Shot& shot : shots) {
-        const bool ok = shot.take(session);
+        const bool ok = session.Take(shot);
         std::printf("%s %s\n", ok ? "wrote" : "FAILED", shot.name);
         failed += ok ? 0 : 1;
     }

@@ -17,7 +17,7 @@ const ShotRegistrar kFolded({10, "main-window-folded.png", [](Session& session) 
                                  if (!session.WaitUntil([&] { return StartUpDone(session); }))
                                      return false;
                                  session.Settle();
-                                 return session.Save(window, "main-window-folded.png");
+                                 return session.Save(window);
                              }});
 
 const ShotRegistrar kAfterRun({20, "main-window-after-run.png", [](Session& session) {
@@ -28,12 +28,12 @@ const ShotRegistrar kAfterRun({20, "main-window-after-run.png", [](Session& sess
                                    if (!session.WaitUntil([&] { return !window.SerialWorkBusy(); }))
                                        return false;
                                    session.Settle();
-                                   return session.Save(window, "main-window-after-run.png");
+                                   return session.Save(window);
                                }});
 
 // A dialog the main window opens from one of its buttons, pictured and then cancelled.
 template <typename Dialog>
-bool ShotOfDialog(Session& session, const char* button, const char* name) {
+bool ShotOfDialog(Session& session, const char* button) {
     CProgrammerDlg& window = session.App().Window();
     auto* opener = window.findChild<QPushButton*>(button);
     if (!opener) return false;
@@ -42,14 +42,13 @@ bool ShotOfDialog(Session& session, const char* button, const char* name) {
     if (!session.WaitUntil([&] { return (dialog = window.findChild<Dialog*>()) != nullptr; }))
         return false;
     session.Settle();
-    const bool saved = session.Save(*dialog, name);
+    const bool saved = session.Save(*dialog);
     dialog->reject();
     return saved;
 }
 
 const ShotRegistrar kSettings({30, "settings-dialog.png", [](Session& session) {
-                                   return ShotOfDialog<CCommSettingsDlg>(session, "id1009",
-                                                                         "settings-dialog.png");
+                                   return ShotOfDialog<CCommSettingsDlg>(session, "id1009");
                                }});
 
 }  // namespace

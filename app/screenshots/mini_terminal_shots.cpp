@@ -60,7 +60,7 @@ const ShotRegistrar kTerminal({40, "mini-terminal.png", [](Session& session) {
                                        Type(text, line);
                                        session.Settle(400);
                                    }
-                                   return session.Save(*terminal, "mini-terminal.png");
+                                   return session.Save(*terminal);
                                }});
 
 const ShotRegistrar kTransfer(
@@ -84,7 +84,7 @@ const ShotRegistrar kTransfer(
          auto* button = transfer->findChild<QPushButton*>("id1021");
          if (!session.WaitUntil([&] { return button->text() == "CLOSE"; })) return false;
          session.Settle();
-         const bool saved = session.Save(*transfer, "transfer-dialog.png");
+         const bool saved = session.Save(*transfer);
          button->click();
          session.Settle();
          terminal->findChild<QPushButton*>("id2")->click();

@@ -16,28 +16,34 @@ class CProgrammerApp;
 
 namespace shots {
 
-class Session {
-public:
-    Session(CProgrammerApp& app, QString folder) : m_app(app), m_folder(std::move(folder)) {}
-
-    CProgrammerApp& App() { return m_app; }
-    // Lets the program run (event loop, worker, simulator) until `done` holds; false after
-    // `timeoutMs`.
-    bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000);
-    // Lets the program run for a while, for animations and repaints to settle.
-    void Settle(int ms = 300);
-    // Writes the widget's picture as <folder>/<name>; false (and why, on stderr) on failure.
-    bool Save(QWidget& widget, const QString& name);
-
-private:
-    CProgrammerApp& m_app;
-    QString m_folder;
-};
+class Session;
 
 struct Shot {
     int order;
     const char* name;  // the PNG's file name
     std::function<bool(Session&)> take;
+};
+
+class Session {
+public:
+    Session(CProgrammerApp& app, QString folder) : m_app(app), m_folder(std::move(folder)) {}
+
+    CProgrammerApp& App() { return m_app; }
+    // Takes the shot; false when it failed.
+    bool Take(const Shot& shot);
+    // Lets the program run (event loop, worker, simulator) until `done` holds; false after
+    // `timeoutMs`.
+    bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000);
+    // Lets the program run for a while, for animations and repaints to settle.
+    void Settle(int ms = 300);
+    // Writes the widget's picture as <folder>/<name of the shot being taken>; false (and why,
+    // on stderr) on failure.
+    bool Save(QWidget& widget);
+
+private:
+    CProgrammerApp& m_app;
+    QString m_folder;
+    QString m_shot;
 };
 
 class ShotRegistrar {

@@ -25,21 +25,20 @@ void Drain(int fd, std::string& into) {
 
 int ExitCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
 
-// Reaps the child once it ended within timeoutMs: true, with its exit code in *code.
-bool ReapWithin(pid_t pid, int timeoutMs, int* code) {
+}  // namespace
+
+bool WaitChild(pid_t pid, int timeoutMs, int* code) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
-            *code = ExitCode(status);
+            if (code) *code = ExitCode(status);
             return true;
         }
         if (std::chrono::steady_clock::now() >= end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
-
-}  // namespace
 
 pid_t SpawnChild(const std::vector<std::string>& argv, const ChildSetup& setup) {
     // An extra entry replaces the inherited one of the same name.
@@ -113,7 +112,7 @@ int RunChildWithin(const std::vector<std::string>& argv, const ChildSetup& setup
     const pid_t pid = SpawnChild(argv, setup);
     if (pid <= 0) return -1;
     int code = -1;
-    if (ReapWithin(pid, timeoutMs, &code)) return code;
+    if (WaitChild(pid, timeoutMs, &code)) return code;
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     return -1;
@@ -161,7 +160,7 @@ void BackgroundChild::Signal(int signal) {
 
 int BackgroundChild::Wait(int timeoutMs) {
     int code = -1;
-    if (m_pid <= 0 || !ReapWithin(m_pid, timeoutMs, &code)) return -1;
+    if (m_pid <= 0 || !WaitChild(m_pid, timeoutMs, &code)) return -1;
     m_pid = -1;
     return code;
 }

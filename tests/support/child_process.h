@@ -32,6 +32,10 @@ pid_t SpawnChild(const std::vector<std::string>& argv, const ChildSetup& setup);
 ChildResult RunChild(const std::vector<std::string>& argv,
                      const std::vector<std::string>& extraEnv = {}, const std::string& cwd = {});
 
+// Reaps pid once it ended within timeoutMs: true, with its exit code in *code (-1 when it did
+// not exit normally).
+bool WaitChild(pid_t pid, int timeoutMs, int* code = nullptr);
+
 // Runs argv[0] with the arguments to its end, killed after timeoutMs; its exit code, -1 when
 // it did not exit normally or in time.
 int RunChildWithin(const std::vector<std::string>& argv, const ChildSetup& setup, int timeoutMs);

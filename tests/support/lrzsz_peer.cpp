@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -16,20 +15,6 @@
 #include "tests/support/child_process.h"
 
 namespace zentrip::testing {
-
-namespace {
-
-bool Reap(pid_t pid, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return true;
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-}  // namespace
 
 LrzszPeer::LrzszPeer(const std::string& dir, const std::vector<std::string>& toolAndArgs)
     : m_tty(dir + "/tty"), m_log(dir + "/peer.log") {
@@ -55,9 +40,9 @@ LrzszPeer::LrzszPeer(const std::string& dir, const std::vector<std::string>& too
 LrzszPeer::~LrzszPeer() {
     if (m_pid <= 0) return;
     kill(m_pid, SIGTERM);
-    if (!Reap(m_pid, 2000)) {
+    if (!WaitChild(m_pid, 2000)) {
         kill(m_pid, SIGKILL);
-        Reap(m_pid, 2000);
+        WaitChild(m_pid, 2000);
     }
 }
 
@@ -73,7 +58,7 @@ bool LrzszPeer::Ready(int timeoutMs) {
 
 bool LrzszPeer::Wait(int timeoutMs) {
     if (m_pid <= 0) return true;
-    if (Reap(m_pid, timeoutMs)) {
+    if (WaitChild(m_pid, timeoutMs)) {
         m_pid = -1;
         return true;
     }

@@ -1,5 +1,6 @@
-// A scripted serial line for tests: records every write with the virtual time it happened at,
-// delivers bytes the test feeds (at once or from a given virtual time on, or paced at a data
+// A serial line in process, in virtual time: the line the simulator answers on (--simulate)
+// and the scripted line of the tests. It records every write with the virtual time it happened
+// at, delivers bytes fed to it (at once or from a given virtual time on, or paced at a data
 // rate), and can be "pulled" like a lost USB adapter. The devices a FakeSerialOpener hands out all
 // talk to one line, which outlives them so a test can inspect it after the port closed.
 #pragma once

@@ -1,4 +1,4 @@
-#include "tests/doubles/fake_serial_line.h"
+#include "sim/fake_serial_line.h"
 
 #include <algorithm>
 
