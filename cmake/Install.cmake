@@ -73,4 +73,6 @@ if(APPSTREAMCLI)
            COMMAND ${APPSTREAMCLI} validate --no-net ${resources}/${ZENTRIP_APP_ID}.metainfo.xml)
   list(APPEND install_tests AppStreamMetadataValidates)
 endif()
-set_property(TEST ${install_tests} PROPERTY LABELS install)
+# "nothreads": they check files and run the installed programs for their help texts only.
+set_property(TEST ${install_tests} PROPERTY LABELS install nothreads)
+add_dependencies(zentrip_tests zentrip zentrip-cli zentrip-sim zentrip_install_files)

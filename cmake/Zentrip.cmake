@@ -1,8 +1,15 @@
 # Build conventions shared by every folder.
 #
 # A core module is a folder of zentrip_core: its *.cpp files go into the library, its
-# *_test.cpp files into one test program named after the folder, labelled "core" so the
-# sanitizer builds can pick the unit tests out.
+# *_test.cpp files into one test program named after the folder, labelled "core" and with the
+# extra labels given.
+#
+# Test programs are gathered in two targets, so a sanitizer build makes only what its tests
+# run: zentrip_tests (every test program and the programs the tests start) and
+# zentrip_threaded_tests (those the thread sanitizer runs: all but the ones labelled
+# "nothreads", which start no thread and say why beside the label).
+add_custom_target(zentrip_tests)
+add_custom_target(zentrip_threaded_tests)
 
 function(zentrip_add_core_module module)
   set(dir ${CMAKE_CURRENT_SOURCE_DIR}/${module})
@@ -15,7 +22,15 @@ function(zentrip_add_core_module module)
     target_sources(zentrip_core PRIVATE ${sources})
   endif()
   if(tests)
-    zentrip_add_test(${module}_test LABELS core ${module} SOURCES ${tests})
+    zentrip_add_test(${module}_test LABELS core ${module} ${ARGN} SOURCES ${tests})
+  endif()
+endfunction()
+
+# zentrip_gather_test(target labels): adds a test program to the aggregate targets above.
+function(zentrip_gather_test target labels)
+  add_dependencies(zentrip_tests ${target})
+  if(NOT "nothreads" IN_LIST labels)
+    add_dependencies(zentrip_threaded_tests ${target})
   endif()
 endfunction()
 
@@ -29,12 +44,42 @@ function(zentrip_add_test name)
   target_compile_definitions(${name} PRIVATE
     ZENTRIP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ZENTRIP_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  zentrip_gather_test(${name} "${ARG_LABELS}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
   # Labels are set after discovery: gtest_discover_tests keeps only the first label of a list.
   set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
   file(WRITE ${labels_file}
     "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
+endfunction()
+
+# zentrip_register_qtest(target [LABELS l...] [ENVIRONMENT NAME=value...]): a Qt Test program
+# as one ctest entry per test function, named target.function, so each one's result and time
+# show, and a QSKIP counts as skipped, not as passed. The functions are listed after each link.
+function(zentrip_register_qtest target)
+  cmake_parse_arguments(ARG "" "" "LABELS;ENVIRONMENT" ${ARGN})
+  zentrip_gather_test(${target} "${ARG_LABELS}")
+  set(functions_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_functions.cmake)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E env ${ARG_ENVIRONMENT}
+            ${CMAKE_COMMAND} -D EXE=$<TARGET_FILE:${target}> -D OUT=${functions_file}
+            -P ${PROJECT_SOURCE_DIR}/cmake/QtTestFunctions.cmake
+    BYPRODUCTS ${functions_file}
+    VERBATIM)
+  set(ctest_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_tests.cmake)
+  file(GENERATE OUTPUT ${ctest_file} CONTENT "\
+if(EXISTS \"${functions_file}\")
+  include(\"${functions_file}\")
+  foreach(function IN LISTS functions)
+    add_test(\"${target}.\${function}\" \"$<TARGET_FILE:${target}>\" \"\${function}\")
+    set_tests_properties(\"${target}.\${function}\" PROPERTIES LABELS \"${ARG_LABELS}\"
+      ENVIRONMENT \"${ARG_ENVIRONMENT}\" SKIP_REGULAR_EXPRESSION \"SKIP   : \")
+  endforeach()
+else()
+  add_test(${target}_NOT_BUILT ${target}_NOT_BUILT)
+endif()
+")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${ctest_file})
 endfunction()
 
 # zentrip_render_svg(list svg png width height): renders resources/<svg> to <png> in this
