@@ -150,5 +150,60 @@ TEST_F(ToneRun, StopDuringAToneDialTakesEffectAfterTheLine) {
     EXPECT_EQ(programmer.LastOutcome(), CProgrammer::RunOutcome::HaltedByUser);
 }
 
+
+// A device that vanishes ends the run at once: checked before the first line too, with no
+// closing tones played into it and no pause for a modem that is not there.
+TEST_F(ToneRun, AVanishedDeviceEndsTheRunWithoutClosingTonesOrPauses) {
+    const std::string lost =
+        "\r\n** Programming halted: serial device /dev/ttyS1 lost (Input/output error). **\r\n";
+    struct Case {
+        const char* name;
+        std::string program;
+        std::string pullOn;  // the write after which the device is gone
+        Writes writes;
+        std::uint64_t endsAt;  // virtual milliseconds
+        std::string shown;     // the results after the banner
+    };
+    const Case cases[] = {
+        {"off hook", "12\n34\n", "ATH1\r", {{0, "ATH1\r"}}, 1000, lost},
+        {"local tones",
+         "12\n34\n",
+         "12;\r",
+         {{0, "ATH1\r"}, {1000, "ATDT "}, {1000, "12;\r"}},
+         1000,
+         "[    1] 12\r\n" + lost},
+        {"remote session",
+         "#session 4711 555\n12\n34\n",
+         "12;\r",
+         {{0, "ATH1\r"},
+          {1000, "ATDT 555;\r"},
+          {16000, "ATDT "},
+          {16000, "471179030 *;\r"},
+          {21200, "ATDT "},
+          {21200, "12;\r"}},
+         21200,
+         "[    1] #session 4711 555\r\n[    2] 12\r\n" + lost},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeClock caseClock;
+        FakeSerialLine caseLine{caseClock};
+        FakeSerialOpener caseOpener{caseLine};
+        MemoryRunHost caseHost{&caseClock};
+        CProgrammer run{caseHost, caseClock, caseOpener};
+        run.SetPort(2);
+        caseLine.SetResponder([&](std::string_view written, FakeSerialLine& fake) {
+            if (written == c.pullOn) fake.Pull("Input/output error");
+        });
+        run.SetWorkingFile(folder.Write("lost.orv", c.program));
+        run.ProgramFromFile();
+        EXPECT_EQ(RecordedWrites(caseLine), c.writes);
+        EXPECT_EQ(caseClock.TickMs(), c.endsAt);
+        EXPECT_EQ(caseHost.Results(),
+                  "\r\nBeginning programming from " + run.WorkingFile() + "\r\n\r\n" + c.shown);
+        EXPECT_EQ(run.LastOutcome(), CProgrammer::RunOutcome::HaltedDeviceLost);
+    }
+}
+
 }  // namespace
 }  // namespace zentrip::testing
