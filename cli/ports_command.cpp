@@ -25,18 +25,7 @@ int RunPorts(int argc, char** argv) {
         std::fputs(kUsage, help ? stdout : stderr);
         return help ? 0 : kUsageError;
     }
-    const auto devices = ListSerialDevices();
-    if (devices.empty()) {
-        std::printf("no serial devices found\n");
-        return 0;
-    }
-    for (const auto& device : devices) {
-        if (device.detail.empty()) {
-            std::printf("%s\n", device.path.c_str());
-        } else {
-            std::printf("%s  %s\n", device.path.c_str(), device.detail.c_str());
-        }
-    }
+    std::fputs(SerialDeviceListText(ListSerialDevices()).c_str(), stdout);
     return 0;
 }
 

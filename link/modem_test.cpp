@@ -56,6 +56,15 @@ TEST_F(ModemTest, HangUpSendsAtThenAth0OneSecondLater) {
     modem.HangUp(1);
     EXPECT_EQ(line.Writes().size(), 2u);
     EXPECT_EQ(clock.TickMs(), 1000u);
+
+    // A device that opens but is gone takes nothing and gets no pause.
+    line.FailOpens("");
+    line.Pull("Input/output error");
+    modem.HangUp(1);
+    EXPECT_EQ(line.Writes().size(), 2u);
+    EXPECT_EQ(clock.TickMs(), 1000u);
+    EXPECT_EQ(line.OpenedPaths().size(), 3u);  // each attempt, the failed one too
+    EXPECT_EQ(line.OpenDevices(), 0);
 }
 
 TEST_F(ModemTest, ToneDialOfAShortTextWaitsTwoStepsPerCharacterPlus26) {

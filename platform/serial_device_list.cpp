@@ -1,17 +1,9 @@
 #include "platform/serial_device_list.h"
 
-#include <fcntl.h>
-#include <linux/serial.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <filesystem>
-
-#include "platform/system_error.h"
+#include <fstream>
 
 namespace zentrip {
 
@@ -33,22 +25,13 @@ std::string DriverOf(const std::string& sysRoot, const std::string& name) {
     return ec ? std::string() : target.filename().string();
 }
 
-// Whether a ttyS with a driver has a UART behind it. Only a character device can be asked;
-// a port we may not open is listed rather than hidden, with the reason.
-bool IsRealUart(const std::string& path, std::string* note) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) return false;
-    if (!S_ISCHR(st.st_mode)) return true;
-    const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != EACCES && errno != EPERM && errno != EBUSY) return false;
-        *note = " (not checked: " + SystemErrorText(errno) + ")";
-        return true;
-    }
-    serial_struct info{};
-    const bool real = ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
-    close(fd);
-    return real;
+// Whether a ttyS with a driver has a UART behind it, as the kernel says in the port's uart
+// type (0: none). Read from sysfs rather than asked of the device: opening a port raises DTR
+// and RTS on real hardware, which resets some attached devices, and listing must change nothing.
+bool IsRealUart(const std::string& sysRoot, const std::string& name) {
+    std::ifstream type(fs::path(sysRoot) / "class/tty" / name / "type");
+    int uart = 0;
+    return type >> uart && uart != 0;
 }
 
 // ttyS2 before ttyS10.
@@ -97,8 +80,7 @@ std::vector<SerialDeviceInfo> ListSerialDevices(const std::string& devRoot,
             nodes.push_back({path, DriverOf(sysRoot, name)});
         } else if (HasNumberedPrefix(name, "ttyS")) {
             const std::string driver = DriverOf(sysRoot, name);
-            std::string note;
-            if (!driver.empty() && IsRealUart(path, &note)) nodes.push_back({path, driver + note});
+            if (!driver.empty() && IsRealUart(sysRoot, name)) nodes.push_back({path, driver});
         }
     }
     const auto byPath = [](const SerialDeviceInfo& a, const SerialDeviceInfo& b) {
@@ -108,6 +90,17 @@ std::vector<SerialDeviceInfo> ListSerialDevices(const std::string& devRoot,
     std::sort(nodes.begin(), nodes.end(), byPath);
     byId.insert(byId.end(), nodes.begin(), nodes.end());
     return byId;
+}
+
+std::string SerialDeviceListText(const std::vector<SerialDeviceInfo>& devices) {
+    if (devices.empty()) return "no serial devices found\n";
+    std::string text;
+    for (const auto& device : devices) {
+        text += device.path;
+        if (!device.detail.empty()) text += "  " + device.detail;
+        text += '\n';
+    }
+    return text;
 }
 
 }  // namespace zentrip

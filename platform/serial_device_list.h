@@ -1,6 +1,7 @@
 // Finds the serial devices present: /dev/serial/by-id links, USB adapters (ttyUSB*, ttyACM*)
 // and the ttyS* that are real UARTs (the kernel creates ttyS nodes for ports that may not
-// exist). For `zentrip-cli ports` and the settings dialog's device choice.
+// exist), without opening any of them. For `zentrip-cli ports` and the settings dialog's
+// device choice.
 #pragma once
 
 #include <string>
@@ -16,5 +17,8 @@ struct SerialDeviceInfo {
 // The roots are parameters so tests can lay out a tree of their own.
 std::vector<SerialDeviceInfo> ListSerialDevices(const std::string& devRoot = "/dev",
                                                 const std::string& sysRoot = "/sys");
+
+// The list as `zentrip-cli ports` prints it: a line per device, its detail after two blanks.
+std::string SerialDeviceListText(const std::vector<SerialDeviceInfo>& devices);
 
 }  // namespace zentrip

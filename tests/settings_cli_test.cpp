@@ -157,11 +157,10 @@ TEST_F(SettingsCliTest, CorruptStoreWarnsAndUnwritableStoreFails) {
     EXPECT_NE(result.err.find("cannot save"), std::string::npos) << result.err;
 }
 
-TEST(PortsCli, ListsAndExplains) {
-    auto result = RunChild({ZENTRIP_CLI, "ports"});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out, "");
-    result = RunChild({ZENTRIP_CLI, "ports", "--help"});
+// What `ports` lists is seen with a device tree of the test's own (SerialDeviceList): here it
+// would list whatever devices the machine has.
+TEST(PortsCli, Explains) {
+    auto result = RunChild({ZENTRIP_CLI, "ports", "--help"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("/dev/serial/by-id"), std::string::npos);
     result = RunChild({ZENTRIP_CLI, "settings", "--help"});
