@@ -137,22 +137,6 @@ TEST(PosixSerialDevice, AppliesRawEightNOneAndEveryRateThenRestoresTheLine) {
     }
 }
 
-TEST(PosixSerialDevice, OtherRatesAreSetAsCustomRatesAndZeroIsRefused) {
-    PseudoTerminal pty;
-    ASSERT_TRUE(pty.Ok());
-    for (std::uint32_t rate : {110u, 1234u, 12345u, 250000u, 4000000u}) {
-        std::string error;
-        auto device = PosixSerialOpener().Open(pty.SlavePath(), rate, &error);
-        ASSERT_TRUE(device) << rate << ": " << error;
-        EXPECT_EQ(device->Write("x", 1), 1u);
-        EXPECT_EQ(pty.ReadMaster(1), "x");
-    }
-    // Rate 0 would leave the line at whatever it had (or hang it up): no device takes it.
-    std::string error;
-    EXPECT_FALSE(PosixSerialOpener().Open(pty.SlavePath(), 0, &error));
-    EXPECT_EQ(error, "0 bit/s is not a data rate");
-}
-
 TEST(PosixSerialDevice, KeepsTheSystemsTextWhenOpenFails) {
     std::string error;
     EXPECT_FALSE(PosixSerialOpener().Open("/dev/zentrip-no-such-device", 9600, &error));
