@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -40,11 +41,14 @@ public:
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }
-    // All bytes of a file; empty when it cannot be read.
-    static std::string Read(const std::string& path) {
+    // All bytes of a file; nothing when there is no file to read, so an empty file shows.
+    static std::optional<std::string> ReadIfThere(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        if (!in) return std::nullopt;
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    // All bytes of a file; empty when it cannot be read.
+    static std::string Read(const std::string& path) { return ReadIfThere(path).value_or(""); }
 
     // The names in the folder, hidden ones included.
     std::set<std::string> Names() const {
