@@ -3,6 +3,7 @@
 // restored, and a device that vanishes and comes back.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -97,6 +98,10 @@ protected:
 TEST_F(TerminalCliTest, BytesEachWayThenCtrlBracketEndsIt) {
     const std::string log = m_dir.Write("line.log", "earlier\n");
     Start({"--device", m_line.SlavePath(), "--rate", "115200", "--log", log});
+    EXPECT_NE(m_shown.find("Mini Terminal open to COM1 at 115200 bps. (" + m_line.SlavePath() +
+                           ") Logging to " + log + ". Press Ctrl-] to end.\r\n"),
+              std::string::npos)
+        << m_shown;
     const termios raw = Modes();
     EXPECT_FALSE(raw.c_lflag & (ICANON | ECHO | ISIG)) << "raw keyboard while it runs";
 
@@ -112,6 +117,28 @@ TEST_F(TerminalCliTest, BytesEachWayThenCtrlBracketEndsIt) {
     EXPECT_TRUE(SeeOnConsole("Mini Terminal ended.")) << m_shown;
     ExpectModesRestored();
     EXPECT_EQ(TempDir::Read(log), "earlier\n" + received) << "the bytes as they came, appended";
+}
+
+// A log file that takes no more (here: the file size limit) is said once and stops; the
+// terminal goes on.
+TEST_F(TerminalCliTest, ALogThatTakesNoMoreStopsAndSaysWhy) {
+    const std::string log = m_dir.Write("line.log", "earlier\n");
+    // Past the limit a write then fails with EFBIG instead of ending the program; the child
+    // inherits the ignored signal.
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    Start({"--device", m_line.SlavePath(), "--log", log});
+    signal(SIGXFSZ, previous);
+    const rlimit limit{12, 12};
+    ASSERT_EQ(prlimit(m_pid, RLIMIT_FSIZE, &limit, nullptr), 0);
+
+    ASSERT_TRUE(m_line.WriteMaster("abcdefgh\r"));
+    EXPECT_TRUE(SeeOnConsole("Logging to " + log + " stopped (File too large).\r\n")) << m_shown;
+    ASSERT_TRUE(m_line.WriteMaster("more\r"));
+    EXPECT_TRUE(SeeOnConsole("more\r\n")) << m_shown;
+    ASSERT_TRUE(m_console.WriteMaster("\x1d"));
+    EXPECT_EQ(Reap(5000), 0);
+    EXPECT_EQ(TempDir::Read(log), "earlier\nabcd");
+    EXPECT_EQ(m_shown.find("stopped", m_shown.find("stopped") + 1), std::string::npos) << m_shown;
 }
 
 TEST_F(TerminalCliTest, SignalsEndItWithTheModesRestored) {
