@@ -3,7 +3,8 @@
 // then one 5 ms poll per byte of the controller's echo up to and including its LF. The
 // figure is the measured time of 100 lines divided by the sum of those waits; the run's
 // fixed pauses (300 ms before the first line, 1000 ms after closing, 1000 ms in the
-// hang-up) are reported the same way for the whole run.
+// hang-up) are reported the same way for the whole run. Exits with status 1 when a run did not
+// complete cleanly.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/checked_main.h"
 #include "bench/direct_program.h"
 #include "session/programmer.h"
 #include "sim/pty_simulator.h"
@@ -96,4 +98,4 @@ BENCHMARK(BM_DirectRun)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTi
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return zentrip::bench::RunCheckedBenchmarks(argc, argv); }

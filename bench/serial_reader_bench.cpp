@@ -2,7 +2,7 @@
 // consumer that drains the ring whenever it is notified, as the terminal window does. Checks
 // that every byte arrived in order and reports the throughput (bytes_per_second) and the CPU
 // the whole process used for it (getrusage, user + system, all threads: reader, consumer and
-// the thread feeding the pseudo-terminal).
+// the thread feeding the pseudo-terminal). Exits with status 1 when bytes were lost.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/checked_main.h"
 #include "link/serial_port.h"
 #include "platform/pseudo_terminal.h"
 
@@ -93,4 +94,4 @@ BENCHMARK(BM_ReaderMovesOneMiB)->UseManualTime()->Unit(benchmark::kMillisecond)-
 }  // namespace
 }  // namespace zentrip
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return zentrip::bench::RunCheckedBenchmarks(argc, argv); }

@@ -1,12 +1,14 @@
 // XMODEM receive over a noisy line, side by side with lrzsz: `sx` sends through a relay that
 // flips one bit in about 200 of the bytes it sends (tests/support/pty_relay.h), paced at the
-// line's rate; `zentrip-cli receive --rate RATE` and then `rx -c` receive from a fresh `sx`
-// through the same noise pattern, so the same bytes of the sender's stream are hit for both.
-// Prints one row per pattern and the counts of good receives; a wrong file reported as success
-// is counted apart and fails the bench.
+// line's rate; `zentrip-cli receive --rate RATE` and then `rx -c` (on the relay's terminal, as
+// a user runs it on a serial port, so the status is rx's own) receive from a fresh `sx` through
+// the same noise pattern, so the same bytes of the sender's stream are hit for both. Prints one
+// row per pattern and the counts of good receives. The bench fails when a receive of
+// zentrip-cli fails (the line's noise is one that retries get through) or when a wrong file is
+// reported as success.
 // usage: xmodem_noise_bench RATE SIZE PATTERNS [--zentrip-only MEDIAN_LIMIT_S]
 //   RATE 0 relays at full pty speed (zentrip-cli then gets --rate 115200). With
-//   --zentrip-only, rx -c is left out and every receive must succeed within a median time.
+//   --zentrip-only, rx -c is left out and the median time has a limit too.
 //   bench/xmodem_noise.sh runs the three measurements this bench was made for.
 #include <algorithm>
 #include <chrono>
@@ -22,7 +24,6 @@
 
 namespace {
 
-using zentrip::testing::FindProgram;
 using zentrip::testing::PtyRelay;
 using zentrip::testing::TempDir;
 using Clock = std::chrono::steady_clock;
@@ -47,16 +48,13 @@ Outcome Receive(const std::string& dir, bool zentrip, std::uint32_t rate, unsign
     if (!sender) return outcome;
     PtyRelay relay(sender->TtyPath(), kOneIn, pattern, rate);
     if (!relay.Ok()) return outcome;
-    const std::vector<std::string> receiver =
-        zentrip
-            ? std::vector<std::string>{ZENTRIP_CLI,     "receive",
-                                       "--device",      relay.Path(),
-                                       "--rate",        std::to_string(rate ? rate : 115200),
-                                       dir + "/out.bin"}
-            : std::vector<std::string>{FindProgram("socat"), "FILE:" + relay.Path() + ",raw,echo=0",
-                                       "EXEC:rx -c out.bin"};
     const auto start = Clock::now();
-    outcome.status = zentrip::bench::RunLogged(receiver, dir, kRunLimitS);
+    outcome.status =
+        zentrip ? zentrip::bench::RunLogged({ZENTRIP_CLI, "receive", "--device", relay.Path(),
+                                             "--rate", std::to_string(rate ? rate : 115200),
+                                             dir + "/out.bin"},
+                                            dir, kRunLimitS)
+                : zentrip::bench::RunRx(dir, relay.Path(), "out.bin", kRunLimitS);
     outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     outcome.flips = relay.Corrupted();
     outcome.wrongFile = outcome.status == 0 && TempDir::Read(dir + "/out.bin") != expected;
@@ -119,12 +117,12 @@ int main(int argc, char** argv) {
         missed += r.Good() && !z.Good();
         times.push_back(z.seconds);
     }
-    std::printf("good receives: zentrip-cli %d of %d", ours, patterns);
+    std::printf("good receives: zentrip-cli %d of %d (all must succeed)", ours, patterns);
     if (withRx)
         std::printf(", rx -c %d of %d; rx -c alone succeeded %d times", theirs, patterns, missed);
     std::printf("\nzentrip-cli median time %.2f s", Median(times));
     if (!withRx) std::printf(" (limit %.2f s)", medianLimit);
     std::printf("; wrong files reported as success: %d\n", wrong);
-    const bool fast = withRx || (ours == patterns && Median(times) <= medianLimit);
-    return wrong == 0 && missed == 0 && fast ? 0 : 1;
+    const bool fast = withRx || Median(times) <= medianLimit;
+    return wrong == 0 && ours == patterns && fast ? 0 : 1;
 }
