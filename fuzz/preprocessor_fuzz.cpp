@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "fuzz/scratch_dir.h"
 #include "platform/clock.h"
 #include "script/preprocessor.h"
@@ -27,11 +28,6 @@ void WriteFile(const std::string& path, std::string_view content) {
     if (file == nullptr) std::abort();
     if (!content.empty()) std::fwrite(content.data(), 1, content.size(), file);
     std::fclose(file);
-}
-
-// Stops the process the way a sanitizer finding would, so the fuzzer keeps the input.
-void Check(bool holds) {
-    if (!holds) __builtin_trap();
 }
 
 }  // namespace
@@ -56,19 +52,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         zentrip::FakeClock clock;
         zentrip::CPreprocessor root(clock);
-        Check(root.OpenFile("f0.orv"));
+        FUZZ_CHECK(root.OpenFile("f0.orv"));
         std::vector<char> buf(static_cast<std::size_t>(n) + 1, '\x55');
         // Read on after failures too, as far as the scopes still allow.
         for (int calls = 0; calls < kMaxCalls; ++calls) {
             const int result = root.ReadLine(buf.data(), n);
             if (result == zentrip::CPreprocessor::kEndOfFile) break;
             if (result < 0) {
-                Check(result >= -4);
-                Check(std::strlen(root.ErrorText()) <= 255);
+                FUZZ_CHECK(result >= -4);
+                FUZZ_CHECK(std::strlen(root.ErrorText()) <= 255);
                 continue;
             }
-            Check(result <= n);
-            Check(std::strlen(buf.data()) == static_cast<std::size_t>(result));
+            FUZZ_CHECK(result <= n);
+            FUZZ_CHECK(std::strlen(buf.data()) == static_cast<std::size_t>(result));
             root.IsHidden();
         }
     }

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_check.h"
 #include "fuzz/scratch_dir.h"
 #include "terminal/xmodem_test_util.h"
 
@@ -29,11 +30,6 @@ using zentrip::testing::TempDir;
 constexpr std::uint32_t kRates[] = {300, 1200, 9600, 115200};
 constexpr std::uint64_t kStepMs = 50;
 constexpr char kOld[] = "the file that was there";
-
-// Stops the process the way a sanitizer finding would, so the fuzzer keeps the input.
-void Check(bool holds) {
-    if (!holds) __builtin_trap();
-}
 
 // The sender's side: hands out the next reply for every write of the engine and keeps all that
 // went on the line.
@@ -103,15 +99,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Replies replies(rig, std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
     const int result = rig.engine.Receive(out);
 
-    Check(rig.Now() <= rig.line.LastDueTick() + SilentLimitMs(rate));
+    FUZZ_CHECK(rig.Now() <= rig.line.LastDueTick() + SilentLimitMs(rate));
     const std::string part = TempDir::Read(out + ".part");
     if (result == zentrip::kXmodemSuccess) {
-        Check(MadeOfGoodBlocks(TempDir::Read(out), replies.Sent()));
-        Check(!std::filesystem::exists(out + ".part"));
+        FUZZ_CHECK(MadeOfGoodBlocks(TempDir::Read(out), replies.Sent()));
+        FUZZ_CHECK(!std::filesystem::exists(out + ".part"));
     } else {
-        Check(result == zentrip::kXmodemTooManyReceiveTries);
-        Check(TempDir::Read(out) == kOld);
-        Check(MadeOfGoodBlocks(part, replies.Sent()));
+        FUZZ_CHECK(result == zentrip::kXmodemTooManyReceiveTries);
+        FUZZ_CHECK(TempDir::Read(out) == kOld);
+        FUZZ_CHECK(MadeOfGoodBlocks(part, replies.Sent()));
     }
     // Nothing else is left behind: no temporary file.
     int files = 0;
@@ -119,6 +115,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)entry;
         ++files;
     }
-    Check(files == (std::filesystem::exists(out + ".part") ? 2 : 1));
+    FUZZ_CHECK(files == (std::filesystem::exists(out + ".part") ? 2 : 1));
     return 0;
 }
