@@ -47,9 +47,12 @@ function(zentrip_add_test name)
   zentrip_gather_test(${name} "${ARG_LABELS}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
   # Labels are set after discovery: gtest_discover_tests keeps only the first label of a list.
+  # A program a preset does not build stands as NAME_NOT_BUILT, labelled alike so the preset's
+  # filter leaves it out too.
   set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
   file(WRITE ${labels_file}
-    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\nendif()\n")
+    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n"
+    "else()\n  set_tests_properties(${name}_NOT_BUILT PROPERTIES LABELS \"${ARG_LABELS}\")\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()
 
@@ -77,6 +80,7 @@ if(EXISTS \"${functions_file}\")
   endforeach()
 else()
   add_test(${target}_NOT_BUILT ${target}_NOT_BUILT)
+  set_tests_properties(${target}_NOT_BUILT PROPERTIES LABELS \"${ARG_LABELS}\")
 endif()
 ")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${ctest_file})
