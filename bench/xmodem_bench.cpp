@@ -5,7 +5,7 @@
 //     each (the ratio must stay <= 1.15), and the read calls zentrip-cli makes for it, counted
 //     by strace in a run of its own (-1 without strace);
 //   transmit: `zentrip-cli send` to `rx -c`, against `sx` to `rx -c` on the same kind of line
-//     plus the 10 ms purge that Zentrip makes before each of the 8,192 blocks (81.92 s): the
+//     (best of 3) plus the 10 ms purge that Zentrip makes before each of the 8,192 blocks (81.92 s): the
 //     ratio must stay <= 1.15.
 // socat makes the pty and bridges sx (and, for transmit, rx) to it through a socketpair
 // (tests/support). The reference receive runs rx with its stdin and stdout on the pty, as
@@ -147,16 +147,21 @@ int main(int argc, char** argv) {
 
     bool sendKept = true;
     if (!receiveOnly) {
-        const double sx = SendToRx(dir, "ref-sent.bin", data,
-                                   [&](const std::string& tty) { return RunSx(dir, tty); });
+        double sx = 1e9;
+        for (int run = 0; run < kRuns; ++run) {
+            const double once = SendToRx(dir, "ref-sent.bin", data,
+                                         [&](const std::string& tty) { return RunSx(dir, tty); });
+            ok &= once > 0;
+            if (once > 0) sx = std::min(sx, once);
+        }
         const double sent = SendToRx(dir, "sent.bin", data, [&](const std::string& tty) {
             return Run({ZENTRIP_CLI, "send", "--device", tty, "--rate", "115200", "in.bin"}, dir,
                        300);
         });
-        ok &= sx > 0 && sent > 0;
+        ok &= sent > 0;
         const double expected = sx + kPurgeFloorSeconds;
         sendKept = sent <= 1.15 * expected;
-        std::printf("1 MiB to rx -c over a pty\n");
+        std::printf("1 MiB to rx -c over a pty (sx best of %d)\n", kRuns);
         std::printf("  sx:                  %7.2f s, plus Zentrip's purges %.2f s: %.2f s\n", sx,
                     kPurgeFloorSeconds, expected);
         std::printf("  zentrip-cli send:    %7.2f s   ratio %.3f (limit 1.15)\n", sent,
