@@ -299,7 +299,7 @@ void CMiniTermDlg::ChooseLogFile() {
     OpenFileDialog(files, [this](std::optional<std::string> path) {
         if (!path) return;
         std::string error;
-        if (!m_log.Start(*path, &error)) {
+        if (!m_log.Start(*path, DevicePathOf(m_settings, m_settings.port), &error)) {
             auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
                                         "Cannot log to " + PathText(*path) + ": " + Local(error),
                                         QMessageBox::Ok, this);

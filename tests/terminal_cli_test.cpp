@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -112,6 +113,15 @@ TEST_F(TerminalCliTest, BytesEachWayThenCtrlBracketEndsIt) {
     EXPECT_TRUE(SeeOnConsole("Mini Terminal ended.")) << m_shown;
     ExpectModesRestored();
     EXPECT_EQ(TempDir::Read(log), "earlier\n" + received) << "the bytes as they came, appended";
+}
+
+TEST_F(TerminalCliTest, PortThatFailsToOpenLeavesNoLogBehind) {
+    const std::string log = m_dir.Path("line.log");
+    const ChildResult result = RunChild(
+        {ZENTRIP_CLI, "terminal", "--device", m_dir.Path("missing"), "--log", log},
+        {"XDG_CONFIG_HOME=" + m_dir.Path()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(log));
 }
 
 TEST_F(TerminalCliTest, SignalsEndItWithTheModesRestored) {
