@@ -115,6 +115,20 @@ TEST_F(XmodemInteropTest, Receive64KiBFromSx) {
 
 // sx sends through a relay that damages one byte in 500: the receive ends with the file
 // exactly as sent (with sx's padding) or with an error code, never with a wrong file.
+// A file that takes no more ends the receive with CAN, and sx stops at once instead of waiting
+// out its time-outs (it takes only two CANs in a row as a cancel).
+TEST_F(XmodemInteropTest, WriteErrorStopsSxAtOnce) {
+    dir.Write("in.bin", Pattern(4096));
+    LrzszPeer peer(dir.Path(""), {"sx", "in.bin"});
+    ASSERT_TRUE(peer.Ready(5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    CSerialPort port;
+    port.SetDevicePathFn([&](int) { return peer.TtyPath(); });
+    CXmodem engine(&port, 1, 115200);
+    EXPECT_EQ(engine.Receive("/dev/full"), kXmodemWriteError);
+    EXPECT_TRUE(peer.Wait(3000)) << peer.Diagnostics();
+}
+
 TEST_F(XmodemInteropTest, CorruptingLineNeverGivesAWrongFile) {
     const std::string data = Pattern(16 * 1024);
     int recovered = 0;
