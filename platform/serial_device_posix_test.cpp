@@ -283,7 +283,8 @@ TEST(UucpLock, LockFolderThatCannotBeLookedInRefusesTheOpen) {
     auto opener = MakePosixSerialOpener({dir.Path() + "/plain/lock"});
     std::string error;
     EXPECT_FALSE(opener->Open(pty.SlavePath(), 9600, &error));
-    EXPECT_EQ(error, "cannot look for a UUCP lock (" + dir.Path() + "/plain/lock: Not a directory)");
+    EXPECT_EQ(error,
+              "cannot look for a UUCP lock (" + dir.Path() + "/plain/lock: Not a directory)");
 }
 
 TEST(PosixSerialDevice, VanishedDeviceNeverHangs) {

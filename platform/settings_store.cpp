@@ -202,15 +202,15 @@ std::vector<std::string> SettingsStore::Load() {
     return problems;
 }
 
-bool SettingsStore::SaveChanges(const IniValues& changes, std::string* error,
-                                std::string* keptAs) {
+bool SettingsStore::SaveChanges(const IniValues& changes, std::string* error, std::string* keptAs) {
     if (!MakeParents(m_path, error)) return false;
     WriterLock lock;
     if (!lock.Take(m_path + ".lock", error)) return false;
     Load();
     if (m_state == FileState::kUnreadable || m_state == FileState::kNoSection) {
         if (const int err = KeepAside(m_path, keptAs)) {
-            if (error) *error = SystemErrorText(m_path + " (could not be read, so not replaced)", err);
+            if (error)
+                *error = SystemErrorText(m_path + " (could not be read, so not replaced)", err);
             return false;
         }
         m_values.clear();

@@ -27,7 +27,6 @@ std::optional<pid_t> ParseUucpLockPid(std::string_view contents);
 // that is missing holds no lock; one that exists but cannot be looked in, or a lock file that
 // cannot be read, leaves the question open: nothing, with the reason in *problem.
 std::optional<pid_t> UucpLockHolder(const std::string& devicePath,
-                                    const std::vector<std::string>& lockDirs,
-                                    std::string* problem);
+                                    const std::vector<std::string>& lockDirs, std::string* problem);
 
 }  // namespace zentrip

@@ -19,8 +19,8 @@ namespace {
 std::optional<std::string> Refusal(const struct stat& target, const std::string& portDevice) {
     if (S_ISREG(target.st_mode) || S_ISFIFO(target.st_mode)) return std::nullopt;
     struct stat port {};
-    if (S_ISCHR(target.st_mode) && stat(portDevice.c_str(), &port) == 0 &&
-        S_ISCHR(port.st_mode) && port.st_rdev == target.st_rdev) {
+    if (S_ISCHR(target.st_mode) && stat(portDevice.c_str(), &port) == 0 && S_ISCHR(port.st_mode) &&
+        port.st_rdev == target.st_rdev) {
         return "it is the terminal's own serial device: every byte received would be sent back";
     }
     if (S_ISCHR(target.st_mode) || S_ISBLK(target.st_mode)) return "it is a device, not a file";

@@ -169,8 +169,9 @@ TEST_F(SettingsCliTest, UnreadableStoreIsKeptAsideNotWrittenOver) {
 
     result = Settings({"--rate", "300"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    const std::string said = "zentrip-cli settings: Settings.ini could not be read and is kept as " +
-                             m_file + ".unreadable-";
+    const std::string said =
+        "zentrip-cli settings: Settings.ini could not be read and is kept as " + m_file +
+        ".unreadable-";
     EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
     EXPECT_EQ(FileBytes(), "[Settings]\nDataRate=300\n");
     const std::string stamp = result.err.substr(result.err.find(said) + said.size(), 15);

@@ -117,9 +117,9 @@ TEST_F(TerminalCliTest, BytesEachWayThenCtrlBracketEndsIt) {
 
 TEST_F(TerminalCliTest, PortThatFailsToOpenLeavesNoLogBehind) {
     const std::string log = m_dir.Path("line.log");
-    const ChildResult result = RunChild(
-        {ZENTRIP_CLI, "terminal", "--device", m_dir.Path("missing"), "--log", log},
-        {"XDG_CONFIG_HOME=" + m_dir.Path()});
+    const ChildResult result =
+        RunChild({ZENTRIP_CLI, "terminal", "--device", m_dir.Path("missing"), "--log", log},
+                 {"XDG_CONFIG_HOME=" + m_dir.Path()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_FALSE(std::filesystem::exists(log));
 }
