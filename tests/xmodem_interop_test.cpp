@@ -52,8 +52,10 @@ protected:
         return result;
     }
 
-    // `sx` to our Receive, started in that order: sx discards what arrives while it starts.
-    int ReceiveFromSx(const std::string& data) {
+    // `sx` to our Receive into target (default out.bin), started in that order: sx discards
+    // what arrives while it starts. sx must end within sxEndMs after the receive.
+    int ReceiveFromSx(const std::string& data, std::string target = {}, int sxEndMs = 10000) {
+        if (target.empty()) target = dir.Path("out.bin");
         dir.Write("in.bin", data);
         LrzszPeer peer(dir.Path(""), {"sx", "in.bin"});
         EXPECT_TRUE(peer.Ready(5000));
@@ -61,9 +63,9 @@ protected:
         CSerialPort port;
         port.SetDevicePathFn([&](int) { return peer.TtyPath(); });
         CXmodem engine(&port, 1, 115200);
-        const int result = engine.Receive(dir.Path("out.bin"));
+        const int result = engine.Receive(target);
         rejected = engine.RejectedCount();
-        EXPECT_TRUE(peer.Wait(10000)) << peer.Diagnostics();
+        EXPECT_TRUE(peer.Wait(sxEndMs)) << peer.Diagnostics();
         received = TempDir::Read(dir.Path("out.bin"));
         return result;
     }
@@ -118,15 +120,7 @@ TEST_F(XmodemInteropTest, Receive64KiBFromSx) {
 // A file that takes no more ends the receive with CAN, and sx stops at once instead of waiting
 // out its time-outs (it takes only two CANs in a row as a cancel).
 TEST_F(XmodemInteropTest, WriteErrorStopsSxAtOnce) {
-    dir.Write("in.bin", Pattern(4096));
-    LrzszPeer peer(dir.Path(""), {"sx", "in.bin"});
-    ASSERT_TRUE(peer.Ready(5000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    CSerialPort port;
-    port.SetDevicePathFn([&](int) { return peer.TtyPath(); });
-    CXmodem engine(&port, 1, 115200);
-    EXPECT_EQ(engine.Receive("/dev/full"), kXmodemWriteError);
-    EXPECT_TRUE(peer.Wait(3000)) << peer.Diagnostics();
+    EXPECT_EQ(ReceiveFromSx(Pattern(4096), "/dev/full", 3000), kXmodemWriteError);
 }
 
 TEST_F(XmodemInteropTest, CorruptingLineNeverGivesAWrongFile) {
