@@ -41,14 +41,5 @@ TEST(TransferInput, FifoIsReadOnlyWithAWriterAndNeverWaitedOnInTheOpen) {
     EXPECT_EQ(ReadAll(file.get()), "data");
 }
 
-TEST(TransferInput, FolderIsRefusedWithItsReason) {
-    const testing::TempDir dir{"zentrip-input-"};
-    std::string problem;
-    EXPECT_FALSE(OpenTransferInput(dir.Path(), &problem));
-    EXPECT_EQ(problem, "Is a directory");
-    EXPECT_FALSE(OpenTransferInput(dir.Path("missing"), &problem));
-    EXPECT_EQ(problem, "No such file or directory");
-}
-
 }  // namespace
 }  // namespace zentrip

@@ -1,5 +1,5 @@
 // A sysfs tree of a test's own, in which a device number (that of a pseudo-terminal the test
-// made) leads to a USB serial adapter: what a real adapter shows under /sys. Header-only.
+// made) leads to a USB serial adapter, as a real adapter shows under /sys. Header-only.
 #pragma once
 
 #include <sys/stat.h>
