@@ -1,7 +1,5 @@
 #include "app/mini_term_dlg.h"
 
-#include <sys/stat.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -92,7 +90,7 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     m_viewTimer.setSingleShot(true);
     m_viewTimer.setInterval(kViewBatchMs);
     connect(&m_viewTimer, &QTimer::timeout, m_term, &CTermEdit::SyncView);
-    m_lostTimer.setInterval(kLostPollMs);
+    m_lostTimer.setInterval(LostDeviceWatch::kPollMs);
     connect(&m_lostTimer, &QTimer::timeout, this, &CMiniTermDlg::LookForLostDevice);
     m_focusTimer.setInterval(kFocusPeriodMs);
     connect(&m_focusTimer, &QTimer::timeout, this, [this] {
@@ -181,6 +179,7 @@ bool CMiniTermDlg::OpenWithReader() {
         },
         kDataReceivedId, 0);
     m_readerOpen = true;
+    m_watch.Opened(m_port.DevicePath());
     return true;
 }
 
@@ -212,19 +211,24 @@ void CMiniTermDlg::OnDataReceived() {
 
 void CMiniTermDlg::OnDeviceLost() {
     HandOver([this] {
-        m_lostPath = m_port.DevicePath();
-        SetTitle(TerminalLostTitle(m_lostPath, m_port.LostReason()));
+        m_watch.Lost(m_port.LostReason());
+        SetTitle(TerminalLostTitle(m_watch.Path(), m_watch.Reason()));
         if (!m_exiting) m_lostTimer.start();
     });
 }
 
 // While the device is gone: a look at its path four times a second, nothing else.
 void CMiniTermDlg::LookForLostDevice() {
-    struct stat status {};
-    if (m_holder != PortHolder::kWindow || stat(m_lostPath.c_str(), &status) != 0) return;
-    if (!OpenWithReader()) return;
+    if (m_holder != PortHolder::kWindow) return;
+    const LostDeviceWatch::Look look = m_watch.LookAgain();
+    if (look.changed && look.sight != LostDeviceWatch::Sight::kBack) {
+        SetTitle(look.sight == LostDeviceWatch::Sight::kDifferent
+                     ? TerminalOtherDeviceTitle(m_watch.Path(), m_watch.Reason())
+                     : TerminalLostTitle(m_watch.Path(), m_watch.Reason()));
+    }
+    if (look.sight != LostDeviceWatch::Sight::kBack || !OpenWithReader()) return;
     m_lostTimer.stop();
-    SetTitle(TerminalReturnedTitle(m_settings.port, m_settings.dataRate, m_lostPath));
+    SetTitle(TerminalReturnedTitle(m_settings.port, m_settings.dataRate, m_watch.Path()));
 }
 
 void CMiniTermDlg::SendByte(char byte) {
@@ -299,7 +303,7 @@ void CMiniTermDlg::ChooseLogFile() {
     OpenFileDialog(files, [this](std::optional<std::string> path) {
         if (!path) return;
         std::string error;
-        if (!m_log.Start(*path, &error)) {
+        if (!m_log.Start(*path, DevicePathOf(m_settings, m_settings.port), &error)) {
             auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
                                         "Cannot log to " + PathText(*path) + ": " + Local(error),
                                         QMessageBox::Ok, this);

@@ -7,7 +7,7 @@
 // closer thread while it closes (a close may wait), the transfer's worker during a transfer.
 // The reader thread's wake-ups carry no data and are tagged with the port's open generation,
 // so the window never reads a port it has handed over. A device that vanishes is reported in
-// the title and reopened by itself when its path returns.
+// the title and reopened by itself when the same device is back (LostDeviceWatch).
 #pragma once
 
 #include <QDialog>
@@ -19,6 +19,7 @@
 #include "app/port_closer.h"
 #include "link/comm_settings.h"
 #include "link/serial_port.h"
+#include "terminal/lost_device_watch.h"
 #include "terminal/terminal_log.h"
 #include "terminal/wake_mailbox.h"
 
@@ -46,7 +47,6 @@ public:
 
     static constexpr int kReopenPauseMs = 200;
     static constexpr int kFocusPeriodMs = 2000;
-    static constexpr int kLostPollMs = 250;  // how often a vanished device's path is looked for
     static constexpr int kViewBatchMs = 20;  // received text reaches the view at most this late
 
 protected:
@@ -87,7 +87,7 @@ private:
     bool m_exiting = false;
     int m_exitResult = QDialog::Rejected;
     bool m_forwardingKey = false;
-    std::string m_lostPath;
+    LostDeviceWatch m_watch;
     CTerminalLog m_log;
     std::string m_title;
     std::string m_logNote;

@@ -100,6 +100,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     // Values that fell back to their defaults are named where the modem set-up reports.
     for (const std::string& warning : LoadSettings(m_settings))
         CEditWriter().Append(m_editorModel, warning + "\r");
+    m_loadedSettings = m_settings;
     ShowPortButtonText();
     StartJob(
         SerialWork::JobKind::Modem, [](CProgrammer& programmer) { programmer.InitModem(); },

@@ -149,6 +149,7 @@ private:
 
     WindowServices m_services;
     CommSettings m_settings;
+    CommSettings m_loadedSettings;  // as the start-up found them: the close saves what differs
     std::string m_workingFile;
     std::string m_startingFile;  // shown in the editor after the start-up's modem set-up
     bool m_startupDone = false;

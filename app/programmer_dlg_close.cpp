@@ -47,9 +47,12 @@ void CProgrammerDlg::NextCloseStep() {
     m_closeSteps.pop_front();
     switch (step) {
         case CloseStep::Save: {
+            // Only what changed here: a change made meanwhile with zentrip-cli stays.
             std::string error;
-            if (!SaveSettings(m_settings, &error))
+            std::string notice;
+            if (!SaveSettingValues(ChangedValues(m_loadedSettings, m_settings), &error, &notice))
                 std::fprintf(stderr, "zentrip: the settings were not saved: %s\n", error.c_str());
+            if (!notice.empty()) std::fprintf(stderr, "zentrip: %s\n", notice.c_str());
             NextCloseStep();
             return;
         }

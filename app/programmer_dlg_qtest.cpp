@@ -225,16 +225,26 @@ void ProgrammerDlgTest::escapeDoesNothing() {
 
 namespace {
 
-// Watches a way out: whether the settings file existed and how often the window had
-// collapsed when the close's hang-up sent its "AT\r", and when the window was done.
+// A change of the window's rate for its close to save, after zentrip-cli stored a modem string
+// that the save must keep.
+void ChangeRateWhileAnotherWriterSaves(CProgrammerDlg& window) {
+    SaveSettingValues({{kModemInitStringValue, "ATM0"}});
+    CommSettings changed = window.Settings();
+    changed.dataRate = 19200;
+    window.TakeSerialSettings(changed);
+}
+
+// Watches a way out: whether the settings were saved and how often the window had collapsed
+// when the close's hang-up sent its "AT\r", and when the window was done.
 struct CloseWatch {
     explicit CloseWatch(Rig& rig)
         : line(rig.line), closed(rig.window.get(), &CProgrammerDlg::Closed) {
         QObject::connect(&rig.window->Animator(), &FoldAnimator::Collapsed, &closed,
                          [this] { ++collapses; });
+        ChangeRateWhileAnotherWriterSaves(*rig.window);
         rig.line.SetResponder([this, &rig](std::string_view written, FakeSerialLine&) {
             if (written != "AT\r" || rig.line.Written() == "AT\r") return;  // not the set-up's
-            savedAtHangUp = std::filesystem::exists(rig.SettingsFile());
+            savedAtHangUp = TempDir::Read(rig.SettingsFile()).find("DataRate") != std::string::npos;
             collapsesAtHangUp = collapses.load();
         });
     }
@@ -260,7 +270,8 @@ void ProgrammerDlgTest::exitCollapsesHangsUpThenSaves() {
     QCOMPARE(rig.line.Written(), kModemSetUp + "AT\rATH0\r");
     QCOMPARE(watch.collapsesAtHangUp.load(), 1);
     QVERIFY(!watch.savedAtHangUp);
-    QVERIFY(std::filesystem::exists(rig.SettingsFile()));
+    QCOMPARE(TempDir::Read(rig.SettingsFile()),
+             std::string("[Settings]\nDataRate=19200\nModemInitString=ATM0\n"));
     QVERIFY(!window.isVisible());
     QVERIFY(window.Animator().Height() <= 4);
 }
@@ -272,7 +283,7 @@ void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
     CloseWatch watch(rig);
     window.close();
     QVERIFY(window.isVisible());  // the close sequence runs first
-    QVERIFY(std::filesystem::exists(rig.SettingsFile()));
+    QVERIFY(TempDir::Read(rig.SettingsFile()).find("DataRate=19200") != std::string::npos);
     QTRY_COMPARE(watch.closed.count(), 1);
     QCOMPARE(rig.line.Written(), kModemSetUp + "AT\rATH0\r");
     QCOMPARE(watch.collapsesAtHangUp.load(), 1);
@@ -286,6 +297,7 @@ void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
     QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
     QVERIFY(rig.RunFromFileTo("00003"));
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+    ChangeRateWhileAnotherWriterSaves(window);
     window.close();
     QTRY_COMPARE(closed.count(), 1);
     QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);

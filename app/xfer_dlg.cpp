@@ -135,6 +135,9 @@ void CXferDlg::OnWorkerDone() {
     if (m_progress.Take()) Refresh();
     m_finished = true;
     m_status += "\r\n" + TransferEndLine(m_mode, m_result, m_path);
+    for (const std::string& line : TransferFileLines(m_mode, m_result, m_path, *m_engine)) {
+        m_status += "\r\n" + line;
+    }
     if (m_result != kXmodemSuccess && m_port && m_port->DeviceLost()) {
         m_status += "\r\n" + TransferLostLine(m_port->DevicePath(), m_port->LostReason());
     }

@@ -68,6 +68,7 @@ private slots:
     void cancelledReceiveClosesQuietlyAndTheTerminalReopens();
     void silentReceiverEndsWithErrorFour();
     void vanishedDeviceIsNamedAfterTheErrorLine();
+    void fileProblemIsNamedAfterTheErrorLine();
 };
 
 void XferDlgTest::receiveEndsWithTheFullPath() {
@@ -195,6 +196,21 @@ void XferDlgTest::vanishedDeviceIsNamedAfterTheErrorLine() {
                              "*** serial device " +
                              QString::fromStdString(line.SlavePath()) +
                              " lost (Input/output error). ***"),
+             qPrintable(status));
+}
+
+void XferDlgTest::fileProblemIsNamedAfterTheErrorLine() {
+    PseudoTerminal line;
+    TempDir dir;
+    CSerialPort port;
+    port.SetDevicePathFn([&](int) { return line.SlavePath(); });
+    const std::string path = dir.Path("no/folder/got.bin");
+    CXferDlg transfer(2, &port, 1, 9600, path);
+    transfer.open();
+    QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
+    const QString status = StatusOf(&transfer);
+    QVERIFY2(status.endsWith("\n*** ERROR 7: Unable to create receive file. ***\n" +
+                             QString::fromStdString(path) + ": No such file or directory"),
              qPrintable(status));
 }
 

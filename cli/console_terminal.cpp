@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,6 +29,7 @@ ConsoleTerminal::ConsoleTerminal(CSerialPort& port, const PortOptions& options, 
       m_screen(Utf8Console()),
       m_keys(Utf8Console(), console.EraseKey()) {
     if (pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) m_wakePipe[0] = m_wakePipe[1] = -1;
+    m_watch.Opened(m_port.DevicePath());
 }
 
 ConsoleTerminal::~ConsoleTerminal() {
@@ -59,7 +59,8 @@ int ConsoleTerminal::Run() {
         pollfd fds[3] = {{STDIN_FILENO, POLLIN, 0},
                          {m_wakePipe[0], POLLIN, 0},
                          {m_console.SignalFd(), POLLIN, 0}};
-        const int ready = poll(fds, 3, m_lost ? kLostPollMs : -1);
+        const bool lost = m_watch.IsLost();
+        const int ready = poll(fds, 3, lost ? LostDeviceWatch::kPollMs : -1);
         if (ready < 0 && errno != EINTR) return 1;
         if (fds[2].revents & POLLIN) {
             if (const int signal = m_console.TakeSignal()) return 128 + signal;
@@ -74,7 +75,7 @@ int ConsoleTerminal::Run() {
             const Step step = TakeTyped();
             if (step != Step::kGoOn) return step == Step::kEnd ? 0 : 1;
         }
-        if (m_lost && ready == 0) LookForDevice();
+        if (lost && ready == 0) LookForDevice();
         if (m_outputFailed) return 1;
     }
 }
@@ -87,7 +88,7 @@ ConsoleTerminal::Step ConsoleTerminal::TakeTyped() {
     std::string_view keys(typed, static_cast<std::size_t>(n));
     const std::size_t end = keys.find(kEndKey);
     for (const char byte : m_keys.Translate(keys.substr(0, end))) {
-        if (!m_lost) m_port.WriteByte(byte);
+        if (!m_watch.IsLost()) m_port.WriteByte(byte);
         if (m_echo) m_display.Echo(byte);
     }
     if (m_echo) Show(m_display.TakeChange());
@@ -95,7 +96,7 @@ ConsoleTerminal::Step ConsoleTerminal::TakeTyped() {
 }
 
 void ConsoleTerminal::TakeReceived() {
-    if (m_lost) return;
+    if (m_watch.IsLost()) return;
     char chunk[CSerialPort::kChunkSize];
     for (int n; (n = m_port.Read(chunk, static_cast<int>(sizeof chunk))) > 0;) {
         const std::string_view bytes(chunk, static_cast<std::size_t>(n));
@@ -111,22 +112,25 @@ void ConsoleTerminal::TakeReceived() {
 
 void ConsoleTerminal::DeviceLost() {
     m_port.Close();
-    m_lost = true;
-    m_lostPath = m_port.DevicePath();
-    Message(TerminalLostTitle(m_lostPath, m_port.LostReason()) +
+    m_watch.Lost(m_port.LostReason());
+    Message(TerminalLostTitle(m_watch.Path(), m_watch.Reason()) +
             " Waiting for it to come back; Ctrl-] ends.");
 }
 
 void ConsoleTerminal::LookForDevice() {
-    struct stat status {};
-    if (stat(m_lostPath.c_str(), &status) != 0) return;
+    const LostDeviceWatch::Look look = m_watch.LookAgain();
+    if (look.sight == LostDeviceWatch::Sight::kDifferent && look.changed) {
+        Message(TerminalOtherDeviceTitle(m_watch.Path(), m_watch.Reason()) +
+                " Still waiting for the lost one; Ctrl-] ends.");
+    }
+    if (look.sight != LostDeviceWatch::Sight::kBack) return;
     if (!m_port.Open(m_options.port, m_options.rate)) return;
     if (!StartReader()) {
         m_port.Close();
         return;
     }
-    m_lost = false;
-    Message(TerminalReturnedTitle(m_options.port, m_options.rate, m_lostPath));
+    m_watch.Opened(m_port.DevicePath());
+    Message(TerminalReturnedTitle(m_options.port, m_options.rate, m_watch.Path()));
 }
 
 bool ConsoleTerminal::Write(int fd, std::string_view bytes) {

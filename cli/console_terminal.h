@@ -1,7 +1,8 @@
 // The Mini Terminal on a text console: received bytes go through the terminal's display rules
 // to stdout (and unchanged to the log), typed bytes go to the line as the window sends them,
 // Ctrl-] ends it. A device that vanishes is reported and waited for: its path is looked at
-// four times a second, nothing else runs meanwhile, and the terminal goes on when it is back.
+// four times a second, nothing else runs meanwhile, and the terminal goes on when the same
+// device is back (LostDeviceWatch); a different device at the path is named and left alone.
 #pragma once
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "cli/raw_console.h"
 #include "link/serial_port.h"
 #include "terminal/console_screen.h"
+#include "terminal/lost_device_watch.h"
 #include "terminal/term_display.h"
 #include "terminal/terminal_log.h"
 #include "terminal/wake_mailbox.h"
@@ -20,7 +22,6 @@ namespace zentrip::cli {
 class ConsoleTerminal {
 public:
     static constexpr char kEndKey = 0x1D;  // Ctrl-]
-    static constexpr int kLostPollMs = 250;
 
     // The port is open; the console is in raw mode (or not a terminal at all).
     ConsoleTerminal(CSerialPort& port, const PortOptions& options, bool echo, CTerminalLog& log,
@@ -56,10 +57,9 @@ private:
     ConsoleKeys m_keys;
     WakeMailbox m_wake;
     int m_wakePipe[2] = {-1, -1};
-    bool m_lost = false;
+    LostDeviceWatch m_watch;
     bool m_atLineStart = true;
     bool m_outputFailed = false;
-    std::string m_lostPath;
 };
 
 }  // namespace zentrip::cli

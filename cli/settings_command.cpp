@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "cli/command.h"
@@ -20,8 +21,11 @@ const char* const kUsage =
     "\n"
     "Without options, shows the stored serial settings; the file is only read. With options,\n"
     "checks and stores the given values, then shows the result; a bad value is refused and\n"
-    "nothing is changed. A stored value that cannot be used is named on stderr with the\n"
-    "default that takes its place; storing any option writes that default.\n"
+    "nothing is changed. Only the given values are written, into the file as it is at that\n"
+    "moment, so changes made meanwhile by the window or another zentrip-cli stay. A stored\n"
+    "value that cannot be used is named on stderr with the default that takes its place. A\n"
+    "file that cannot be read is never written over: it is kept beside the new one as\n"
+    "Settings.ini.unreadable-DATE-TIME, and stderr says so.\n"
     "\n"
     "  --port N          COM port 1 to 4\n"
     "  --rate BPS        300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or 230400\n"
@@ -54,8 +58,10 @@ void Show(const CommSettings& settings) {
     }
 }
 
-// Applies the options to settings; false with the message for the user in *error.
-bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::string* error) {
+// Applies the options to settings and names the stored values they set in *given; false with
+// the message for the user in *error.
+bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::set<std::string>* given,
+                  std::string* error) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option != "--port" && option != "--rate" && option != "--modem-init" &&
@@ -75,6 +81,7 @@ bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::string* er
                 return false;
             }
             settings.port = static_cast<std::int32_t>(*port);
+            given->insert(kComPortValue);
         } else if (option == "--rate") {
             const auto rate = ParseNumber(value);
             if (!rate || *rate < 0 || *rate > UINT32_MAX ||
@@ -86,6 +93,7 @@ bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::string* er
                 return false;
             }
             settings.dataRate = static_cast<std::uint32_t>(*rate);
+            given->insert(kDataRateValue);
         } else if (option == "--modem-init") {
             if (value.size() > kModemInitStringMax) {
                 *error = "--modem-init holds at most 127 characters, this one has " +
@@ -93,6 +101,7 @@ bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::string* er
                 return false;
             }
             settings.modemInitString = value;
+            given->insert(kModemInitStringValue);
         } else {
             const auto eq = value.find('=');
             const auto port =
@@ -108,6 +117,7 @@ bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::string* er
                 return false;
             }
             settings.devicePaths[static_cast<std::size_t>(*port - 1)] = path;
+            given->insert(DevicePathValueName(static_cast<int>(*port)));
         }
     }
     return true;
@@ -122,14 +132,21 @@ int RunSettings(int argc, char** argv) {
     }
     CommSettings settings = LoadStoredSettings();
     std::string error;
-    if (!ApplyOptions(argc, argv, settings, &error)) {
+    std::set<std::string> given;
+    if (!ApplyOptions(argc, argv, settings, &given, &error)) {
         std::fprintf(stderr, "zentrip-cli settings: %s; nothing changed\n", error.c_str());
         return kUsageError;
     }
-    if (argc > 1 && !SaveSettings(settings, &error)) {
+    IniValues changes;
+    for (auto& [name, value] : StoredValues(settings)) {
+        if (given.count(name)) changes.emplace(name, std::move(value));
+    }
+    std::string notice;
+    if (!SaveSettingValues(changes, &error, &notice)) {
         std::fprintf(stderr, "zentrip-cli settings: cannot save: %s\n", error.c_str());
         return 1;
     }
+    if (!notice.empty()) std::fprintf(stderr, "zentrip-cli settings: %s\n", notice.c_str());
     Show(settings);
     return 0;
 }

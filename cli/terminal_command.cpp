@@ -25,13 +25,15 @@ const char kHelp[] =
     "takes back the last character; a zero byte ends what arrived with it; other control\n"
     "characters show as ^X. Press Ctrl-] to end the terminal.\n\n"
     "A device that vanishes (USB adapter pulled) is reported; the terminal waits for the same\n"
-    "device to come back and goes on with it.\n\n"
+    "device to come back and goes on with it. A different device that appears at its path\n"
+    "is named and left alone.\n\n"
     "Exit status: 0 when ended by Ctrl-] or by the end of the input, 1 when the serial port or\n"
     "the log file cannot be opened or the console fails, 64 for a command line that cannot be\n"
     "understood, 128+N when ended by signal N. The console's modes are restored in every case.\n"
     "\noptions:\n"
     "  --echo          show what you type (local echo)\n"
-    "  --log FILE      append every byte received, unchanged, to FILE\n";
+    "  --log FILE      append every byte received, unchanged, to FILE (a file, or a FIFO that\n"
+    "                  a program reads; never a device)\n";
 
 struct TerminalOptions {
     PortOptions port;
@@ -68,18 +70,19 @@ int Run(int argc, char** argv) {
     TerminalOptions options;
     if (const int status = Parse(argc, argv, options); status >= 0) return status;
 
-    CTerminalLog log;
-    std::string error;
-    if (!options.log.empty() && !log.Start(options.log, &error)) {
-        std::fprintf(stderr, "zentrip-cli terminal: cannot log to %s: %s\n", options.log.c_str(),
-                     error.c_str());
-        return 1;
-    }
     CSerialPort port;
     ApplyPortOptions(port, options.port);
     std::fputs(UnofferedNote(options.port).c_str(), stderr);
     if (!port.Open(options.port.port, options.port.rate)) {
         std::fputs(OpenFailureLine(port, options.port.port).c_str(), stderr);
+        return 1;
+    }
+    // After the port: a port that fails to open leaves no empty log behind.
+    CTerminalLog log;
+    std::string error;
+    if (!options.log.empty() && !log.Start(options.log, port.DevicePath(), &error)) {
+        std::fprintf(stderr, "zentrip-cli terminal: cannot log to %s: %s\n", options.log.c_str(),
+                     error.c_str());
         return 1;
     }
     signal(SIGPIPE, SIG_IGN);  // a console that went away ends the loop, not the program

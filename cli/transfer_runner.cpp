@@ -165,7 +165,11 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
     std::error_code ignored;
     const auto full = std::filesystem::absolute(path, ignored);
     const std::string line = TransferEndLine(ModeOf(kind), result, full.string());
-    std::fprintf(result == kXmodemSuccess ? stdout : stderr, "%s\n", line.c_str());
+    std::FILE* out = result == kXmodemSuccess ? stdout : stderr;
+    std::fprintf(out, "%s\n", line.c_str());
+    for (const std::string& note : TransferFileLines(ModeOf(kind), result, full.string(), engine)) {
+        std::fprintf(out, "%s\n", note.c_str());
+    }
     return result;
 }
 

@@ -75,6 +75,8 @@ bool IsUsableDevicePath(const std::string& path) {
 std::vector<std::string> LoadSettings(CommSettings& settings, const std::string& path) {
     SettingsStore store(path);
     std::vector<std::string> warnings = store.Load();
+    // Like a settings key that cannot be opened: nothing is read.
+    if (store.State() == SettingsStore::FileState::kUnreadable) return warnings;
     ValueReader reader(store, warnings);
 
     settings.port = reader.Number(kComPortValue, kDefaultComPort);
@@ -105,17 +107,37 @@ std::vector<std::string> LoadSettings(CommSettings& settings, const std::string&
     return warnings;
 }
 
-bool SaveSettings(const CommSettings& settings, std::string* error, const std::string& path) {
-    SettingsStore store(path);
-    store.Load();  // values of others (newer versions, hand edits) survive the rewrite
-    store.Set(kComPortValue, std::to_string(settings.port));
-    store.Set(kDataRateValue, std::to_string(settings.dataRate));
-    store.Set(kModemInitStringValue, FitModemInitString(settings.modemInitString));
+IniValues StoredValues(const CommSettings& settings) {
+    IniValues values{{kComPortValue, std::to_string(settings.port)},
+                     {kDataRateValue, std::to_string(settings.dataRate)},
+                     {kModemInitStringValue, FitModemInitString(settings.modemInitString)}};
     for (int port = 1; port <= kComPortCount; ++port) {
-        store.Set(DevicePathValueName(port),
-                  settings.devicePaths[static_cast<std::size_t>(port - 1)]);
+        values.emplace(DevicePathValueName(port),
+                       settings.devicePaths[static_cast<std::size_t>(port - 1)]);
     }
-    return store.Save(error);
+    return values;
+}
+
+IniValues ChangedValues(const CommSettings& loaded, const CommSettings& now) {
+    const IniValues before = StoredValues(loaded);
+    IniValues changed;
+    for (const auto& [name, value] : StoredValues(now)) {
+        if (before.at(name) != value) changed.emplace(name, value);
+    }
+    return changed;
+}
+
+bool SaveSettingValues(const IniValues& values, std::string* error, std::string* notice,
+                       const std::string& path) {
+    if (values.empty()) return true;
+    SettingsStore store(path);
+    std::string keptAs;
+    if (!store.SaveChanges(values, error, &keptAs)) return false;
+    if (notice && !keptAs.empty()) {
+        *notice = store.FileName() + " could not be read and is kept as " + keptAs + "; a new " +
+                  store.FileName() + " holds the settings saved now";
+    }
+    return true;
 }
 
 std::string DevicePathOf(const CommSettings& settings, int port) {

@@ -36,16 +36,25 @@ inline constexpr const char* kDataRateValue = "DataRate";
 inline constexpr const char* kModemInitStringValue = "ModemInitString";
 std::string DevicePathValueName(int port);  // "Device1".."Device4"
 
-// Reads the store at path. A missing, unreadable or corrupt store is never fatal: every value
-// it does not supply in a usable form gets its default. A port or rate outside the offered
+// Reads the store at path. A missing, unreadable or corrupt store is never fatal: a file that
+// cannot be read at all leaves every value as it was before loading; otherwise every value it
+// does not supply in a usable form gets its default. A port or rate outside the offered
 // choices is kept as stored. Returns a text for the user per value that fell back to its
 // default and per part of the file that could not be read ("Settings.ini: ComPort 'abc' is
 // not a number; using 1"); none for a good or missing file. Reading never writes the file.
 std::vector<std::string> LoadSettings(CommSettings& settings,
                                       const std::string& path = SettingsStore::DefaultPath());
-// Writes all values, keeping other values of the store. False with the reason in *error.
-bool SaveSettings(const CommSettings& settings, std::string* error = nullptr,
-                  const std::string& path = SettingsStore::DefaultPath());
+
+// Every value as the store holds it, by its name.
+IniValues StoredValues(const CommSettings& settings);
+// The stored values in which `now` differs from `loaded`, what its writer started from.
+IniValues ChangedValues(const CommSettings& loaded, const CommSettings& now);
+// Writes `values` (from StoredValues) merged into the store as it is at the moment of writing:
+// every other value, whoever wrote it, stays. Nothing to write writes nothing. False with the
+// reason in *error. A file that could not be read is kept aside first; *notice then says where.
+bool SaveSettingValues(const IniValues& values, std::string* error = nullptr,
+                       std::string* notice = nullptr,
+                       const std::string& path = SettingsStore::DefaultPath());
 
 // A device path the store accepts: absolute, without control characters, of sane length.
 bool IsUsableDevicePath(const std::string& path);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "link/comm_settings_choices.h"
 #include "tests/support/temp_dir.h"
@@ -67,7 +68,7 @@ TEST_F(CommSettingsTest, EveryValueSurvivesSaveAndLoad) {
     out.devicePaths = {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_x y-if00", "/tmp/a=b;c",
                        "/dev/ttyACM1"};
     std::string error;
-    ASSERT_TRUE(SaveSettings(out, &error)) << error;
+    ASSERT_TRUE(SaveSettingValues(StoredValues(out), &error)) << error;
 
     std::vector<std::string> warnings;
     const CommSettings in = Loaded(&warnings);
@@ -77,14 +78,16 @@ TEST_F(CommSettingsTest, EveryValueSurvivesSaveAndLoad) {
     EXPECT_EQ(in.modemInitString, out.modemInitString);
     EXPECT_EQ(in.devicePaths, out.devicePaths);
 
-    // The file is readable text with the value names of the store, and no temporary is left.
+    // The file is readable text with the value names of the store, and no temporary is left
+    // beside it and the writers' lock file.
     std::ifstream file(m_file);
     const std::string text((std::istreambuf_iterator<char>(file)), {});
     EXPECT_EQ(text.rfind("[Settings]\n", 0), 0u) << text;
     EXPECT_NE(text.find("\nComPort=4\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nDataRate=230400\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nModemInitString=\""), std::string::npos) << text;
-    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(m_file).parent_path()), {}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(m_file).parent_path()), {}), 2);
+    EXPECT_TRUE(fs::exists(m_file + ".lock"));
 }
 
 TEST_F(CommSettingsTest, EachMissingValueTakesItsOwnDefault) {
@@ -173,7 +176,7 @@ TEST_F(CommSettingsTest, CorruptFilesFallBackValueByValueAndSaySo) {
               "...' is longer than 127 characters; using \"\""}},
         {"huge file",
          "[Settings]\nComPort=2\n;" + std::string(100000, 'x') + "\n",
-         1,
+         3,
          9600,
          "",
          {"Settings.ini: larger than 65536 bytes; nothing in it is used"}},
@@ -221,14 +224,76 @@ TEST_F(CommSettingsTest, CorruptFilesFallBackValueByValueAndSaySo) {
     EXPECT_EQ(Loaded().devicePaths[3], "/dev/ttyACM0");
 }
 
+// A file that cannot be read at all is a store that cannot be opened: every value keeps what
+// it held before loading (COM3, 9600 bps).
 TEST_F(CommSettingsTest, UnreadableFileIsReportedNotFatal) {
-    // A folder where the file should be cannot be read as a file.
-    fs::create_directories(m_file);
-    std::vector<std::string> warnings;
-    const CommSettings s = Loaded(&warnings);
-    EXPECT_EQ(s.port, 1);
-    EXPECT_EQ(warnings, std::vector<std::string>{"Settings.ini: cannot be read (Is a directory); "
-                                                 "nothing in it is used"});
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        const char* warning;
+    };
+    const Case cases[] = {
+        {"a folder in its place", [&] { fs::create_directories(m_file); },
+         "Settings.ini: cannot be read (Is a directory); nothing in it is used"},
+        {"its folder a file", [&] { std::ofstream(m_dir + "/TALVEN_ORVANE7K_PGMR") << "x"; },
+         "Settings.ini: cannot be read (Not a directory); nothing in it is used"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(m_dir + "/TALVEN_ORVANE7K_PGMR");
+        c.make();
+        CommSettings s;
+        s.modemInitString = "before";
+        const std::vector<std::string> warnings = LoadSettings(s);
+        EXPECT_EQ(s.port, 3);
+        EXPECT_EQ(s.dataRate, 9600u);
+        EXPECT_EQ(s.modemInitString, "before");
+        EXPECT_EQ(warnings, std::vector<std::string>{c.warning});
+    }
+}
+
+// A save never writes over a file that could not be used: it is kept beside the new one.
+TEST_F(CommSettingsTest, UnusableFileIsKeptAsideWhenSaving) {
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        bool root = true;  // whether the case holds for root too
+    };
+    const std::string big = "[Settings]\nModemInitString=ATX\n" + std::string(70000, ';');
+    const Case cases[] = {
+        {"a folder in its place", [&] { fs::create_directories(m_file + "/inside"); }},
+        {"over 64 KiB", [&] { WriteFile(big); }},
+        {"no section", [&] { WriteFile("ComPort=4\n"); }},
+        {"mode 000",
+         [&] {
+             WriteFile("[Settings]\nComPort=4\n");
+             chmod(m_file.c_str(), 0);
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.root && geteuid() == 0) continue;  // root reads it all the same
+        fs::remove_all(m_dir + "/TALVEN_ORVANE7K_PGMR");
+        c.make();
+        const auto before = fs::status(m_file);
+        const std::string bytes = fs::is_regular_file(m_file) ? testing::TempDir::Read(m_file) : "";
+        std::string error;
+        std::string notice;
+        ASSERT_TRUE(SaveSettingValues({{"DataRate", "300"}}, &error, &notice)) << error;
+
+        const std::string lead = "Settings.ini could not be read and is kept as ";
+        ASSERT_EQ(notice.rfind(lead + m_file + ".unreadable-", 0), 0u) << notice;
+        const std::string kept = notice.substr(lead.size(), notice.find(';') - lead.size());
+        EXPECT_EQ(notice.substr(lead.size() + kept.size()),
+                  "; a new Settings.ini holds the settings saved now");
+        EXPECT_EQ(fs::status(kept).type(), before.type());
+        if (fs::is_regular_file(kept)) {
+            EXPECT_TRUE(testing::TempDir::Read(kept) == bytes) << "kept as it was";
+        }
+        EXPECT_EQ(testing::TempDir::Read(m_file), "[Settings]\nDataRate=300\n");
+        chmod(kept.c_str(), 0600);
+    }
 }
 
 TEST_F(CommSettingsTest, UnwritableFolderIsReportedNotFatal) {
@@ -237,20 +302,27 @@ TEST_F(CommSettingsTest, UnwritableFolderIsReportedNotFatal) {
     CommSettings s;
     s.port = 2;
     std::string error;
-    EXPECT_FALSE(SaveSettings(s, &error));
-    EXPECT_EQ(error, m_file + ": Not a directory");
-    EXPECT_EQ(Loaded().port, 1);
+    EXPECT_FALSE(SaveSettingValues(StoredValues(s), &error));
+    EXPECT_EQ(error, m_file + ".lock: Not a directory");
+    EXPECT_EQ(Loaded().port, 3);
 }
 
-TEST_F(CommSettingsTest, SaveKeepsValuesItDoesNotOwn) {
+// A writer writes what it changed, into the file as it is then: a value it does not know, and
+// one another writer changed since it loaded, both stay.
+TEST_F(CommSettingsTest, SaveWritesOnlyWhatChangedIntoTheFileAsItIsNow) {
     WriteFile("[Settings]\nFutureOption=\"keep me\"\nComPort=2\n");
-    CommSettings s = Loaded();
+    const CommSettings loaded = Loaded();
+    CommSettings s = loaded;
     s.dataRate = 57600;
-    ASSERT_TRUE(SaveSettings(s));
-    SettingsStore store;
-    store.Load();
-    EXPECT_EQ(store.Get("FutureOption"), "keep me");
-    EXPECT_EQ(store.Get("DataRate"), "57600");
+    ASSERT_TRUE(SaveSettingValues({{"ModemInitString", "ATM0"}, {"ComPort", "4"}}));
+    ASSERT_TRUE(SaveSettingValues(ChangedValues(loaded, s)));
+    EXPECT_EQ(testing::TempDir::Read(m_file),
+              "[Settings]\nComPort=4\nDataRate=57600\nFutureOption=\"keep me\"\n"
+              "ModemInitString=ATM0\n");
+
+    const auto written = fs::last_write_time(m_file);
+    ASSERT_TRUE(SaveSettingValues(ChangedValues(s, s)));
+    EXPECT_EQ(fs::last_write_time(m_file), written) << "nothing changed, nothing written";
 }
 
 TEST_F(CommSettingsTest, DevicePathFnFollowsTheStore) {
@@ -258,7 +330,7 @@ TEST_F(CommSettingsTest, DevicePathFnFollowsTheStore) {
     EXPECT_EQ(resolve(2), "/dev/ttyS1");
     CommSettings s;
     s.devicePaths[1] = "/dev/ttyUSB7";
-    ASSERT_TRUE(SaveSettings(s));
+    ASSERT_TRUE(SaveSettingValues(StoredValues(s)));
     EXPECT_EQ(resolve(2), "/dev/ttyUSB7");
     EXPECT_EQ(resolve(7), "/dev/ttyS6");
 }

@@ -231,9 +231,14 @@ public:
 
     std::unique_ptr<SerialDevice> Open(const std::string& path, std::uint32_t rate,
                                        std::string* error) override {
-        if (const auto holder = UucpLockHolder(path, m_lockDirs)) {
+        std::string lockProblem;
+        if (const auto holder = UucpLockHolder(path, m_lockDirs, &lockProblem)) {
             return Fail(error, SystemErrorText(EBUSY) + " (locked by process " +
                                    std::to_string(*holder) + ")");
+        }
+        // Whether another program holds the port cannot be told: not ours to take.
+        if (!lockProblem.empty()) {
+            return Fail(error, "cannot look for a UUCP lock (" + lockProblem + ")");
         }
         // Asked before the open, so a regular file, a directory or a FIFO is refused as not a
         // terminal device, not with what opening it would say ("Is a directory", "Permission

@@ -204,6 +204,8 @@ TEST(UucpLock, ReadsBothPidFormats) {
     EXPECT_EQ(ParseUucpLockPid("      4242\n"), 4242);
     EXPECT_EQ(ParseUucpLockPid("4242\n"), 4242);
     EXPECT_EQ(ParseUucpLockPid("17\n"), 17);
+    EXPECT_EQ(ParseUucpLockPid("162\n"), 162) << "four bytes, but text";
+    EXPECT_EQ(ParseUucpLockPid(" 42\n"), 42);
     EXPECT_EQ(ParseUucpLockPid("       123 minicom root\n"), 123);
     const std::int32_t binary = 31337;
     EXPECT_EQ(ParseUucpLockPid(std::string(reinterpret_cast<const char*>(&binary), 4)), 31337);
@@ -254,6 +256,19 @@ TEST(UucpLock, LiveHolderRefusesTheOpenAndStaleLocksAreIgnored) {
 
     std::filesystem::remove(lockFile);
     EXPECT_TRUE(opener->Open(pty.SlavePath(), 9600, &error)) << error;
+}
+
+TEST(UucpLock, LockFolderThatCannotBeLookedInRefusesTheOpen) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.Ok());
+    TempDir dir{"zentrip-lock-"};
+    // A folder path under a regular file: not even root can look there.
+    std::ofstream(dir.Path() + "/plain").put('x');
+    auto opener = MakePosixSerialOpener({dir.Path() + "/plain/lock"});
+    std::string error;
+    EXPECT_FALSE(opener->Open(pty.SlavePath(), 9600, &error));
+    EXPECT_EQ(error,
+              "cannot look for a UUCP lock (" + dir.Path() + "/plain/lock: Not a directory)");
 }
 
 TEST(PosixSerialDevice, VanishedDeviceNeverHangs) {

@@ -1,12 +1,16 @@
 #include "platform/settings_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <thread>
 
 #include "platform/escaped_text.h"
 #include "platform/file_write.h"
@@ -65,6 +69,62 @@ bool ReadCapped(const std::string& path, std::string* text, std::string* problem
     return true;
 }
 
+// The lock every writer of one store holds while it reads, merges and replaces the file. The
+// lock file is never removed: a writer that removed it could leave the next two writers
+// locking different files.
+class WriterLock {
+public:
+    WriterLock() = default;
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+    ~WriterLock() {
+        if (m_fd >= 0) close(m_fd);  // also lets go of the lock
+    }
+
+    bool Take(const std::string& path, std::string* error) {
+        m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (m_fd < 0) return Fail(path, errno, error);
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::chrono::milliseconds(SettingsStore::kLockWaitMs);
+        while (flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR) return Fail(path, errno, error);
+            if (std::chrono::steady_clock::now() >= deadline) {
+                if (error) *error = path + ": held by another writer for too long";
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+private:
+    static bool Fail(const std::string& path, int err, std::string* error) {
+        if (error) *error = SystemErrorText(path, err);
+        return false;
+    }
+
+    int m_fd = -1;
+};
+
+// Moves the file at path to path.unreadable-<local time>, beside it, never over another name.
+int KeepAside(const std::string& path, std::string* keptAs) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = path + ".unreadable-" + stamp;
+    for (int n = 1; n < 100; ++n) {
+        const std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
+        struct stat taken {};
+        if (lstat(candidate.c_str(), &taken) == 0) continue;
+        if (std::rename(path.c_str(), candidate.c_str()) != 0) return errno;
+        if (keptAs) *keptAs = candidate;
+        return 0;
+    }
+    return EEXIST;
+}
+
 }  // namespace
 
 std::string SettingsStore::DefaultPath() {
@@ -88,14 +148,18 @@ std::vector<std::string> SettingsStore::Load() {
     const std::string name = FileName();
     std::string text;
     std::string problem;
+    m_state = FileState::kMissing;
     if (!ReadCapped(m_path, &text, &problem)) {
         if (problem.empty()) return {};
+        m_state = FileState::kUnreadable;
         return {name + ": cannot be read (" + problem + "); nothing in it is used"};
     }
     if (text.size() > kMaxFileBytes) {
+        m_state = FileState::kUnreadable;
         return {name + ": larger than " + std::to_string(kMaxFileBytes) +
                 " bytes; nothing in it is used"};
     }
+    m_state = FileState::kRead;
 
     std::vector<std::string> problems;
     bool inSection = false;
@@ -132,13 +196,33 @@ std::vector<std::string> SettingsStore::Load() {
         }
     }
     if (!sawSection && !Trim(text).empty()) {
+        m_state = FileState::kNoSection;
         problems.push_back(name + ": holds no [" + m_section + "] section; nothing in it is used");
     }
     return problems;
 }
 
-bool SettingsStore::Save(std::string* error) const {
+bool SettingsStore::SaveChanges(const IniValues& changes, std::string* error, std::string* keptAs) {
     if (!MakeParents(m_path, error)) return false;
+    WriterLock lock;
+    if (!lock.Take(m_path + ".lock", error)) return false;
+    Load();
+    if (m_state == FileState::kUnreadable || m_state == FileState::kNoSection) {
+        if (const int err = KeepAside(m_path, keptAs)) {
+            if (error)
+                *error = SystemErrorText(m_path + " (could not be read, so not replaced)", err);
+            return false;
+        }
+        m_values.clear();
+    }
+    for (const auto& [name, value] : changes) {
+        m_malformed.erase(name);
+        m_values.insert_or_assign(name, value);
+    }
+    return WriteValues(error);
+}
+
+bool SettingsStore::WriteValues(std::string* error) const {
     std::string text = "[" + m_section + "]\n";
     for (const auto& [name, value] : m_values) text += name + "=" + FormatIniValue(value) + "\n";
 
@@ -165,11 +249,6 @@ std::optional<std::string> SettingsStore::Get(std::string_view name) const {
     const auto it = m_values.find(name);
     if (it == m_values.end()) return std::nullopt;
     return it->second;
-}
-
-void SettingsStore::Set(std::string_view name, std::string value) {
-    m_malformed.erase(std::string(name));
-    m_values.insert_or_assign(std::string(name), std::move(value));
 }
 
 std::optional<std::string> SettingsStore::MalformedValue(std::string_view name) const {

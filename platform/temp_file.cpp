@@ -18,8 +18,12 @@ std::string TempDirectory() {
 
 }  // namespace
 
-TempFile::~TempFile() {
-    if (!m_path.empty()) unlink(m_path.c_str());
+TempFile::~TempFile() { Remove(); }
+
+void TempFile::Remove() {
+    if (m_path.empty() || m_removed) return;
+    unlink(m_path.c_str());
+    m_removed = true;
 }
 
 bool TempFile::Create(std::string_view content) {

@@ -1,12 +1,16 @@
 #include "platform/uucp_lock.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+
+#include "platform/system_error.h"
 
 namespace zentrip {
 
@@ -33,7 +37,9 @@ std::string UucpLockName(const std::string& devicePath) {
 }
 
 std::optional<pid_t> ParseUucpLockPid(std::string_view contents) {
-    if (contents.size() == sizeof(std::int32_t)) {
+    // "162\n" is 4 bytes too; only bytes that cannot be the text form make the binary one.
+    const bool textForm = contents.find_first_not_of("0123456789 \n") == std::string_view::npos;
+    if (contents.size() == sizeof(std::int32_t) && !textForm) {
         std::int32_t pid = 0;
         std::memcpy(&pid, contents.data(), sizeof pid);
         if (pid > 0) return static_cast<pid_t>(pid);
@@ -53,16 +59,36 @@ std::optional<pid_t> ParseUucpLockPid(std::string_view contents) {
 }
 
 std::optional<pid_t> UucpLockHolder(const std::string& devicePath,
-                                    const std::vector<std::string>& lockDirs) {
+                                    const std::vector<std::string>& lockDirs,
+                                    std::string* problem) {
     const std::string name = UucpLockName(devicePath);
     for (const auto& dir : lockDirs) {
-        std::ifstream in(dir + "/" + name, std::ios::binary);
-        if (!in) continue;
-        std::string contents;
-        contents.resize(64);
-        in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
-        contents.resize(static_cast<std::size_t>(in.gcount()));
-        const auto pid = ParseUucpLockPid(contents);
+        struct stat info {};
+        if (stat(dir.c_str(), &info) != 0) {
+            if (errno == ENOENT) continue;
+            *problem = SystemErrorText(dir, errno);
+            return std::nullopt;
+        }
+        if (!S_ISDIR(info.st_mode)) {
+            *problem = SystemErrorText(dir, ENOTDIR);
+            return std::nullopt;
+        }
+        const std::string lockFile = dir + "/" + name;
+        const int fd = open(lockFile.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            if (errno == ENOENT) continue;
+            *problem = SystemErrorText(lockFile, errno);
+            return std::nullopt;
+        }
+        char contents[64];
+        const ssize_t n = read(fd, contents, sizeof contents);
+        const int readError = errno;
+        close(fd);
+        if (n < 0) {
+            *problem = SystemErrorText(lockFile, readError);
+            return std::nullopt;
+        }
+        const auto pid = ParseUucpLockPid(std::string_view(contents, static_cast<std::size_t>(n)));
         if (pid && ProcessLives(*pid)) return pid;
     }
     return std::nullopt;

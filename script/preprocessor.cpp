@@ -118,6 +118,12 @@ int CPreprocessor::HandleInclude(char* buf) {
             return kRecursion;
         }
     }
+    if (m_depth >= kMaxIncludeDepth) {
+        error.Format("Unable to include '%s': more than %zu nested include files.", name,
+                     kMaxIncludeDepth);
+        CloseWithError();
+        return kFailed;
+    }
     try {
         m_child = std::make_unique<CPreprocessor>(*m_root);
     } catch (const std::bad_alloc&) {

@@ -15,6 +15,10 @@
 // - Only regular files open: a directory, FIFO or device fails like a missing file.
 // - A file that cannot be read any further (an I/O error, not its end) gives -1 with the
 //   message "Error reading file '%s'." instead of passing for the end of the file.
+// - Include files nest at most kMaxIncludeDepth deep below the program file: each level
+//   keeps a file open and a call frame busy, and a chain deep enough would run out of either.
+//   The include line one deeper gives -1 with "Unable to include '%s': more than 256 nested
+//   include files.".
 // - Whenever a child scope is destroyed, its name and those of its own includes leave the
 //   scope names, so that a caller that reads on after a failure sees no stale names.
 #pragma once
@@ -41,6 +45,7 @@ public:
     static constexpr int kIncludeFailed = -4;  // no include name, or include not openable
 
     static constexpr int kLineSize = 4096;  // m_line; the largest usable n is kLineSize - 1
+    static constexpr std::size_t kMaxIncludeDepth = 256;
 
     // A root scope; wait and time-set commands use `clock`.
     explicit CPreprocessor(Clock& clock = DefaultClock());

@@ -345,6 +345,22 @@ TEST_F(PreprocessorTest, IncludeChainTwoHundredDeep) {
     EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
 }
 
+TEST_F(PreprocessorTest, IncludeChainDeeperThanTheLimitIsRefused) {
+    constexpr int kFiles = 258;  // the program file and 257 levels of include
+    for (int i = 0; i < kFiles; ++i) {
+        Write("f" + std::to_string(i) + ".inc",
+              "in " + std::to_string(i) + "\n" +
+                  (i + 1 < kFiles ? "#include f" + std::to_string(i + 1) + ".inc\n" : ""));
+    }
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("f0.inc"));
+    const Run run = Drain(pp);
+    ASSERT_EQ(run.lines.size(), 513u) << "256 levels are read";
+    EXPECT_EQ(run.lines.back(), "in 256\n");
+    EXPECT_EQ(run.end, CPreprocessor::kFailed);
+    EXPECT_STREQ(pp.ErrorText(), "Unable to include 'f257.inc': more than 256 nested include files.");
+}
+
 TEST_F(PreprocessorTest, NonRegularFilesAreNotOpenable) {
     ASSERT_EQ(mkfifo("pipe", 0600), 0);
     Write("prog.orv", "#include pipe\n");

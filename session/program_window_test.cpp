@@ -72,6 +72,18 @@ TEST_F(ProgramWindow, AllInWindowRunsAPrivateTemporaryFileAndPutsEverythingBack)
     for (const auto& event : host.Events()) EXPECT_NE(event.rfind("working file", 0), 0u) << event;
 }
 
+// Once the run has the file open it needs no name for it: a run killed then leaves nothing.
+TEST_F(ProgramWindow, TheTemporaryFileGoesOnceTheRunHasItOpen) {
+    host.EditorSink().SetText("ONE\r\nTWO\r\nTHREE\r\n");
+    std::vector<std::size_t> files;
+    host.OnPump([&] { files.push_back(FilesInFolder()); });
+    programmer.ProgramAllInWindow();
+    EXPECT_EQ(ControllerLines(), (std::vector<std::string>{"ONE", "TWO", "THREE"}));
+    ASSERT_GE(files.size(), 2u);
+    EXPECT_EQ(files.front(), 1u) << "there while the run starts";
+    EXPECT_EQ(files.back(), 0u) << "gone while its lines are sent";
+}
+
 TEST_F(ProgramWindow, TheTemporaryFileGoesAlsoWhenTheRunCannotStart) {
     host.EditorSink().SetText("ONE\r\n");
     line.FailOpens("Permission denied");

@@ -6,6 +6,7 @@
 
 #include "platform/edit_writer.h"
 #include "platform/format_text.h"
+#include "platform/temp_file.h"
 #include "script/preprocessor.h"
 #include "script/tokenizer.h"
 #include "session/controller_reply.h"
@@ -153,6 +154,8 @@ void CProgrammer::ProgramFromFile() {
         m_programmingActive = false;
         return;
     }
+    // The run reads it through its open file from here on; a run killed now leaves nothing.
+    if (m_temporaryProgram) m_temporaryProgram->Remove();
 
     m_host.ShowStopButton("STOP Programming");
     if (!m_session.m_remoteSession && !m_directMode) {

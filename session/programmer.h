@@ -33,6 +33,7 @@
 namespace zentrip {
 
 class CPreprocessor;
+class TempFile;
 
 class CProgrammer {
 public:
@@ -125,6 +126,7 @@ private:
     bool m_directMode = false;
     SessionState m_session;  // m_remoteSession, m_sessionInProgress, m_password
     std::string m_workingFile;
+    TempFile* m_temporaryProgram = nullptr;  // the working file of a run from the editor
 
     RunOutcome m_outcome = RunOutcome::NotStarted;
     int m_lineNumber = 0;

@@ -95,8 +95,10 @@ bool CProgrammer::ProgramFromText(const std::string& text) {
     }
     const std::string userFile = m_workingFile;
     m_workingFile = file.Path();
+    m_temporaryProgram = &file;
     ClearEditor();
     ProgramFromFile();
+    m_temporaryProgram = nullptr;
     m_workingFile = userFile;
     return true;
 }

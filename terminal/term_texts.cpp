@@ -26,6 +26,11 @@ std::string TerminalLostTitle(const std::string& path, const std::string& reason
     return "Mini Terminal: " + DeviceLostText(path, reason) + ".";
 }
 
+std::string TerminalOtherDeviceTitle(const std::string& path, const std::string& reason) {
+    return "Mini Terminal: " + DeviceLostText(path, reason) +
+           "; a different device appeared at that path and is left alone.";
+}
+
 std::string TerminalReturnedTitle(int comPort, std::uint32_t rate, const std::string& path) {
     return "Mini Terminal open to " + PortAndRate(comPort, rate) + " (serial device " + path +
            " is back).";

@@ -11,6 +11,8 @@ std::string TerminalFailedTitle(int comPort, std::uint32_t rate);
 // "serial device /dev/ttyUSB0 lost (Input/output error)"
 std::string DeviceLostText(const std::string& path, const std::string& reason);
 std::string TerminalLostTitle(const std::string& path, const std::string& reason);
+// The lost title once a different device appeared at the lost one's path.
+std::string TerminalOtherDeviceTitle(const std::string& path, const std::string& reason);
 // The open title once a lost device came back by itself.
 std::string TerminalReturnedTitle(int comPort, std::uint32_t rate, const std::string& path);
 // Added to the title while received bytes go to a log file.

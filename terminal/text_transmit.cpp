@@ -22,7 +22,7 @@ bool CXmodem::ReadTextPiece(std::string& piece) {
 // A vanished device is noticed at the write that fails and during the pause after a line.
 int CXmodem::TransmitText(const std::string& path) {
     if (auto ended = Begin(kXmodemTooManyRetries)) return *ended;
-    if (!OpenInput(path, "r")) return End(kXmodemCannotOpenTransmitFile);
+    if (!OpenInput(path)) return End(kXmodemCannotOpenTransmitFile);
     ReadTotalSize();
     std::string piece;
     while (ReadTextPiece(piece)) {

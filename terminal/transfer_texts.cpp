@@ -61,4 +61,23 @@ std::string TransferLostLine(const std::string& path, const std::string& reason)
     return "*** " + DeviceLostText(path, reason) + ". ***";
 }
 
+std::vector<std::string> TransferFileLines(int mode, int result, const std::string& path,
+                                           const CXmodem& engine) {
+    std::vector<std::string> lines;
+    if (!engine.FileProblem().empty()) lines.push_back(path + ": " + engine.FileProblem());
+    if (mode != kXmodemReceiveMode) return lines;
+    if (!engine.PartialFile().empty()) {
+        lines.push_back("The data that did arrive is kept in " + engine.PartialFile() + ".");
+    }
+    const auto links = static_cast<unsigned long>(engine.ReplacedFileLinks());
+    if (result == kXmodemSuccess && links == 1) {
+        lines.push_back("The other name of " + engine.ReceivedFile() +
+                        " (a hard link) keeps the old content.");
+    } else if (result == kXmodemSuccess && links > 1) {
+        lines.push_back(Format("The %lu other names of %s (hard links) keep the old content.",
+                               links, engine.ReceivedFile().c_str()));
+    }
+    return lines;
+}
+
 }  // namespace zentrip

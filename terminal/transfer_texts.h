@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "terminal/xmodem.h"
 
@@ -21,5 +22,10 @@ std::string TransferProgressText(int mode, const std::string& path, const CXmode
 std::string TransferEndLine(int mode, int result, const std::string& path);
 // After a failed transfer's error line, when the device went away during it.
 std::string TransferLostLine(const std::string& path, const std::string& reason);
+// The lines about the file after the end line: why it could not be opened or created, where a
+// failed receive kept what did arrive, and the other names of a file a receive replaced. Read
+// once the engine's operation has ended.
+std::vector<std::string> TransferFileLines(int mode, int result, const std::string& path,
+                                           const CXmodem& engine);
 
 }  // namespace zentrip

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/serial_line_mode.h"
+#include "platform/transfer_input.h"
 #include "terminal/crc16.h"
 
 namespace zentrip {
@@ -36,6 +37,8 @@ constexpr int kMaxSendsPerBlock = 11;
 constexpr int kEotTries = 5;
 constexpr int kEotWaitSeconds = 10;
 constexpr int kMaxFailuresInRow = 10;
+// Senders take a cancel only from two CANs in a row, so that line noise cannot end a transfer.
+constexpr int kCancelsAfterWriteError = 2;
 
 }  // namespace
 
@@ -56,6 +59,7 @@ std::optional<int> CXmodem::Begin(int lostResult) {
         return kXmodemNoPort;
     }
     m_lostResult = lostResult;
+    m_fileProblem.clear();
     m_cancel.store(false, std::memory_order_release);
     // Reopened without the reader thread: the engine reads the device itself. A failed open
     // is not reported here; the operation then ends through its time-outs.
@@ -70,13 +74,9 @@ std::optional<int> CXmodem::Begin(int lostResult) {
     return std::nullopt;
 }
 
-bool CXmodem::OpenInput(const std::string& path, const char* fileMode) {
-    m_file.reset(std::fopen(path.c_str(), fileMode));
-    if (!m_file) return false;
-    // A directory opens for reading, but every read of it fails, which would pass for an
-    // empty file sent successfully.
-    struct stat info {};
-    return !(fstat(fileno(m_file.get()), &info) == 0 && S_ISDIR(info.st_mode));
+bool CXmodem::OpenInput(const std::string& path) {
+    m_file = OpenTransferInput(path, &m_fileProblem);
+    return m_file != nullptr;
 }
 
 int CXmodem::End(int result) {
@@ -92,11 +92,11 @@ void CXmodem::Notify() {
     if (m_notify) m_notify(m_notifyId);
 }
 
+// A FIFO or a device has no size to tell.
 void CXmodem::ReadTotalSize() {
-    std::fseek(m_file.get(), 0, SEEK_END);
-    const long size = std::ftell(m_file.get());
-    std::fseek(m_file.get(), 0, SEEK_SET);
-    m_total = size < 0 ? 0 : size;
+    struct stat info {};
+    const bool sized = fstat(fileno(m_file.get()), &info) == 0 && S_ISREG(info.st_mode);
+    m_total = sized ? info.st_size : 0;
     Notify();
 }
 
@@ -203,7 +203,7 @@ void CXmodem::SendBlock() {
 
 int CXmodem::Transmit(const std::string& path) {
     if (auto ended = Begin(kXmodemTooManyRetries)) return *ended;
-    if (!OpenInput(path, "rb")) return End(kXmodemCannotOpenTransmitFile);
+    if (!OpenInput(path)) return End(kXmodemCannotOpenTransmitFile);
     ReadTotalSize();
     m_blockNumber = 1;
     m_blockComplement = 0xFE;
@@ -250,7 +250,10 @@ int CXmodem::Transmit(const std::string& path) {
 
 int CXmodem::Receive(const std::string& path) {
     if (auto ended = Begin(kXmodemTooManyReceiveTries)) return *ended;
-    if (!m_receiveFile.Open(path)) return End(kXmodemCannotCreateReceiveFile);
+    if (!m_receiveFile.Open(path)) {
+        m_fileProblem = m_receiveFile.Problem();
+        return End(kXmodemCannotCreateReceiveFile);
+    }
     m_expectedBlockCount = 1;
     m_blockNumber = 1;
     m_blockComplement = 0xFE;
@@ -281,6 +284,8 @@ int CXmodem::Receive(const std::string& path) {
                 // Flushed per block so that a full disk shows at the block that did not fit.
                 if (std::fwrite(m_block, 1, kBlockSize, m_receiveFile.Stream()) < kBlockSize ||
                     std::fflush(m_receiveFile.Stream()) != 0) {
+                    // Told, so that the sender stops now instead of waiting out its time-outs.
+                    for (int i = 0; i < kCancelsAfterWriteError; ++i) SendByte(kCan);
                     return Fail(kXmodemWriteError);
                 }
                 SendByte(kAck);

@@ -7,7 +7,9 @@
 // TransmitText with kXmodemTooManyRetries ("aborted during transmission"), Receive with
 // kXmodemTooManyReceiveTries ("aborted during reception"). The port, left open, then tells
 // why: DeviceLost(), DevicePath(), LostReason(). Receive replaces its file only when the whole
-// file arrived (see ReceiveFile).
+// file arrived (see ReceiveFile); a file it cannot write any more ends it with CAN to the
+// sender, which then stops at once. Neither side waits in the open of a file (see
+// OpenTransferInput and ReceiveFile).
 #pragma once
 
 #include <atomic>
@@ -20,6 +22,7 @@
 
 #include "link/serial_port.h"
 #include "platform/clock.h"
+#include "platform/input_file.h"
 #include "terminal/receive_file.h"
 #include "terminal/xmodem_result.h"
 
@@ -59,19 +62,25 @@ public:
     // Whole seconds since the operation began, by the engine's clock.
     std::uint32_t ElapsedSeconds() const;
 
+    // After an operation (read once the worker has finished): why its file could not be
+    // opened or created (results 6 and 7), empty otherwise; where a receive that failed kept
+    // the data that did arrive, empty when none did; and how many other names (hard links) the
+    // file that a receive replaced had.
+    const std::string& FileProblem() const { return m_fileProblem; }
+    const std::string& PartialFile() const { return m_receiveFile.KeptAt(); }
+    const std::string& ReceivedFile() const { return m_receiveFile.Target(); }
+    nlink_t ReplacedFileLinks() const { return m_receiveFile.OtherLinks(); }
+
 private:
     enum class Fill { kNone, kLast, kFull };
     enum class Incoming { kEot, kGood, kDuplicate, kBad };
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
     static constexpr int kBlockSize = 128;
     static constexpr int kNoByte = -1;
 
     // The start shared by the three operations; a value when the operation already ended.
     // `lostResult` is what a vanished device makes of any failure.
     std::optional<int> Begin(int lostResult);
-    bool OpenInput(const std::string& path, const char* fileMode);
+    bool OpenInput(const std::string& path);
     int End(int result);
     int Fail(int result);
     bool DeviceLost() const { return m_port->DeviceLost(); }
@@ -107,8 +116,9 @@ private:
     CSerialPort* m_port;
     int m_comPort;
     std::uint32_t m_rate;
-    std::unique_ptr<std::FILE, FileCloser> m_file;  // transmit and text
+    FilePtr m_file;  // transmit and text
     ReceiveFile m_receiveFile;
+    std::string m_fileProblem;
     int m_lostResult = kXmodemUnknownError;
     std::atomic<int> m_lastResult{kXmodemSuccess};
     std::uint8_t m_checksum = 0;

@@ -204,10 +204,10 @@ TEST_F(ReceiveTest, UncreatableFileGivesSeven) {
     EXPECT_EQ(rig.line.Written(), "");
 }
 
-TEST_F(ReceiveTest, FullDiskGivesNineWithoutAck) {
+TEST_F(ReceiveTest, FullDiskGivesNineAndCancelsTheSender) {
     ScriptedSender sender(rig, Pattern(256));
     EXPECT_EQ(rig.engine.Receive("/dev/full"), kXmodemWriteError);
-    EXPECT_EQ(sender.Received(), "C");
+    EXPECT_EQ(sender.Received(), "C\x18\x18") << "no ACK, and two CANs stop the sender";
 }
 
 // A slow line: bytes come a character time apart, handed over in bursts of 8 as a UART's

@@ -157,6 +157,27 @@ TEST_F(SettingsCliTest, CorruptStoreWarnsAndUnwritableStoreFails) {
     EXPECT_NE(result.err.find("cannot save"), std::string::npos) << result.err;
 }
 
+// A store too large to read is shown with the values from before loading and, when a value is
+// stored, kept beside the new file, which holds only what was given.
+TEST_F(SettingsCliTest, UnreadableStoreIsKeptAsideNotWrittenOver) {
+    fs::create_directories(fs::path(m_file).parent_path());
+    const std::string big = "[Settings]\nComPort=2\n" + std::string(70000, ';');
+    std::ofstream(m_file, std::ios::binary) << big;
+    auto result = Settings({});
+    EXPECT_EQ(Shown(result.out)["port"], "3");
+    EXPECT_TRUE(FileBytes() == big) << "showing the settings rewrote the file";
+
+    result = Settings({"--rate", "300"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string said =
+        "zentrip-cli settings: Settings.ini could not be read and is kept as " + m_file +
+        ".unreadable-";
+    EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
+    EXPECT_EQ(FileBytes(), "[Settings]\nDataRate=300\n");
+    const std::string stamp = result.err.substr(result.err.find(said) + said.size(), 15);
+    EXPECT_TRUE(TempDir::Read(m_file + ".unreadable-" + stamp) == big) << result.err;
+}
+
 // What `ports` lists is seen with a device tree of the test's own (SerialDeviceList): here it
 // would list whatever devices the machine has.
 TEST(PortsCli, Explains) {

@@ -102,12 +102,14 @@ TEST_F(TransferCliTest, FailuresExitWithTheResultCodeAndItsText) {
     ASSERT_TRUE(line.Ok());
     auto send = Run({"send", dir.Path("missing.bin"), "--device", line.SlavePath()});
     EXPECT_EQ(send.Wait(10000), 6);
-    EXPECT_EQ(send.Stderr(), "*** ERROR 6: Unable to open transmit file. ***\n");
+    EXPECT_EQ(send.Stderr(), "*** ERROR 6: Unable to open transmit file. ***\n" +
+                                 dir.Path("missing.bin") + ": No such file or directory\n");
     EXPECT_EQ(send.Stdout(), "");
 
     auto receive = Run({"receive", dir.Path("no/dir/out.bin"), "--device", line.SlavePath()});
     EXPECT_EQ(receive.Wait(10000), 7);
-    EXPECT_EQ(receive.Stderr(), "*** ERROR 7: Unable to create receive file. ***\n");
+    EXPECT_EQ(receive.Stderr(), "*** ERROR 7: Unable to create receive file. ***\n" +
+                                    dir.Path("no/dir/out.bin") + ": No such file or directory\n");
 }
 
 TEST_F(TransferCliTest, PortThatCannotOpenIsReportedAtOnce) {
@@ -156,7 +158,7 @@ TEST_F(TransferCliTest, CtrlCStopsSendTextAfterTheCurrentLineWithoutAMessage) {
 // and says which device went and why.
 class TransferLostDeviceTest : public TransferCliTest {
 protected:
-    void PullAndExpect(CliProcess& cli, int status, const char* errorLine) {
+    void PullAndExpect(CliProcess& cli, int status, const std::string& errorLine) {
         const auto lost = std::chrono::steady_clock::now();
         line.CloseMaster();
         EXPECT_EQ(cli.Wait(15000), status);
@@ -202,7 +204,10 @@ TEST_F(TransferLostDeviceTest, Receive) {
     }
     ASSERT_TRUE(line.WriteMaster(WireBlock(4, data.substr(384), true).substr(0, 70)));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    PullAndExpect(cli, 8, "*** ERROR 8: Too many tries or aborted during reception. ***");
+    PullAndExpect(cli, 8,
+                  "*** ERROR 8: Too many tries or aborted during reception. ***\n"
+                  "The data that did arrive is kept in " +
+                      dir.Path("out.bin.part") + ".");
 }
 
 TEST_F(TransferCliTest, HelpAndUsageErrors) {

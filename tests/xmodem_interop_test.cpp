@@ -54,8 +54,10 @@ protected:
         return result;
     }
 
-    // `sx` to our Receive, started in that order: sx discards what arrives while it starts.
-    int ReceiveFromSx(const std::string& data) {
+    // `sx` to our Receive into target (default out.bin), started in that order: sx discards
+    // what arrives while it starts. sx must end within sxEndMs after the receive.
+    int ReceiveFromSx(const std::string& data, std::string target = {}, int sxEndMs = 10000) {
+        if (target.empty()) target = dir.Path("out.bin");
         dir.Write("in.bin", data);
         LrzszPeer peer(dir.Path(""), {"sx", "in.bin"});
         EXPECT_TRUE(peer.Ready(5000));
@@ -63,9 +65,9 @@ protected:
         CSerialPort port;
         port.SetDevicePathFn([&](int) { return peer.TtyPath(); });
         CXmodem engine(&port, 1, 115200);
-        const int result = engine.Receive(dir.Path("out.bin"));
+        const int result = engine.Receive(target);
         rejected = engine.RejectedCount();
-        EXPECT_TRUE(peer.Wait(10000)) << peer.Diagnostics();
+        EXPECT_TRUE(peer.Wait(sxEndMs)) << peer.Diagnostics();
         received = TempDir::ReadIfThere(dir.Path("out.bin"));
         return result;
     }
@@ -117,6 +119,12 @@ TEST_F(XmodemInteropTest, Receive64KiBFromSx) {
 
 // sx sends through a relay that damages one byte in 500: the receive ends with the file
 // exactly as sent (with sx's padding) or with an error code, never with a wrong file.
+// A file that takes no more ends the receive with CAN, and sx stops at once instead of waiting
+// out its time-outs (it takes only two CANs in a row as a cancel).
+TEST_F(XmodemInteropTest, WriteErrorStopsSxAtOnce) {
+    EXPECT_EQ(ReceiveFromSx(Pattern(4096), "/dev/full", 3000), kXmodemWriteError);
+}
+
 TEST_F(XmodemInteropTest, CorruptingLineNeverGivesAWrongFile) {
     const std::string data = Pattern(16 * 1024);
     int recovered = 0;
