@@ -28,8 +28,9 @@ public:
     void ScrollCaret() override { m_pane.ScrollCaret(); }
     void ClearSelection() override { m_pane.ClearSelection(); }
     void ReplaceSelection(std::string_view text) override {
-        m_pane.ReplaceSelection(text);
+        // The record first: whatever the pane has shown, the record holds already.
         m_inserted(text);
+        m_pane.ReplaceSelection(text);
     }
 
 private:
