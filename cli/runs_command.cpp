@@ -83,9 +83,8 @@ int Parse(int argc, char** argv, RunsOptions& options) {
         std::string value;
         const auto number = [&](const char* name, int* to) {
             char* end = nullptr;
-            const long n = OptionValue(argc, argv, i, name, &value)
-                               ? std::strtol(value.c_str(), &end, 10)
-                               : 0;
+            const long n =
+                OptionValue(argc, argv, i, name, &value) ? std::strtol(value.c_str(), &end, 10) : 0;
             if (end && *end == '\0' && n > 0 && n <= 1000000) {
                 *to = static_cast<int>(n);
                 return true;
@@ -126,21 +125,20 @@ void List(const std::vector<std::string>& files, const RunsOptions& options) {
         const std::string outcome = view ? value(kOutcome) : "unreadable: " + why;
         if (options.json) {
             const std::string errors = value(kErrors);
-            const bool counted = !errors.empty() && errors.find_first_not_of("0123456789") ==
-                                                        std::string::npos;
+            const bool counted =
+                !errors.empty() && errors.find_first_not_of("0123456789") == std::string::npos;
             std::printf(
                 "%s\n  {\"number\": %zu, \"file\": %s, \"start\": %s, \"program\": %s, "
                 "\"device\": %s, \"outcome\": %s, \"errors\": %s, \"finished\": %s}",
                 i ? "," : "", i + 1, Json(files[i]).c_str(), Json(value(kStart)).c_str(),
-                Json(Unescaped(value(kProgram))).c_str(),
-                Json(Unescaped(value(kDevice))).c_str(), Json(Unescaped(outcome)).c_str(),
-                counted ? errors.c_str() : "null", view && view->finished ? "true" : "false");
+                Json(Unescaped(value(kProgram))).c_str(), Json(Unescaped(value(kDevice))).c_str(),
+                Json(Unescaped(outcome)).c_str(), counted ? errors.c_str() : "null",
+                view && view->finished ? "true" : "false");
         } else {
-            std::printf("%4zu  %s  %s  %s  %s  errors: %s\n", i + 1,
-                        Visible(value(kStart), false).c_str(),
-                        Visible(value(kProgram), false).c_str(),
-                        Visible(value(kDevice), false).c_str(), Visible(outcome, false).c_str(),
-                        Visible(value(kErrors), false).c_str());
+            std::printf(
+                "%4zu  %s  %s  %s  %s  errors: %s\n", i + 1, Visible(value(kStart), false).c_str(),
+                Visible(value(kProgram), false).c_str(), Visible(value(kDevice), false).c_str(),
+                Visible(outcome, false).c_str(), Visible(value(kErrors), false).c_str());
         }
     }
     if (options.json) std::fputs(count ? "\n]\n" : "]\n", stdout);
@@ -167,8 +165,8 @@ int Show(const std::vector<std::string>& files, const RunsOptions& options) {
             std::printf("%s%s: %s", i ? ", " : "", Json(view->header[i].first).c_str(),
                         Json(Unescaped(view->header[i].second)).c_str());
         }
-        std::printf("},\n \"results\": %s,\n \"after results\": %s}\n",
-                    Json(view->results).c_str(), Json(view->rest).c_str());
+        std::printf("},\n \"results\": %s,\n \"after results\": %s}\n", Json(view->results).c_str(),
+                    Json(view->rest).c_str());
         return 0;
     }
     std::string text = std::string(record_key::kTitle) + "\r\n";

@@ -133,8 +133,8 @@ void CProgrammer::ProgramFromFile() {
     if (!m_serialPort.Open(m_commSettings.port, m_commSettings.dataRate)) {
         m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok,
                           MessageBoxIcon::None);
-        m_notStartedStep = "the serial port could not be opened (" +
-                           m_serialPort.DevicePath() + ": " + m_serialPort.OpenError() + ")";
+        m_notStartedStep = "the serial port could not be opened (" + m_serialPort.DevicePath() +
+                           ": " + m_serialPort.OpenError() + ")";
         FinishRecord();
         m_programmingActive = false;
         return;

@@ -89,8 +89,8 @@ bool RunRecord::Start(const std::string& folder, const RunRecordStart& start, st
     m_start = start;
     const std::string name = RecordFileName(start.startSeconds, start.program);
     for (int n = 1; n <= kNameTries && m_fd < 0; ++n) {
-        m_path = folder + "/" +
-                 (n == 1 ? name : name.substr(0, name.size() - 4) + Format("-%d.txt", n));
+        m_path =
+            folder + "/" + (n == 1 ? name : name.substr(0, name.size() - 4) + Format("-%d.txt", n));
         m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (m_fd < 0 && errno != EEXIST) break;
     }
@@ -175,7 +175,8 @@ std::string RunRecord::FailedLines() const {
 bool RunRecord::Finish(const RunRecordEnd& end, std::string* why) {
     if (m_fd < 0) return true;
     const std::string part = m_path + ".part";
-    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd =
+        ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     int err = fd < 0 ? errno : WriteAll(fd, Header(&end) + "\r\n" + m_results + FailedLines());
     if (fd >= 0 && err == 0 && ::fsync(fd) != 0) err = errno;
     if (fd >= 0) ::close(fd);

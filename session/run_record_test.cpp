@@ -76,30 +76,37 @@ TEST_F(RecordedRun, HoldsTheHeaderTheResultsAsShownAndTheFailedLines) {
     const std::string text = TempDir::Read(Runs() + "/" + name);
     const std::string results = host.Results();
     const std::size_t header = text.find("\r\n\r\n") + 4;
-    EXPECT_EQ(text.substr(0, header),
-              "Zentrip run record\r\n"
-              "Start: 2026-12-09 14:03:22 +0000\r\n"
-              "End: " + text.substr(text.find("End: ") + 5, 25) + "\r\n"
-              "Outcome: complete with 1 controller error\r\n"
-              "Errors: 1\r\n"
-              "Zentrip version: 2.21\r\n"
-              "Program: program.orv\r\n"
-              "Working file: " + folder.Path("program.orv") + "\r\n"
-              "Working file size: 38\r\n"
-              "Working file SHA-256: "
-              "803cf20d45b9d63a33f112c3d247d71cbe5dd2dadce70bd0bfeb8b46c6b351b4\r\n"
-              "Included file: beb42832730f00dc98fa8da0a101488b4bea205f396ab891438e02488a0e74aa  " +
-                  folder.Path("inc.orv") + "\r\n"
-              "Mode: direct\r\n"
-              "COM port: 2\r\n"
-              "Device: /dev/ttyS1\r\n"
-              "Rate: 2400\r\n"
-              "Results: " + std::to_string(results.size()) + " bytes\r\n\r\n");
+    EXPECT_EQ(
+        text.substr(0, header),
+        "Zentrip run record\r\n"
+        "Start: 2026-12-09 14:03:22 +0000\r\n"
+        "End: " +
+            text.substr(text.find("End: ") + 5, 25) +
+            "\r\n"
+            "Outcome: complete with 1 controller error\r\n"
+            "Errors: 1\r\n"
+            "Zentrip version: 2.21\r\n"
+            "Program: program.orv\r\n"
+            "Working file: " +
+            folder.Path("program.orv") +
+            "\r\n"
+            "Working file size: 38\r\n"
+            "Working file SHA-256: "
+            "803cf20d45b9d63a33f112c3d247d71cbe5dd2dadce70bd0bfeb8b46c6b351b4\r\n"
+            "Included file: beb42832730f00dc98fa8da0a101488b4bea205f396ab891438e02488a0e74aa  " +
+            folder.Path("inc.orv") +
+            "\r\n"
+            "Mode: direct\r\n"
+            "COM port: 2\r\n"
+            "Device: /dev/ttyS1\r\n"
+            "Rate: 2400\r\n"
+            "Results: " +
+            std::to_string(results.size()) + " bytes\r\n\r\n");
     EXPECT_THAT(text.substr(text.find("End: "), 32),
                 ::testing::MatchesRegex("End: 2026-12-09 14:0[3-9]:[0-9][0-9] \\+0000\r\n"));
-    EXPECT_EQ(text.substr(header),
-              results + "\r\nFailed lines: 1\r\nLine 5: BAD 2\r\n"
-                        "  Verdict: Controller Reported ERROR 12\r\n");
+    EXPECT_EQ(text.substr(header), results +
+                                       "\r\nFailed lines: 1\r\nLine 5: BAD 2\r\n"
+                                       "  Verdict: Controller Reported ERROR 12\r\n");
     const RunRecordView view = Record();
     EXPECT_TRUE(view.finished);
     EXPECT_EQ(view.results, results);
@@ -113,8 +120,7 @@ TEST_F(RecordedRun, SaysHowEveryRunEnded) {
         const char* errors;
     } cases[] = {
         {"#direct\nGOOD\n", nullptr, "complete", "0"},
-        {"#direct\nBAD 1\nBAD 2\n",
-         [this] { host.QueueAnswer(MessageBoxAnswer::Yes); },
+        {"#direct\nBAD 1\nBAD 2\n", [this] { host.QueueAnswer(MessageBoxAnswer::Yes); },
          "complete with 2 controller errors", "2"},
         {"#direct\nGOOD\nMORE\n",
          [this] {

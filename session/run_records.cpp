@@ -95,7 +95,8 @@ std::optional<RunRecordView> ReadRunRecord(const std::string& path, bool headerO
     view.finished = !length.empty();
     if (headerOnly) return view;
     std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::size_t size = view.finished ? std::strtoull(length.c_str(), nullptr, 10) : body.size();
+    const std::size_t size =
+        view.finished ? std::strtoull(length.c_str(), nullptr, 10) : body.size();
     view.results = body.substr(0, std::min(size, body.size()));
     view.rest = body.substr(view.results.size());
     return view;

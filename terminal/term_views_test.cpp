@@ -58,8 +58,7 @@ TEST_F(TermViews, HexLinesEndWhenFullOrAfterAPause) {
     EXPECT_EQ(hex.FlushDue(), kAt + 101);
     EXPECT_EQ(hex.Flush(kAt + 100), "");
     EXPECT_EQ(hex.Received("\xff", kAt + 100), "");
-    EXPECT_EQ(hex.Flush(kAt + 201),
-              "01 FF                                            ..\r");
+    EXPECT_EQ(hex.Flush(kAt + 201), "01 FF                                            ..\r");
     EXPECT_EQ(hex.FlushDue(), std::nullopt);
 
     hex.SetShowTime(true);

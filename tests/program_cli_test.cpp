@@ -593,20 +593,19 @@ TEST_F(ProgramCliTest, ARunLeavesARecordOfItsStdoutThatRunsShows) {
     ASSERT_EQ(Records().size(), 1u);
     const std::string record = TempDir::Read(Records()[0]);
     const std::size_t body = record.find("\r\n\r\n") + 4;
-    const std::string failed = "\r\nFailed lines: 1\r\nLine 4: 22\r\n"
-                               "  Verdict: Controller Reported ERROR 12\r\n";
+    const std::string failed =
+        "\r\nFailed lines: 1\r\nLine 4: 22\r\n"
+        "  Verdict: Controller Reported ERROR 12\r\n";
     EXPECT_EQ(record.substr(body), Out() + failed);
     const auto sha = [](const std::string& path) {
         return zentrip::testing::RunChild({"/usr/bin/sha256sum", path}).out.substr(0, 64);
     };
-    EXPECT_NE(record.find("\r\nWorking file SHA-256: " + sha(m_file) + "\r\n"),
-              std::string::npos)
+    EXPECT_NE(record.find("\r\nWorking file SHA-256: " + sha(m_file) + "\r\n"), std::string::npos)
         << record;
     EXPECT_NE(record.find("\r\nIncluded file: " + sha(include) + "  " + include + "\r\n"),
               std::string::npos)
         << record;
-    EXPECT_NE(record.find("\r\nOutcome: complete with 1 controller error\r\n"),
-              std::string::npos);
+    EXPECT_NE(record.find("\r\nOutcome: complete with 1 controller error\r\n"), std::string::npos);
 
     const auto runs = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {ZENTRIP_CLI, "runs"});
@@ -616,12 +615,11 @@ TEST_F(ProgramCliTest, ARunLeavesARecordOfItsStdoutThatRunsShows) {
     EXPECT_EQ(runs({}).out, "   1  " + start + "  prog.orv  " + m_dir.Path("controller") +
                                 "  complete with 1 controller error  errors: 1\n");
     EXPECT_EQ(runs({"--show", "1"}).out, record);
-    EXPECT_EQ(runs({"--json"}).out, "[\n  {\"number\": 1, \"file\": \"" + Records()[0] +
-                                        "\", \"start\": \"" + start +
-                                        "\", \"program\": \"prog.orv\", \"device\": \"" +
-                                        m_dir.Path("controller") +
-                                        "\", \"outcome\": \"complete with 1 controller error\", "
-                                        "\"errors\": 1, \"finished\": true}\n]\n");
+    EXPECT_EQ(runs({"--json"}).out,
+              "[\n  {\"number\": 1, \"file\": \"" + Records()[0] + "\", \"start\": \"" + start +
+                  "\", \"program\": \"prog.orv\", \"device\": \"" + m_dir.Path("controller") +
+                  "\", \"outcome\": \"complete with 1 controller error\", "
+                  "\"errors\": 1, \"finished\": true}\n]\n");
     EXPECT_NE(runs({"--show", "1", "--json"})
                   .out.find("\"results\": \"Preparing controller for direct session.\\u000d"
                             "\\u000aBeginning"),
