@@ -1,6 +1,7 @@
 #include "platform/sha256.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -111,6 +112,13 @@ std::optional<FileDigest> DigestOfFile(const std::string& path, std::string* err
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (error) *error = SystemErrorText(errno);
+        return std::nullopt;
+    }
+    // A FIFO or a device would be read from, taking bytes that are not ours.
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (error) *error = "not a regular file";
+        ::close(fd);
         return std::nullopt;
     }
     std::optional<FileDigest> digest = DigestOfDescriptor(fd);

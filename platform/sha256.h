@@ -35,7 +35,7 @@ struct FileDigest {
 // Reads the open descriptor from its start without moving its offset (pread), so a reader
 // that holds it is not disturbed. Empty when a read fails.
 std::optional<FileDigest> DigestOfDescriptor(int fd);
-// Empty when the file cannot be opened or read; *error says why.
+// Empty when the file cannot be opened or read, or is no regular file; *error says why.
 std::optional<FileDigest> DigestOfFile(const std::string& path, std::string* error);
 
 }  // namespace zentrip
