@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -14,27 +13,19 @@
 #include "session/run_records.h"
 #include "sim/fake_line_simulator.h"
 #include "sim/simulator.h"
+#include "tests/support/time_zone.h"
 
 namespace zentrip::testing {
 namespace {
 
-class RecordedRun : public VirtualRun {
+// Local time is UTC here, so the record's times read the same everywhere; a base, so the zone
+// is set before the run fixture's clock is made.
+struct UtcZone {
+    ScopedTimeZone zone{"UTC0"};
+};
+
+class RecordedRun : private UtcZone, public VirtualRun {
 protected:
-    // Local time is UTC here, so the record's times read the same everywhere; set before the
-    // fixture's clock is made.
-    static void SetUpTestSuite() {
-        if (const char* tz = std::getenv("TZ")) s_oldTz = tz;
-        setenv("TZ", "UTC0", 1);
-        tzset();
-    }
-    static void TearDownTestSuite() {
-        if (s_oldTz.empty()) {
-            unsetenv("TZ");
-        } else {
-            setenv("TZ", s_oldTz.c_str(), 1);
-        }
-        tzset();
-    }
     void SetUp() override {
         VirtualRun::SetUp();
         clock.AdvanceMs(1796825002000);  // 2026-12-09 14:03:22 UTC
@@ -59,11 +50,7 @@ protected:
         EXPECT_TRUE(view) << why;
         return view.value_or(RunRecordView{});
     }
-
-    static std::string s_oldTz;
 };
-
-std::string RecordedRun::s_oldTz;
 
 TEST_F(RecordedRun, HoldsTheHeaderTheResultsAsShownAndTheFailedLines) {
     ASSERT_EQ(chdir(folder.Path().c_str()), 0);  // the include is found beside the program

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-
 #include "terminal/term_display.h"
+#include "tests/support/time_zone.h"
 
 namespace zentrip {
 namespace {
@@ -15,20 +13,7 @@ constexpr std::int64_t kAt = 1796825002042;  // 2026-12-09 14:03:22.042 UTC
 // Local time is UTC here, so the times read the same everywhere.
 class TermViews : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) m_oldTz = tz;
-        setenv("TZ", "UTC0", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (m_oldTz.empty()) {
-            unsetenv("TZ");
-        } else {
-            setenv("TZ", m_oldTz.c_str(), 1);
-        }
-        tzset();
-    }
-    std::string m_oldTz;
+    testing::ScopedTimeZone m_zone{"UTC0"};
 };
 
 TEST_F(TermViews, TimePrefixIsTheLocalTimeToTheMillisecond) {
