@@ -1,5 +1,7 @@
 #include "app/serial_work.h"
 
+#include "session/run_records.h"
+
 namespace zentrip {
 
 SerialWork::SerialWork(WindowQueue& queue, RunWindow& window, TextModel& editor, TextModel& results,
@@ -7,7 +9,10 @@ SerialWork::SerialWork(WindowQueue& queue, RunWindow& window, TextModel& editor,
     : m_queue(queue),
       m_host(queue, window, editor, results),
       m_programmer(m_host, clock, opener),
-      m_thread([this] { Serve(); }) {}
+      m_thread([this] { Serve(); }) {
+    // Before any job: the worker reads it only under m_mutex, after Start.
+    m_programmer.SetRecordFolder(DefaultRunRecordFolder());
+}
 
 SerialWork::~SerialWork() {
     Abort();

@@ -45,6 +45,9 @@ public:
     int FullHeight() override { return kHeight; }
     void SetCursor(RunCursor) override {}
     void FocusEditor() override {}
+    void Diagnostic(std::string_view line) override {
+        m_output.Err("zentrip-cli: " + std::string(line) + "\n");
+    }
 
 private:
     static constexpr int kHeight = 480;  // no animation: always unfolded

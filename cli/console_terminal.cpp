@@ -5,7 +5,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/file_write.h"
@@ -17,19 +19,27 @@ namespace {
 
 bool Utf8Console() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
 
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
 }  // namespace
 
 ConsoleTerminal::ConsoleTerminal(CSerialPort& port, const PortOptions& options, bool echo,
-                                 CTerminalLog& log, RawConsole& console)
+                                 TerminalViews views, CTerminalLog& log, RawConsole& console)
     : m_port(port),
       m_options(options),
       m_echo(echo),
+      m_views(views),
       m_log(log),
       m_console(console),
       m_screen(Utf8Console()),
       m_keys(Utf8Console(), console.EraseKey()) {
     if (pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) m_wakePipe[0] = m_wakePipe[1] = -1;
     m_watch.Opened(m_port.DevicePath());
+    m_hex.SetShowTime(views.time);
 }
 
 ConsoleTerminal::~ConsoleTerminal() {
@@ -60,7 +70,7 @@ int ConsoleTerminal::Run() {
                          {m_wakePipe[0], POLLIN, 0},
                          {m_console.SignalFd(), POLLIN, 0}};
         const bool lost = m_watch.IsLost();
-        const int ready = poll(fds, 3, lost ? LostDeviceWatch::kPollMs : -1);
+        const int ready = poll(fds, 3, PollTimeoutMs(lost));
         if (ready < 0 && errno != EINTR) return 1;
         if (fds[2].revents & POLLIN) {
             if (const int signal = m_console.TakeSignal()) return 128 + signal;
@@ -76,8 +86,19 @@ int ConsoleTerminal::Run() {
             if (step != Step::kGoOn) return step == Step::kEnd ? 0 : 1;
         }
         if (lost && ready == 0) LookForDevice();
+        if (m_views.hex) ShowHex(m_hex.Flush(NowMs()));
         if (m_outputFailed) return 1;
     }
+}
+
+// Until the next look for a lost device or the end of a hex line's pause; -1: none is due.
+int ConsoleTerminal::PollTimeoutMs(bool lost) const {
+    int timeout = lost ? LostDeviceWatch::kPollMs : -1;
+    if (const auto due = m_hex.FlushDue()) {
+        const int untilDue = static_cast<int>(std::max<std::int64_t>(0, *due - NowMs()));
+        timeout = timeout < 0 ? untilDue : std::min(timeout, untilDue);
+    }
+    return timeout;
 }
 
 ConsoleTerminal::Step ConsoleTerminal::TakeTyped() {
@@ -100,12 +121,19 @@ void ConsoleTerminal::TakeReceived() {
     char chunk[CSerialPort::kChunkSize];
     for (int n; (n = m_port.Read(chunk, static_cast<int>(sizeof chunk))) > 0;) {
         const std::string_view bytes(chunk, static_cast<std::size_t>(n));
+        const std::int64_t now = NowMs();
+        const std::string prefix = m_views.time || m_views.logTimes ? TimePrefix(now) : "";
+        const std::string logged = m_logTimes.Stamp(bytes, m_views.logTimes ? prefix : "");
         std::string error;
-        if (!m_log.Append(bytes, &error)) {
+        if (!m_log.Append(logged, &error)) {
             Message(LoggingStoppedText(m_log.Path(), error));
         }
-        m_display.ShowReceived(bytes);
-        Show(m_display.TakeChange());
+        if (m_views.hex) {
+            ShowHex(m_hex.Received(bytes, now));
+        } else {
+            m_display.ShowReceived(bytes, m_views.time ? prefix : "");
+            Show(m_display.TakeChange());
+        }
     }
     if (!m_port.ReaderRunning()) DeviceLost();
 }
@@ -144,6 +172,14 @@ void ConsoleTerminal::Show(const CTermDisplay::Change& change) {
     if (out.empty()) return;
     Write(STDOUT_FILENO, out);
     m_atLineStart = out.back() == '\n';
+}
+
+// Hex lines start lines of their own, also after echoed text.
+void ConsoleTerminal::ShowHex(const std::string& lines) {
+    if (lines.empty()) return;
+    if (!m_display.AtLineStart()) m_display.ShowReceived("\r");
+    m_display.ShowReceived(lines);
+    Show(m_display.TakeChange());
 }
 
 // A line of its own between the terminal's text; erasing never reaches back over it.

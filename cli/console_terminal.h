@@ -14,18 +14,26 @@
 #include "terminal/console_screen.h"
 #include "terminal/lost_device_watch.h"
 #include "terminal/term_display.h"
+#include "terminal/term_views.h"
 #include "terminal/terminal_log.h"
 #include "terminal/wake_mailbox.h"
 
 namespace zentrip::cli {
+
+// The optional views of what arrives (terminal/term_views.h).
+struct TerminalViews {
+    bool time = false;      // each line starts with the time its first byte came
+    bool hex = false;       // bytes in hex, 16 to a line
+    bool logTimes = false;  // the log's lines start with their times
+};
 
 class ConsoleTerminal {
 public:
     static constexpr char kEndKey = 0x1D;  // Ctrl-]
 
     // The port is open; the console is in raw mode (or not a terminal at all).
-    ConsoleTerminal(CSerialPort& port, const PortOptions& options, bool echo, CTerminalLog& log,
-                    RawConsole& console);
+    ConsoleTerminal(CSerialPort& port, const PortOptions& options, bool echo, TerminalViews views,
+                    CTerminalLog& log, RawConsole& console);
     ~ConsoleTerminal();
     ConsoleTerminal(const ConsoleTerminal&) = delete;
     ConsoleTerminal& operator=(const ConsoleTerminal&) = delete;
@@ -45,14 +53,19 @@ private:
     void LookForDevice();
     bool Write(int fd, std::string_view bytes);
     void Show(const CTermDisplay::Change& change);
+    void ShowHex(const std::string& lines);
+    int PollTimeoutMs(bool lost) const;
     void Message(const std::string& text);
 
     CSerialPort& m_port;
     const PortOptions m_options;
     const bool m_echo;
+    const TerminalViews m_views;
     CTerminalLog& m_log;
     RawConsole& m_console;
     CTermDisplay m_display;
+    CHexView m_hex;
+    CLogTimes m_logTimes;
     ConsoleScreen m_screen;
     ConsoleKeys m_keys;
     WakeMailbox m_wake;

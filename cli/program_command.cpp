@@ -18,6 +18,7 @@
 #include "link/comm_settings.h"
 #include "platform/clock.h"
 #include "session/programmer.h"
+#include "session/run_records.h"
 
 namespace zentrip::cli {
 
@@ -48,6 +49,7 @@ const char kHelp[] =
     "                  controller error: ask on the terminal, always Yes, or No at the\n"
     "                  first question (default: ask when stdin is a terminal, else stop)\n"
     "                  (ask: type y or yes to go on, anything else stops)\n"
+    "  --no-record     leave no record of this run (see zentrip-cli runs)\n"
     "  --simulate      run against the built-in simulated controller (direct mode) or\n"
     "                  modem (tone modes) instead of a device, in simulated time, and\n"
     "                  print the traffic the simulator saw at the end (on stderr)\n"
@@ -59,6 +61,12 @@ const char kHelp[] =
     "  stderr          modem and session progress (the window's source editor), message\n"
     "                  box texts and, on a terminal, a status line with the line number,\n"
     "                  the error count and the elapsed time\n"
+    "  record          a file in $XDG_STATE_HOME/zentrip/runs (default\n"
+    "                  ~/.local/state/zentrip/runs) with the run's header (times, files\n"
+    "                  and their SHA-256, mode, port, outcome) and exactly the text of\n"
+    "                  stdout; written as the run goes, so a run cut short leaves one\n"
+    "                  marked unfinished. The newest 1000 are kept. A record that cannot\n"
+    "                  be written is said once (stdout and stderr); the run goes on.\n"
     "\n"
     "Ctrl-C, SIGTERM and SIGHUP (the terminal closed) are the STOP button: a \"wait\"\n"
     "command is cut short, any other line or telephone pause finishes first, then the\n"
@@ -78,6 +86,7 @@ struct ProgramOptions {
     bool direct = false;
     bool noInit = false;
     bool simulate = false;
+    bool noRecord = false;
     std::optional<ErrorPolicy> onError;
     std::string file;
 };
@@ -101,6 +110,8 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options, bool& help) {
             options.noInit = true;
         } else if (arg == "--simulate") {
             options.simulate = true;
+        } else if (arg == "--no-record") {
+            options.noRecord = true;
         } else if (arg == "--on-error") {
             const char* text = value("--on-error");
             if (!text) return false;
@@ -185,6 +196,7 @@ int Program(int argc, char** argv) {
     settings.dataRate = options.port.rate;
     programmer.Settings() = settings;
     ApplyPortOptions(programmer.SerialPort(), options.port);
+    if (!options.noRecord) programmer.SetRecordFolder(DefaultRunRecordFolder());
     host.SetStopAction([&programmer] { programmer.AbortRun(); });
     interrupts.Arm(&AbortProgramming, &programmer);
 

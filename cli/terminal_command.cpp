@@ -33,11 +33,19 @@ const char kHelp[] =
     "\noptions:\n"
     "  --echo          show what you type (local echo)\n"
     "  --log FILE      append every byte received, unchanged, to FILE (a file, or a FIFO that\n"
-    "                  a program reads; never a device)\n";
+    "                  a program reads; never a device)\n"
+    "  --log-times     with --log: each line in the log starts with the local time its first\n"
+    "                  byte came, as HH:MM:SS.mmm and a blank (a line ends at LF, CR LF or CR)\n"
+    "  --time          each line shown starts with the local time its first byte came\n"
+    "  --hex           show what arrives as hex, 16 bytes to a line with their printable\n"
+    "                  characters beside them (dots for the rest); a line also ends after a\n"
+    "                  pause of more than 100 ms. With --time each line starts with the time\n"
+    "                  of its first byte\n";
 
 struct TerminalOptions {
     PortOptions port;
     bool echo = false;
+    TerminalViews views;
     std::string log;
 };
 
@@ -52,6 +60,12 @@ int Parse(int argc, char** argv, TerminalOptions& options) {
         }
         if (arg == "--echo") {
             options.echo = true;
+        } else if (arg == "--time") {
+            options.views.time = true;
+        } else if (arg == "--hex") {
+            options.views.hex = true;
+        } else if (arg == "--log-times") {
+            options.views.logTimes = true;
         } else if (IsOption(arg, "--log")) {
             if (!OptionValue(argc, argv, i, "--log", &options.log) || options.log.empty()) {
                 PrintUsageError(argv[0], "--log needs a file");
@@ -61,6 +75,10 @@ int Parse(int argc, char** argv, TerminalOptions& options) {
             PrintUsageError(argv[0], "unknown argument " + arg);
             return kUsageError;
         }
+    }
+    if (options.views.logTimes && options.log.empty()) {
+        PrintUsageError(argv[0], "--log-times needs --log FILE");
+        return kUsageError;
     }
     return -1;
 }
@@ -94,7 +112,7 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "%s (%s)%s Press Ctrl-] to end.\r\n",
                      TerminalOpenTitle(options.port.port, options.port.rate).c_str(),
                      port.DevicePath().c_str(), logNote.c_str());
-        ConsoleTerminal terminal(port, options.port, options.echo, log, console);
+        ConsoleTerminal terminal(port, options.port, options.echo, options.views, log, console);
         status = terminal.Run();
         atLineStart = terminal.AtLineStart();
     }

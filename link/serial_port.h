@@ -46,6 +46,8 @@ public:
     // Where port numbers lead; the settings store or a one-run override supplies it.
     void SetDevicePathFn(DevicePathFn fn);
     static std::string DefaultDevicePath(int port);
+    // The device that Open(port, ...) would open; empty for a port number below 1.
+    std::string DevicePathOf(int port) const { return port < 1 ? "" : m_devicePathFn(port); }
 
     int Open(int port, std::uint32_t rate);  // 1 opened, 0 not
     // Stops and joins the reader, then lets written bytes leave and closes the device.

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <optional>
 #include <string>
 #include <thread>
+
+#include "tests/support/time_zone.h"
 
 namespace zentrip {
 namespace {
@@ -58,19 +57,7 @@ TEST(FixedStartClock, StartsAtTheGivenTime) {
 // The system's time zone for one test; the one before comes back afterwards.
 class ZoneTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) m_before = tz;
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (m_before) {
-            setenv("TZ", m_before->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
+    testing::ScopedTimeZone m_zone{"Europe/Berlin"};
 
     static std::string Wall(const LocalTime& t) {
         char text[32];
@@ -80,7 +67,6 @@ protected:
     }
 
 private:
-    std::optional<std::string> m_before;
 };
 
 // In Berlin the clocks go from 02:00 to 03:00 on 28 March 2027 and from 03:00 back to 02:00

@@ -60,6 +60,8 @@ bool CPreprocessor::OpenFile(const char* path) {
     }
     m_file = std::move(file);
     m_isOpen = true;
+    if (m_root != this && m_root->m_includeObserver)
+        m_root->m_includeObserver(m_path, m_file.get());
     return true;
 }
 

@@ -24,6 +24,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +72,10 @@ public:
     // Set on the root: once `interrupt` is set, a wait command in progress ends early and
     // later ones do not wait. Null (the default): waits run their full time.
     void SetWaitInterrupt(const std::atomic<bool>* interrupt) { m_waitInterrupt = interrupt; }
+    // Set on the root: told of every include file a scope opens, with its stream, before a
+    // line of it is read.
+    using IncludeObserver = std::function<void(const std::string& path, std::FILE* file)>;
+    void SetIncludeObserver(IncludeObserver observer) { m_includeObserver = std::move(observer); }
 
 private:
     int HandleInclude(char* buf);
@@ -86,6 +92,7 @@ private:
     std::vector<std::string>* m_scopeNames;              // the root's list
     Clock* m_clock;                                      // the root's clock
     const std::atomic<bool>* m_waitInterrupt = nullptr;  // root only
+    IncludeObserver m_includeObserver;                   // root only
     CTokenizer m_tokenizer;
     std::unique_ptr<CPreprocessor> m_child;
     FilePtr m_file;

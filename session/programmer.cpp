@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/edit_writer.h"
 #include "platform/format_text.h"
@@ -10,6 +11,8 @@
 #include "script/preprocessor.h"
 #include "script/tokenizer.h"
 #include "session/controller_reply.h"
+#include "session/results_tee.h"
+#include "session/run_record.h"
 #include "session/run_text.h"
 
 namespace zentrip {
@@ -59,13 +62,18 @@ CProgrammer::CProgrammer(RunHost& host, Clock& clock, SerialDeviceOpener& opener
     m_serialPort.SetDevicePathFn([this](int port) { return DevicePathOf(m_commSettings, port); });
 }
 
+CProgrammer::~CProgrammer() = default;
+
 // Whole seconds on the monotonic tick count: a clock set back or forward during a session must
 // not stall or rush the connect-time renewals.
 std::int64_t CProgrammer::RunSeconds() {
     return static_cast<std::int64_t>(m_clock.TickMs() / 1000);
 }
 
-void CProgrammer::Show(std::string_view text) { CEditWriter().Append(m_host.ResultsPane(), text); }
+void CProgrammer::Show(std::string_view text) {
+    CEditWriter().Append(m_tee ? static_cast<TextSink&>(*m_tee) : m_host.ResultsPane(), text);
+    if (!m_recordTrouble.empty()) TellRecordTrouble(std::exchange(m_recordTrouble, {}));
+}
 
 void CProgrammer::ShowErrors() { m_host.SetTotalErrorsText(Format("%05d", m_errorCount)); }
 
@@ -117,6 +125,7 @@ void CProgrammer::ProgramFromFile() {
     // Only the working file itself is scanned; a key in an include file does not count.
     m_session.m_remoteSession = FileHolds("#session", m_workingFile);
     m_directMode = m_host.DirectModeChecked() || FileHolds("#direct", m_workingFile);
+    StartRecord();
 
     m_programmingActive = true;
     ShowFileInEditor(m_workingFile);
@@ -124,6 +133,9 @@ void CProgrammer::ProgramFromFile() {
     if (!m_serialPort.Open(m_commSettings.port, m_commSettings.dataRate)) {
         m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok,
                           MessageBoxIcon::None);
+        m_notStartedStep = "the serial port could not be opened (" + m_serialPort.DevicePath() +
+                           ": " + m_serialPort.OpenError() + ")";
+        FinishRecord();
         m_programmingActive = false;
         return;
     }
@@ -148,9 +160,12 @@ void CProgrammer::ProgramFromFile() {
 
     CPreprocessor preprocessor(m_clock);
     preprocessor.SetWaitInterrupt(&m_abortRequested);
+    RecordIncludes(preprocessor);
     if (!preprocessor.OpenFile(m_workingFile.c_str())) {
         Show(Format("Error: Couldn't open %s\r", m_workingFile.c_str()));
         m_serialPort.Close();
+        m_notStartedStep = "the program file could not be opened";
+        FinishRecord();
         m_programmingActive = false;
         return;
     }
@@ -238,6 +253,7 @@ bool CProgrammer::SendLine(std::string& line, bool hidden) {
     ShowErrors();
     if (hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
     Show(Format("Error in Line %d (%s) \r\n", m_lineNumber, verdict.c_str()));
+    RecordFailedLine(line, verdict);
     const std::size_t noAnswer = verdict.find("failed to respond", 1);
     const bool ask = m_errorCount == 1 || (noAnswer != std::string::npos && noAnswer > 1);
     if (!ask) return true;
@@ -282,6 +298,7 @@ void CProgrammer::EndRun() {
     if (m_directMode && !m_stopRequested)
         Show(Format("\r\n\r\nProgramming complete with %05d total errors", m_errorCount));
     m_modem.HangUp(m_commSettings.port);
+    FinishRecord();
     m_programmingActive = false;
 }
 

@@ -18,6 +18,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +35,8 @@
 namespace zentrip {
 
 class CPreprocessor;
+class ResultsTee;
+class RunRecord;
 class TempFile;
 
 class CProgrammer {
@@ -51,6 +55,7 @@ public:
     CProgrammer(RunHost& host, Clock& clock);
     // Devices from `opener` (a fake line in tests).
     CProgrammer(RunHost& host, Clock& clock, SerialDeviceOpener& opener);
+    ~CProgrammer();
     CProgrammer(const CProgrammer&) = delete;
     CProgrammer& operator=(const CProgrammer&) = delete;
 
@@ -91,6 +96,10 @@ public:
     // the run numbers its lines; wait commands are skipped and no port is opened.
     void PreviewExpansion();
 
+    // Each run from here on leaves a record in `folder` (session/run_record.h); an empty
+    // folder is one that cannot be had, which each run then says. Empty (the default): none.
+    void SetRecordFolder(std::optional<std::string> folder) { m_recordFolder = std::move(folder); }
+
     void SetWorkingFile(std::string path) { m_workingFile = std::move(path); }
     const std::string& WorkingFile() const { return m_workingFile; }
 
@@ -112,6 +121,13 @@ private:
     void Show(std::string_view text);
     void ShowErrors();
     bool ProgramFromText(const std::string& text);
+    // The run's record (session/programmer_record.cpp).
+    void StartRecord();
+    void RecordIncludes(CPreprocessor& preprocessor);
+    void RecordFailedLine(std::string_view line, std::string_view verdict);
+    void FinishRecord();
+    void TellRecordTrouble(std::string_view what);
+    std::string OutcomeText() const;
 
     RunHost& m_host;
     Clock& m_clock;
@@ -127,6 +143,13 @@ private:
     SessionState m_session;  // m_remoteSession, m_sessionInProgress, m_password
     std::string m_workingFile;
     TempFile* m_temporaryProgram = nullptr;  // the working file of a run from the editor
+    std::string m_editorProgramName;         // what a run from the editor is filed under
+
+    std::optional<std::string> m_recordFolder;
+    std::unique_ptr<RunRecord> m_record;  // the running run's
+    std::unique_ptr<ResultsTee> m_tee;    // the results pane, also feeding m_record
+    std::string m_recordTrouble;          // why the record stopped, to tell after the Show
+    std::string m_notStartedStep;         // which step a run that did not start failed at
 
     RunOutcome m_outcome = RunOutcome::NotStarted;
     int m_lineNumber = 0;

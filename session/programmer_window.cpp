@@ -96,9 +96,12 @@ bool CProgrammer::ProgramFromText(const std::string& text) {
     const std::string userFile = m_workingFile;
     m_workingFile = file.Path();
     m_temporaryProgram = &file;
+    const std::size_t slash = userFile.find_last_of('/');
+    m_editorProgramName = userFile.empty() ? "editor" : userFile.substr(slash + 1);
     ClearEditor();
     ProgramFromFile();
     m_temporaryProgram = nullptr;
+    m_editorProgramName.clear();
     m_workingFile = userFile;
     return true;
 }

@@ -7,6 +7,7 @@
 // answer comes back (MessageBox, ChooseProgramFile, the heights).
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,10 @@ public:
     virtual void SetCursor(RunCursor cursor) = 0;
     // Gives the source editor the keyboard focus.
     virtual void FocusEditor() = 0;
+    // A line for the program's diagnostics (why a run is not recorded): stderr.
+    virtual void Diagnostic(std::string_view line) {
+        std::fprintf(stderr, "zentrip: %.*s\n", static_cast<int>(line.size()), line.data());
+    }
 };
 
 }  // namespace zentrip

@@ -25,11 +25,13 @@ std::string CTermDisplay::DisplayForm(std::string_view text) {
     return shown;
 }
 
-void CTermDisplay::ShowReceived(std::string_view chunk) {
+void CTermDisplay::ShowReceived(std::string_view chunk, std::string_view linePrefix) {
     std::string pending;
     for (const char c : chunk) {
         if (c == '\0') break;
         if (c == '\n') continue;
+        const bool lineStart = pending.empty() ? AtLineStart() : pending.ends_with("\r\n");
+        if (c != kBackspace && lineStart) pending += linePrefix;
         if (c == '\r') {
             pending += "\r\n";
         } else if (c == kBackspace) {

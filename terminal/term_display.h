@@ -28,12 +28,15 @@ public:
         std::string appended;
     };
 
-    // One chunk from the line; a zero byte ends it.
-    void ShowReceived(std::string_view chunk);
+    // One chunk from the line; a zero byte ends it. A linePrefix (the time view's) goes before
+    // every line the chunk begins: before its first byte that shows, a CR included.
+    void ShowReceived(std::string_view chunk, std::string_view linePrefix = {});
     // One typed character while local echo is on.
     void Echo(char typed);
 
     const std::string& Text() const { return m_text; }
+    // Whether what comes next starts a line: nothing shown yet, or a line break last.
+    bool AtLineStart() const { return m_text.empty() || m_text.ends_with("\r\n"); }
     std::string DisplayText() const { return DisplayForm(m_text); }
     Change TakeChange();
 

@@ -163,7 +163,18 @@ class ProgramCliTest : public ::testing::Test {
 protected:
     void TearDown() override { m_sim.reset(); }
 
-    std::vector<std::string> Env() const { return {"XDG_CONFIG_HOME=" + m_dir.Path("config")}; }
+    std::vector<std::string> Env() const {
+        return {"XDG_CONFIG_HOME=" + m_dir.Path("config"), "XDG_STATE_HOME=" + m_dir.Path("state")};
+    }
+    std::string Runs() const { return m_dir.Path("state") + "/zentrip/runs"; }
+    std::vector<std::string> Records() const {
+        std::vector<std::string> names;
+        std::error_code ignored;
+        for (const auto& entry : fs::directory_iterator(Runs(), ignored))
+            names.push_back(entry.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     // Starts zentrip-sim with a link in the test's folder; the link's path.
     std::string StartSim(const std::vector<std::string>& options = {}) {
@@ -569,6 +580,75 @@ TEST_F(ProgramCliTest, SimulateRunsWithoutADeviceAndPrintsTheTranscript) {
                              "rx ATDT 33 44 ;\\r\n", "rx ATDT 1234 79 001 *;\\r\n"}) {
         EXPECT_NE(Err().find(text), std::string::npos) << text << "\n" << Err();
     }
+}
+
+// The record of a run holds exactly its stdout and names its files by what sha256sum says;
+// `runs` finds it.
+TEST_F(ProgramCliTest, ARunLeavesARecordOfItsStdoutThatRunsShows) {
+    const std::string include = m_dir.Write("inc.orv", "33\n");
+    ASSERT_EQ(RunDirect("11\n#include " + include + "\n22\n", {"--complain-on", "22"},
+                        {"--on-error", "continue"}),
+              1)
+        << Err();
+    ASSERT_EQ(Records().size(), 1u);
+    const std::string record = TempDir::Read(Records()[0]);
+    const std::size_t body = record.find("\r\n\r\n") + 4;
+    const std::string failed =
+        "\r\nFailed lines: 1\r\nLine 4: 22\r\n"
+        "  Verdict: Controller Reported ERROR 12\r\n";
+    EXPECT_EQ(record.substr(body), Out() + failed);
+    const auto sha = [](const std::string& path) {
+        return zentrip::testing::RunChild({"/usr/bin/sha256sum", path}).out.substr(0, 64);
+    };
+    EXPECT_NE(record.find("\r\nWorking file SHA-256: " + sha(m_file) + "\r\n"), std::string::npos)
+        << record;
+    EXPECT_NE(record.find("\r\nIncluded file: " + sha(include) + "  " + include + "\r\n"),
+              std::string::npos)
+        << record;
+    EXPECT_NE(record.find("\r\nOutcome: complete with 1 controller error\r\n"), std::string::npos);
+
+    const auto runs = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {ZENTRIP_CLI, "runs"});
+        return zentrip::testing::RunChild(args, Env());
+    };
+    const std::string start = record.substr(record.find("Start: ") + 7, 25);
+    EXPECT_EQ(runs({}).out, "   1  " + start + "  prog.orv  " + m_dir.Path("controller") +
+                                "  complete with 1 controller error  errors: 1\n");
+    EXPECT_EQ(runs({"--show", "1"}).out, record);
+    EXPECT_EQ(runs({"--json"}).out,
+              "[\n  {\"number\": 1, \"file\": \"" + Records()[0] + "\", \"start\": \"" + start +
+                  "\", \"program\": \"prog.orv\", \"device\": \"" + m_dir.Path("controller") +
+                  "\", \"outcome\": \"complete with 1 controller error\", "
+                  "\"errors\": 1, \"finished\": true}\n]\n");
+    EXPECT_NE(runs({"--show", "1", "--json"})
+                  .out.find("\"results\": \"Preparing controller for direct session.\\u000d"
+                            "\\u000aBeginning"),
+              std::string::npos);
+    EXPECT_EQ(runs({"--show", "2"}).exitCode, 1);
+
+    m_sim.reset();
+    ASSERT_EQ(RunDirect("11\n", {}, {"--no-record"}), 0) << Err();
+    EXPECT_EQ(Records().size(), 1u);
+}
+
+// A run killed by SIGKILL leaves its record as far as it got: every line sent so far.
+TEST_F(ProgramCliTest, AKilledRunLeavesAnUnfinishedRecord) {
+    const std::string device = StartSim();
+    m_file = m_dir.Write("prog.orv", "11\n22\n#wait 60\n33\n");
+    m_cli = StartCli({"--direct", "--no-init", "--device", device, m_file});
+    const std::string sent = "[    2] 22\r\n";
+    ASSERT_TRUE(m_cli->ReadUntil([&] { return Out().find(sent) != std::string::npos; }, kRunLimit))
+        << Err();
+    kill(m_cli->Pid(), SIGKILL);
+    m_cli->Wait(kRunLimit);
+    ASSERT_EQ(Records().size(), 1u);
+    const std::string record = TempDir::Read(Records()[0]);
+    EXPECT_NE(record.find("\r\nEnd: unfinished\r\nOutcome: unfinished\r\n"), std::string::npos)
+        << record;
+    EXPECT_EQ(record.substr(record.find("\r\n\r\n") + 4), Out());
+    EXPECT_NE(Out().find(Begin() + "[    1] 11\r\n" + sent), std::string::npos) << Out();
+    const auto listed = zentrip::testing::RunChild({ZENTRIP_CLI, "runs"}, Env()).out;
+    EXPECT_NE(listed.find("  unfinished  errors: unfinished\n"), std::string::npos) << listed;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <thread>
 
 #include "platform/pseudo_terminal.h"
@@ -140,6 +141,35 @@ TEST_F(TerminalCliTest, ALogThatTakesNoMoreStopsAndSaysWhy) {
     EXPECT_EQ(Reap(5000), 0);
     EXPECT_EQ(TempDir::Read(log), "earlier\nabcd");
     EXPECT_EQ(m_shown.find("stopped", m_shown.find("stopped") + 1), std::string::npos) << m_shown;
+}
+
+// Whether `text` holds a line that starts with a time ("HH:MM:SS.mmm ") and then matches
+// `rest`.
+bool TimedLine(const std::string& text, const std::string& rest) {
+    static const std::string kTime = "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3} ";
+    return std::regex_search(text, std::regex("(^|\n)" + kTime + rest));
+}
+
+TEST_F(TerminalCliTest, TimeAndHexViewsAndTheLogWithTimes) {
+    const std::string log = m_dir.Path("line.log");
+    Start({"--device", m_line.SlavePath(), "--time", "--log", log, "--log-times"});
+    ASSERT_TRUE(m_line.WriteMaster("one\r\ntw"));
+    ASSERT_TRUE(m_line.WriteMaster("o\r"));
+    EXPECT_TRUE(SeeOnConsole("two\r\n")) << m_shown;
+    EXPECT_TRUE(TimedLine(m_shown, "one\r\n")) << m_shown;
+    EXPECT_TRUE(TimedLine(m_shown, "two\r\n")) << m_shown;
+    ASSERT_TRUE(m_console.WriteMaster("\x1d"));
+    EXPECT_EQ(Reap(5000), 0);
+    const std::string logged = TempDir::Read(log);
+    EXPECT_TRUE(TimedLine(logged, "one\r\n") && TimedLine(logged, "two\r$")) << logged;
+    EXPECT_EQ(logged.size(), 2 * 13 + 9u) << logged;
+
+    Start({"--device", m_line.SlavePath(), "--hex", "--time"});
+    ASSERT_TRUE(m_line.WriteMaster("OK\r\n"));
+    EXPECT_TRUE(SeeOnConsole("OK..\r\n")) << m_shown;  // ended by the pause
+    EXPECT_TRUE(TimedLine(m_shown, "4F 4B 0D 0A {38}OK\\.\\.\r\n")) << m_shown;
+    ASSERT_TRUE(m_console.WriteMaster("\x1d"));
+    EXPECT_EQ(Reap(5000), 0);
 }
 
 TEST_F(TerminalCliTest, PortThatFailsToOpenLeavesNoLogBehind) {

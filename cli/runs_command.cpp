@@ -1,0 +1,193 @@
+// zentrip-cli runs: the records that programming runs left (session/run_records.h), newest
+// first, a line each, or one of them whole; in JSON for scripts.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/port_options.h"
+#include "platform/escaped_text.h"
+#include "platform/format_text.h"
+#include "session/run_record.h"
+#include "session/run_records.h"
+
+namespace zentrip::cli {
+
+namespace {
+
+constexpr int kDefaultCount = 20;
+
+const char kHelp[] =
+    "usage: zentrip-cli runs [--count N | --all] [--json]\n"
+    "       zentrip-cli runs --show N [--json]\n\n"
+    "Every programming run, from the window and from zentrip-cli program, leaves a record in\n"
+    "$XDG_STATE_HOME/zentrip/runs (default ~/.local/state/zentrip/runs); the newest 1000\n"
+    "are kept. This lists them, newest first, a line each: its number, start time, program,\n"
+    "device, outcome and error count. A run cut short (a crash, a kill, a pulled cable)\n"
+    "shows as unfinished.\n\n"
+    "options:\n"
+    "  --count N   list the newest N records (default 20)\n"
+    "  --all       list every record\n"
+    "  --show N    print record N of the list (1 is the newest) whole: its header, then\n"
+    "              the results text exactly as the run showed it (on a terminal, control\n"
+    "              characters show as \\xHH)\n"
+    "  --json      the list, or the record, as JSON (text as Latin-1 characters)\n\n"
+    "Exit status: 0, 1 when record N does not exist or cannot be read, 64 for a command\n"
+    "line that cannot be understood.\n";
+
+struct RunsOptions {
+    int count = kDefaultCount;  // 0: all
+    int show = 0;
+    bool json = false;
+};
+
+// Bytes a terminal would act on, as \xHH; line ends and tabs stay when `keepLines`.
+std::string Visible(std::string_view text, bool keepLines) {
+    std::string shown;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool line = keepLines && (c == '\r' || c == '\n' || c == '\t');
+        shown += (u >= 0x20 && u < 0x7f) || line ? std::string(1, c) : Format("\\x%02X", u);
+    }
+    return shown;
+}
+
+// A JSON string of Latin-1 bytes: every byte is the character of that code.
+std::string Json(std::string_view bytes) {
+    std::string out = "\"";
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u >= 0x20 && u < 0x7f) {
+            out += c;
+        } else {
+            out += Format("\\u%04x", u);
+        }
+    }
+    return out + "\"";
+}
+
+// A header value as the bytes it stands for.
+std::string Unescaped(const std::string& value) {
+    return UnescapeText(value, QuoteEscape::Bare).value_or(value);
+}
+
+int Parse(int argc, char** argv, RunsOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        std::string value;
+        const auto number = [&](const char* name, int* to) {
+            char* end = nullptr;
+            const long n =
+                OptionValue(argc, argv, i, name, &value) ? std::strtol(value.c_str(), &end, 10) : 0;
+            if (end && *end == '\0' && n > 0 && n <= 1000000) {
+                *to = static_cast<int>(n);
+                return true;
+            }
+            PrintUsageError(argv[0], std::string(name) + " needs a number from 1 on");
+            return false;
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--all") {
+            options.count = 0;
+        } else if (IsOption(arg, "--count")) {
+            if (!number("--count", &options.count)) return kUsageError;
+        } else if (IsOption(arg, "--show")) {
+            if (!number("--show", &options.show)) return kUsageError;
+        } else {
+            PrintUsageError(argv[0], "unknown argument " + arg);
+            return kUsageError;
+        }
+    }
+    return -1;
+}
+
+void List(const std::vector<std::string>& files, const RunsOptions& options) {
+    using namespace record_key;
+    const std::size_t count =
+        options.count == 0 ? files.size() : std::min<std::size_t>(files.size(), options.count);
+    if (options.json) std::fputs("[", stdout);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string why;
+        const auto view = ReadRunRecord(files[i], true, &why);
+        const auto value = [&](std::string_view key) {
+            return view ? view->Value(key) : std::string(kUnfinished);
+        };
+        const std::string outcome = view ? value(kOutcome) : "unreadable: " + why;
+        if (options.json) {
+            const std::string errors = value(kErrors);
+            const bool counted =
+                !errors.empty() && errors.find_first_not_of("0123456789") == std::string::npos;
+            std::printf(
+                "%s\n  {\"number\": %zu, \"file\": %s, \"start\": %s, \"program\": %s, "
+                "\"device\": %s, \"outcome\": %s, \"errors\": %s, \"finished\": %s}",
+                i ? "," : "", i + 1, Json(files[i]).c_str(), Json(value(kStart)).c_str(),
+                Json(Unescaped(value(kProgram))).c_str(), Json(Unescaped(value(kDevice))).c_str(),
+                Json(Unescaped(outcome)).c_str(), counted ? errors.c_str() : "null",
+                view && view->finished ? "true" : "false");
+        } else {
+            std::printf(
+                "%4zu  %s  %s  %s  %s  errors: %s\n", i + 1, Visible(value(kStart), false).c_str(),
+                Visible(value(kProgram), false).c_str(), Visible(value(kDevice), false).c_str(),
+                Visible(outcome, false).c_str(), Visible(value(kErrors), false).c_str());
+        }
+    }
+    if (options.json) std::fputs(count ? "\n]\n" : "]\n", stdout);
+    if (!options.json && count == 0) std::fputs("No run records yet.\n", stderr);
+}
+
+int Show(const std::vector<std::string>& files, const RunsOptions& options) {
+    if (static_cast<std::size_t>(options.show) > files.size()) {
+        std::fprintf(stderr, "zentrip-cli runs: there is no record %d (there are %zu)\n",
+                     options.show, files.size());
+        return 1;
+    }
+    const std::string& path = files[options.show - 1];
+    std::string why;
+    const auto view = ReadRunRecord(path, false, &why);
+    if (!view) {
+        std::fprintf(stderr, "zentrip-cli runs: cannot read %s: %s\n", path.c_str(), why.c_str());
+        return 1;
+    }
+    if (options.json) {
+        std::printf("{\"file\": %s, \"finished\": %s, \"header\": {", Json(path).c_str(),
+                    view->finished ? "true" : "false");
+        for (std::size_t i = 0; i < view->header.size(); ++i) {
+            std::printf("%s%s: %s", i ? ", " : "", Json(view->header[i].first).c_str(),
+                        Json(Unescaped(view->header[i].second)).c_str());
+        }
+        std::printf("},\n \"results\": %s,\n \"after results\": %s}\n", Json(view->results).c_str(),
+                    Json(view->rest).c_str());
+        return 0;
+    }
+    std::string text = std::string(record_key::kTitle) + "\r\n";
+    for (const auto& [key, value] : view->header) text += key + ": " + value + "\r\n";
+    text += "\r\n" + view->results + view->rest;
+    if (isatty(STDOUT_FILENO)) text = Visible(text, true);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+int Runs(int argc, char** argv) {
+    RunsOptions options;
+    if (const int status = Parse(argc, argv, options); status >= 0) return status;
+    const std::vector<std::string> files = RunRecordFiles(DefaultRunRecordFolder());
+    if (options.show > 0) return Show(files, options);
+    List(files, options);
+    return 0;
+}
+
+const CommandRegistrar kRegistrar({"runs", "list the records of past programming runs", &Runs});
+
+}  // namespace
+
+}  // namespace zentrip::cli

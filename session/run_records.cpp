@@ -1,0 +1,105 @@
+#include "session/run_records.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "platform/system_error.h"
+#include "session/run_record.h"
+
+namespace zentrip {
+
+namespace {
+
+// "2026-12-09T14-03-22_" then anything, ".txt".
+bool IsRecordName(std::string_view name) {
+    static constexpr std::string_view kShape = "dddd-dd-ddTdd-dd-dd_";
+    if (name.size() < kShape.size() + 4 || !name.ends_with(".txt")) return false;
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = name[i] >= '0' && name[i] <= '9';
+        if (kShape[i] == 'd' ? !digit : name[i] != kShape[i]) return false;
+    }
+    return true;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// One line up to CR LF (taken off); false at the end of the stream.
+bool ReadCrLfLine(std::istream& in, std::string* line) {
+    if (!std::getline(in, *line)) return false;
+    if (!line->empty() && line->back() == '\r') line->pop_back();
+    return true;
+}
+
+}  // namespace
+
+std::string DefaultRunRecordFolder() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
+        return std::string(state) + "/zentrip/runs";
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return std::string(home) + "/.local/state/zentrip/runs";
+    return "";
+}
+
+std::vector<std::string> RunRecordFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (!dir) return names;
+    while (const dirent* entry = readdir(dir.get())) {
+        if (IsRecordName(entry->d_name)) names.emplace_back(entry->d_name);
+    }
+    std::sort(names.begin(), names.end(), std::greater<>());
+    for (std::string& name : names) name = folder + "/" + name;
+    return names;
+}
+
+void PruneRunRecords(const std::string& folder, std::size_t keep) {
+    const std::vector<std::string> files = RunRecordFiles(folder);
+    for (std::size_t i = keep; i < files.size(); ++i) ::unlink(files[i].c_str());
+}
+
+std::string RunRecordView::Value(std::string_view key) const {
+    for (const auto& [k, v] : header) {
+        if (k == key) return v;
+    }
+    return "";
+}
+
+std::optional<RunRecordView> ReadRunRecord(const std::string& path, bool headerOnly,
+                                           std::string* why) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *why = SystemErrorText(errno);
+        return std::nullopt;
+    }
+    RunRecordView view;
+    view.path = path;
+    std::string line;
+    if (!ReadCrLfLine(in, &line) || line != record_key::kTitle) {
+        *why = "not a run record";
+        return std::nullopt;
+    }
+    while (ReadCrLfLine(in, &line) && !line.empty()) {
+        const std::size_t colon = line.find(": ");
+        if (colon == std::string::npos) continue;
+        view.header.emplace_back(line.substr(0, colon), line.substr(colon + 2));
+    }
+    const std::string length = view.Value(record_key::kResults);
+    view.finished = !length.empty();
+    if (headerOnly) return view;
+    std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t size =
+        view.finished ? std::strtoull(length.c_str(), nullptr, 10) : body.size();
+    view.results = body.substr(0, std::min(size, body.size()));
+    view.rest = body.substr(view.results.size());
+    return view;
+}
+
+}  // namespace zentrip
