@@ -4,8 +4,12 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
@@ -13,7 +17,6 @@
 
 #include "app/mini_term_fixture.h"
 #include "platform/pseudo_terminal.h"
-#include "terminal/term_texts.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
@@ -26,6 +29,16 @@ QString Latin1(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+// The next n bytes on the line, the window's timers running meanwhile (a paste is paced by one).
+std::string ReadPaced(PseudoTerminal& line, std::size_t n) {
+    std::string got;
+    (void)QTest::qWaitFor([&] {
+        got += line.ReadMaster(n - got.size(), 0);
+        return got.size() >= n;
+    });
+    return got;
+}
+
 }  // namespace
 
 class MiniTermTest : public QObject {
@@ -34,6 +47,7 @@ class MiniTermTest : public QObject {
 private slots:
     void showsReceivedTextByTheRules();
     void keysGoToTheLine();
+    void pastesAsTypedKeysAndGrowsWithTheWindow();
     void focusComesBack();
     void vanishedDeviceIsReportedAndADifferentOneLeftAlone();
     void exitClosesThePortBeforeEnding();
@@ -95,6 +109,40 @@ void MiniTermTest::keysGoToTheLine() {
     QCOMPARE(t.dialog.focusWidget(), t.term);
 }
 
+void MiniTermTest::pastesAsTypedKeysAndGrowsWithTheWindow() {
+    PseudoTerminal line;
+    OpenTerminal t(line.SlavePath());
+    QVERIFY(t.WaitOpen());
+    t.dialog.findChild<QCheckBox*>("id1014")->click();
+    QGuiApplication::clipboard()->setText(QString("ab\r\nc") + QChar(0xE9));
+    const std::string pasted = "ab\rc\xE9";
+
+    QTest::keyClick(t.term, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(ReadPaced(line, pasted.size()), pasted);
+    QTest::keyClick(t.term, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(ReadPaced(line, pasted.size()), pasted);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              t.term->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(t.term, &menuKey);
+    QMenu* menu = t.term->findChild<QMenu*>();
+    QVERIFY(menu);
+    for (QAction* action : menu->actions()) {
+        if (action->text() == "Paste") action->trigger();
+    }
+    menu->close();
+    QCOMPARE(ReadPaced(line, pasted.size()), pasted);
+    QTest::keyClick(t.term, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(line.ReadMaster(1), std::string("\x16"));
+    const QString shown = QString("ab\nc") + QChar(0xE9);
+    QCOMPARE(Shown(t.term), shown + shown + shown + QChar(0x16));
+
+    const QRect pane = t.term->geometry();
+    const QPoint exit = t.Button(2)->pos();
+    t.dialog.resize(t.dialog.size() + QSize(200, 100));
+    QTRY_COMPARE(t.term->geometry(), pane.adjusted(0, 0, 200, 100));
+    QCOMPARE(t.Button(2)->pos(), exit + QPoint(100, 100));
+}
+
 void MiniTermTest::focusComesBack() {
     PseudoTerminal line;
     OpenTerminal t(line.SlavePath());
@@ -121,7 +169,8 @@ void MiniTermTest::vanishedDeviceIsReportedAndADifferentOneLeftAlone() {
     clock.start();
     QCOMPARE(unlink(link.c_str()), 0);
     first->CloseMaster();
-    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalLostTitle(link, "Input/output error")));
+    QTRY_COMPARE(t.dialog.windowTitle(),
+                 Title("Mini Terminal: serial device " + link + " lost (Input/output error)."));
     qInfo("lost device reported after %lld ms", static_cast<long long>(clock.elapsed()));
 
     PseudoTerminal second;
@@ -160,14 +209,14 @@ void MiniTermTest::logsEveryReceivedByte() {
     const std::string path = dir.Path("session.log");
     OpenTerminal t(line.SlavePath());
     QVERIFY(t.WaitOpen());
-    const QString open = Title(TerminalOpenTitle(kComPort, kRate));
+    const QString open = OpenTerminal::kOpenTitle;
 
     emit t.term->LogToFileRequested();
     QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
     QVERIFY(files);
     QCOMPARE(files->windowTitle(), QString("Log to File..."));
     ChooseFile(files, path);
-    QTRY_COMPARE(t.dialog.windowTitle(), open + Title(LoggingNote(path)));
+    QTRY_COMPARE(t.dialog.windowTitle(), open + Title(" Logging to " + path + "."));
 
     const std::string bytes("A\r\n\0B\b\xFF", 7);
     QVERIFY(line.WriteMaster(bytes));

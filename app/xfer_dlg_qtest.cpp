@@ -1,9 +1,13 @@
 // The transfer dialog started from the Mini Terminal's buttons, against lrzsz over a
 // pseudo-terminal and against a silent peer that the test plays: titles, progress, the closing
 // lines, Escape, cancelling, and the terminal taking its port back afterwards.
+#include <unistd.h>
+
+#include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <atomic>
 
@@ -11,7 +15,6 @@
 #include "app/xfer_dlg.h"
 #include "platform/pseudo_terminal.h"
 #include "sim/fake_serial_line.h"
-#include "terminal/term_texts.h"
 #include "terminal/xmodem_test_util.h"
 #include "tests/support/lrzsz_peer.h"
 
@@ -66,6 +69,7 @@ private slots:
     void receiveEndsWithTheFullPath();
     void transmitNamesTheCrcMode();
     void cancelledReceiveClosesQuietlyAndTheTerminalReopens();
+    void textTransmitEndsAndAFailedReopenIsWatched();
     void silentReceiverEndsWithErrorFour();
     void vanishedDeviceIsNamedAfterTheErrorLine();
     void fileProblemIsNamedAfterTheErrorLine();
@@ -115,7 +119,8 @@ void XferDlgTest::transmitNamesTheCrcMode() {
     // instead of going to the terminal's screen.
     OpenTerminal t(dir.Path("tty"));
     QTRY_COMPARE(t.dialog.windowTitle(),
-                 QString::fromStdString(TerminalFailedTitle(kComPort, kRate)));
+                 Title("Mini Terminal: Failed to open serial port COM3 at 9600 bps. " +
+                       dir.Path("tty") + ": No such file or directory."));
     t.Button(1019)->click();
     QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
     QVERIFY(files);
@@ -159,6 +164,47 @@ void XferDlgTest::cancelledReceiveClosesQuietlyAndTheTerminalReopens() {
 
     QVERIFY(line.WriteMaster("back\r"));
     QTRY_COMPARE(Shown(t.term), QString("back\n"));
+}
+
+// The text goes out while its device's path goes away: the transmission ends well, the
+// terminal cannot reopen, waits for the device as for a lost one (typing sends and shows
+// nothing meanwhile) and takes it back once its path is there again.
+void XferDlgTest::textTransmitEndsAndAFailedReopenIsWatched() {
+    PseudoTerminal line;
+    TempDir dir;
+    const std::string link = dir.Path("ttyUSB0");
+    QCOMPARE(symlink(line.SlavePath().c_str(), link.c_str()), 0);
+    const std::string in = dir.Write("in.txt", "A\nB\n");
+    OpenTerminal t(link);
+    QVERIFY(t.WaitOpen());
+    t.dialog.findChild<QCheckBox*>("id1014")->click();
+
+    QPointer<CXferDlg> transfer = StartTransfer(t, 1021, "Select TEXT file to transmit...", in);
+    QVERIFY(transfer);
+    QCOMPARE(transfer->windowTitle(), QString("Raw Text Transmission"));
+    QCOMPARE(line.ReadMaster(2, 3000), std::string("A\r"));
+    QCOMPARE(unlink(link.c_str()), 0);
+    QTRY_COMPARE(ButtonOf(transfer)->text(), QString("CLOSE"));
+    QCOMPARE(line.ReadMaster(2, 3000), std::string("B\r"));
+    const QRegularExpression ended("^     TEXT TRANSMIT PROGRESS\n\nFile Being Sent: " +
+                                   QRegularExpression::escape(QString::fromStdString(in)) +
+                                   "\nLines Sent: 2\nApprox Chars Sent: 8\nTime Elapsed: \\d+"
+                                   "\nText transmission completed!$");
+    QVERIFY2(ended.match(StatusOf(transfer)).hasMatch(), qPrintable(StatusOf(transfer)));
+
+    ButtonOf(transfer)->click();
+    QTRY_COMPARE(t.dialog.windowTitle(), Title("Mini Terminal: serial device " + link +
+                                               " lost (No such file or directory)."));
+    QTest::keyClick(t.term, Qt::Key_Q);
+    QCOMPARE(Shown(t.term), QString());
+
+    QCOMPARE(symlink(line.SlavePath().c_str(), link.c_str()), 0);
+    QTRY_COMPARE(t.dialog.windowTitle(), Title("Mini Terminal open to COM3 at 9600 bps (serial "
+                                               "device " +
+                                               link + " is back)."));
+    QTest::keyClick(t.term, Qt::Key_Z);
+    QCOMPARE(line.ReadMaster(1), std::string("z"));
+    QCOMPARE(Shown(t.term), QString("z"));
 }
 
 // 90 seconds without a reply to a block, in virtual time.
