@@ -17,6 +17,7 @@
 #include "app/window_fonts.h"
 #include "app/xfer_dlg.h"
 #include "link/open_failure.h"
+#include "session/programmer.h"
 #include "terminal/term_texts.h"
 #include "terminal/transfer_texts.h"
 
@@ -302,14 +303,11 @@ void CMiniTermDlg::StartTransfer(int mode) {
     m_reopenTimer.stop();
     m_lostTimer.stop();
     if (mode == kXmodemTransmitMode) HandOver([] {});
-    auto* files = new QFileDialog(this, FileDialogTitle(mode));
-    files->setFileMode(QFileDialog::AnyFile);
-    files->setNameFilters({"Orvane Files (*.orv)", "All Files (*)"});
-    files->selectNameFilter("All Files (*)");
-    OpenFileDialog(files, [this, mode](std::optional<std::string> path) {
-        if (!path) return Reopen();
-        RunTransfer(mode, *path);
-    });
+    OpenFileChoiceDialog(this, FileDialogTitle(mode), kProgramFileFilter,
+                         [this, mode](std::optional<std::string> path) {
+                             if (!path) return Reopen();
+                             RunTransfer(mode, *path);
+                         });
 }
 
 void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -68,6 +70,7 @@ class XferDlgTest : public QObject {
 private slots:
     void receiveEndsWithTheFullPath();
     void transmitNamesTheCrcMode();
+    void fileChoicesStartOnOrvaneFilesAndNeedAFolderThatExists();
     void cancelledReceiveClosesQuietlyAndTheTerminalReopens();
     void textTransmitEndsAndAFailedReopenIsWatched();
     void silentReceiverEndsWithErrorFour();
@@ -145,6 +148,32 @@ void XferDlgTest::transmitNamesTheCrcMode() {
     std::string expected = data;
     expected.resize(256, '\0');
     QCOMPARE(TempDir::Read(dir.Path("out.bin")), expected);
+}
+
+// Each choice starts on the Orvane files with the name "*.*", which shows files rather than being
+// taken; a name in a folder that does not exist is refused.
+void XferDlgTest::fileChoicesStartOnOrvaneFilesAndNeedAFolderThatExists() {
+    PseudoTerminal line;
+    TempDir dir;
+    OpenTerminal t(line.SlavePath());
+    QVERIFY(t.WaitOpen());
+    for (const int button : {1019, 1020, 1021}) {
+        t.Button(button)->click();
+        QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
+        QVERIFY(files);
+        QCOMPARE(files->nameFilters(), QStringList({"Orvane Files (*.orv)", "All Files (*)"}));
+        QCOMPARE(files->selectedNameFilter(), QString("Orvane Files (*.orv)"));
+        QCOMPARE(files->findChild<QLineEdit*>("fileNameEdit")->text(), QString("*.*"));
+        static_cast<QDialog*>(files)->accept();
+        QVERIFY(files->isVisible());
+        ChooseFile(files, dir.Path("no/folder/got.bin"));
+        QMessageBox* refusal = WaitForDialog<QMessageBox>(*files);
+        QVERIFY(refusal);
+        refusal->accept();
+        QVERIFY(files->isVisible());
+        files->reject();
+    }
+    QVERIFY2(!WaitForDialog<CXferDlg>(t.dialog, 200), "nothing was chosen");
 }
 
 void XferDlgTest::cancelledReceiveClosesQuietlyAndTheTerminalReopens() {
