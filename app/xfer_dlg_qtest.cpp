@@ -71,9 +71,9 @@ private slots:
     void receiveEndsWithTheFullPath();
     void transmitNamesTheCrcMode();
     void fileChoicesStartOnOrvaneFilesAndNeedAFolderThatExists();
-    void cancelledReceiveClosesQuietlyAndTheTerminalReopens();
+    void cancelledTransferClosesQuietlyAndTheTerminalReopens();
     void textTransmitEndsAndAFailedReopenIsWatched();
-    void silentReceiverEndsWithErrorFour();
+    void silentPeerEndsWithTheErrorLine();
     void vanishedDeviceIsNamedAfterTheErrorLine();
     void fileProblemIsNamedAfterTheErrorLine();
 };
@@ -176,23 +176,35 @@ void XferDlgTest::fileChoicesStartOnOrvaneFilesAndNeedAFolderThatExists() {
     QVERIFY2(!WaitForDialog<CXferDlg>(t.dialog, 200), "nothing was chosen");
 }
 
-void XferDlgTest::cancelledReceiveClosesQuietlyAndTheTerminalReopens() {
-    PseudoTerminal line;
-    TempDir dir;
-    OpenTerminal t(line.SlavePath());
-    QVERIFY(t.WaitOpen());
+// A cancel during a receive (the sender is told with CAN) and during a transmit's wait for the
+// first block's answer closes the dialog without a word; the terminal takes its port back.
+void XferDlgTest::cancelledTransferClosesQuietlyAndTheTerminalReopens() {
+    const struct {
+        int button;
+        const char* title;
+        const char* peerSays;
+        std::size_t sent;  // what the line carries before the cancel: 'C', or the first block
+        std::string afterCancel;
+    } cases[] = {{1020, "Select XMODEM File to Receive...", "", 1, std::string(1, kCan)},
+                 {1019, "Select XMODEM File to Transmit...", "C", 133, ""}};
+    for (const auto& c : cases) {
+        PseudoTerminal line;
+        TempDir dir;
+        OpenTerminal t(line.SlavePath());
+        QVERIFY(t.WaitOpen());
+        QPointer<CXferDlg> transfer =
+            StartTransfer(t, c.button, c.title, dir.Write("file.bin", Pattern(300)));
+        QVERIFY(transfer);
+        QVERIFY(line.WriteMaster(c.peerSays));
+        QCOMPARE(line.ReadMaster(c.sent, 3000).size(), c.sent);
+        ButtonOf(transfer)->click();
+        QCOMPARE(line.ReadMaster(1, 500), c.afterCancel);
+        QTRY_VERIFY(!transfer);
+        QVERIFY2(!WaitForDialog<QDialog>(t.dialog, 200), "no message after a cancel");
 
-    QPointer<CXferDlg> transfer =
-        StartTransfer(t, 1020, "Select XMODEM File to Receive...", dir.Path("never.bin"));
-    QVERIFY(transfer);
-    QCOMPARE(line.ReadMaster(1, 3000), std::string("C"));
-    ButtonOf(transfer)->click();
-    QCOMPARE(line.ReadMaster(1, 3000), std::string(1, kCan));
-    QTRY_VERIFY(!transfer);
-    QVERIFY2(!WaitForDialog<QDialog>(t.dialog, 200), "no message after a cancel");
-
-    QVERIFY(line.WriteMaster("back\r"));
-    QTRY_COMPARE(Shown(t.term), QString("back\n"));
+        QVERIFY(line.WriteMaster("back\r"));
+        QTRY_COMPARE(Shown(t.term), QString("back\n"));
+    }
 }
 
 // The text goes out while its device's path goes away: the transmission ends well, the
@@ -236,22 +248,38 @@ void XferDlgTest::textTransmitEndsAndAFailedReopenIsWatched() {
     QCOMPARE(Shown(t.term), QString("z"));
 }
 
-// 90 seconds without a reply to a block, in virtual time.
-void XferDlgTest::silentReceiverEndsWithErrorFour() {
-    SharedFakeClock clock;
-    FakeSerialLine line(clock);
-    FakeSerialOpener opener(line);
-    CSerialPort port(opener);
-    TempDir dir;
-    line.Feed("C");
-    CXferDlg transfer(1, &port, 1, 9600, dir.Write("in.bin", Pattern(300)), nullptr, clock);
-    transfer.open();
-    QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
-    const QString status = StatusOf(&transfer);
-    QVERIFY2(status.contains(kBlockOneSent), qPrintable(status));
-    QVERIFY2(status.endsWith("\n\n*** ERROR 4: No response from client after block sent. ***"),
-             qPrintable(status));
-    QCOMPARE(transfer.windowTitle(), QString("XMODEM Transmit (CRC Mode)"));
+// A peer that falls silent, in virtual time: 90 seconds without a reply to a block sent in
+// the mode the receiver asked for, or a sender that never sends.
+void XferDlgTest::silentPeerEndsWithTheErrorLine() {
+    const struct {
+        int mode;
+        const char* peerSays;
+        const char* title;
+        const char* status;
+        const char* end;
+    } cases[] = {
+        {1, "C", "XMODEM Transmit (CRC Mode)", "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
+         "\n\n*** ERROR 4: No response from client after block sent. ***"},
+        {1, "\x15", "XMODEM Transmit (Checksum Mode)", "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
+         "\n\n*** ERROR 4: No response from client after block sent. ***"},
+        {2, "", "XMODEM Receive (CRC Mode)", "\nBlocks Received: 0\nBlocks Rejected: 10\n",
+         "\n\n*** ERROR 8: Too many tries or aborted during reception. ***"},
+    };
+    for (const auto& c : cases) {
+        SharedFakeClock clock;
+        FakeSerialLine line(clock);
+        FakeSerialOpener opener(line);
+        CSerialPort port(opener);
+        TempDir dir;
+        line.Feed(c.peerSays);
+        const std::string path = c.mode == 1 ? dir.Write("in.bin", Pattern(300)) : dir.Path("got");
+        CXferDlg transfer(c.mode, &port, 1, 9600, path, nullptr, clock);
+        transfer.open();
+        QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
+        const QString status = StatusOf(&transfer);
+        QVERIFY2(status.contains(c.status) && status.endsWith(c.end), qPrintable(status));
+        QCOMPARE(transfer.windowTitle(), QString(c.title));
+    }
 }
 
 void XferDlgTest::vanishedDeviceIsNamedAfterTheErrorLine() {
