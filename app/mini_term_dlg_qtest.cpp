@@ -1,6 +1,8 @@
 // The Mini Terminal's wiring on a pseudo-terminal: received text on screen by the display
 // rules, keys on the wire, focus, titles, a device that vanishes and another at its path, Exit,
 // logging.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCheckBox>
@@ -10,6 +12,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
@@ -39,6 +42,20 @@ std::string ReadPaced(PseudoTerminal& line, std::size_t n) {
     return got;
 }
 
+// The terminal's context menu as a key opens it, and its entry `text`.
+QAction* MenuEntry(CTermEdit* term, const QString& text) {
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                          term->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(term, &key);
+    for (QMenu* menu : term->findChildren<QMenu*>()) {
+        if (!menu->isVisible()) continue;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text) return action;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 class MiniTermTest : public QObject {
@@ -52,6 +69,7 @@ private slots:
     void vanishedDeviceIsReportedAndADifferentOneLeftAlone();
     void exitClosesThePortBeforeEnding();
     void logsEveryReceivedByte();
+    void logThatCannotStartOrGoOnSaysWhy();
 };
 
 void MiniTermTest::showsReceivedTextByTheRules() {
@@ -121,15 +139,9 @@ void MiniTermTest::pastesAsTypedKeysAndGrowsWithTheWindow() {
     QCOMPARE(ReadPaced(line, pasted.size()), pasted);
     QTest::keyClick(t.term, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(ReadPaced(line, pasted.size()), pasted);
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                              t.term->mapToGlobal(QPoint(5, 5)));
-    QCoreApplication::sendEvent(t.term, &menuKey);
-    QMenu* menu = t.term->findChild<QMenu*>();
-    QVERIFY(menu);
-    for (QAction* action : menu->actions()) {
-        if (action->text() == "Paste") action->trigger();
-    }
-    menu->close();
+    QAction* paste = MenuEntry(t.term, "Paste");
+    QVERIFY(paste);
+    paste->trigger();
     QCOMPARE(ReadPaced(line, pasted.size()), pasted);
     QTest::keyClick(t.term, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(line.ReadMaster(1), std::string("\x16"));
@@ -228,6 +240,42 @@ void MiniTermTest::logsEveryReceivedByte() {
     QVERIFY(line.WriteMaster("more"));
     QTRY_COMPARE(Shown(t.term), QString("A\nmore"));
     QCOMPARE(TempDir::Read(path), bytes);
+}
+
+// A device is refused with its reason; a FIFO whose reader goes stops the log, said in the title,
+// and the menu offers a new log.
+void MiniTermTest::logThatCannotStartOrGoOnSaysWhy() {
+    PseudoTerminal line;
+    TempDir dir;
+    const std::string fifo = dir.Path("fifo");
+    QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    OpenTerminal t(line.SlavePath());
+    QVERIFY(t.WaitOpen());
+    const QString open = OpenTerminal::kOpenTitle;
+    const auto chooseLog = [&](const std::string& path) {
+        MenuEntry(t.term, "Log to File...")->trigger();
+        QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
+        if (files) ChooseFile(files, path);
+        return files != nullptr;
+    };
+
+    QVERIFY(chooseLog("/dev/null"));
+    QMessageBox* box = WaitForDialog<QMessageBox>(t.dialog);
+    QVERIFY(box);
+    QCOMPARE(box->text(), QString("Cannot log to /dev/null: it is a device, not a file"));
+    box->accept();
+    QCOMPARE(t.dialog.windowTitle(), open);
+
+    QVERIFY(chooseLog(fifo));
+    QTRY_COMPARE(t.dialog.windowTitle(), open + Title(" Logging to " + fifo + "."));
+    close(reader);
+    QVERIFY(line.WriteMaster("x"));
+    QTRY_COMPARE(t.dialog.windowTitle(),
+                 open + Title(" Logging to " + fifo + " stopped (Broken pipe)."));
+    QVERIFY(MenuEntry(t.term, "Log to File...")->isEnabled());
+    QVERIFY(!MenuEntry(t.term, "Stop Logging")->isEnabled());
 }
 
 }  // namespace zentrip
