@@ -230,11 +230,14 @@ void DialogsTest::promptRefusesOverlongAndNon8BitInput() {
 void DialogsTest::artworkLoadsAtItsSizes() {
     QCOMPARE(QImage(kBackgroundResource).size(), QSize(800, 600));
     QCOMPARE(QImage(kIconResource).size(), QSize(256, 256));
-    const QIcon icon = ProgramIcon();
+    // Each size is drawn from a picture of its own: QIcon would scale a larger one down.
+    QList<QSize> sizes;
     for (const int size : kIconSizes) {
         const QSize square(size, size);
-        QCOMPARE(icon.pixmap(square, 1.0).toImage().size(), square);
+        QCOMPARE(QImage(QString(":/zentrip/icon-%1.png").arg(size)).size(), square);
+        sizes.append(square);
     }
+    QCOMPARE(ProgramIcon().availableSizes(), sizes);
 }
 
 }  // namespace zentrip

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -491,6 +492,17 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
     CAboutDlg* about = WaitForDialog<CAboutDlg>(window);
     QVERIFY(about);
     QVERIFY(about->isVisible());
+    about->accept();
+    QTRY_VERIFY(!WaitForDialog<CAboutDlg>(window, 0));
+
+    // The background's context menu has it too.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              window.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&window, &menuKey);
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == "&About Zentrip...") action->trigger();
+    about = WaitForDialog<CAboutDlg>(window);
+    QVERIFY(about);
     about->accept();
 }
 
