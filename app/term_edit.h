@@ -1,8 +1,9 @@
 // CTermEdit: the Mini Terminal's text area. It shows the terminal's text (received bytes and
 // local echo, by the display rules) and turns typed keys into bytes; it never touches the port:
 // the window's send function sends them and says whether they went out, and only bytes that
-// went out are echoed. The edit's own typing is never run, so it shows only what
-// the rules put there; keys that type nothing (arrows, page keys) still move and select.
+// went out are echoed. Pasted text is typed at the line's pace (PastePacer). The edit's own
+// typing is never run, so it shows only what the rules put there; keys that type nothing
+// (arrows, page keys) still move and select.
 #pragma once
 
 #include <QPlainTextEdit>
