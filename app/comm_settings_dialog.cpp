@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -13,6 +14,7 @@
 #include "app/qt_text.h"
 #include "link/comm_settings_choices.h"
 #include "platform/serial_device_list.h"
+#include "platform/terminal_device.h"
 
 namespace zentrip {
 
@@ -32,7 +34,7 @@ QLabel* AddLabel(const QString& text, QWidget* parent, int x, int y, int width, 
 }  // namespace
 
 CCommSettingsDlg::CCommSettingsDlg(const CommSettings& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+    : QDialog(parent), m_settings(settings), m_pathsBefore(settings.devicePaths) {
     setWindowTitle("Serial Communications Settings");
     SetDialogSize(this, 292, 132);
     BuildPortGroup();
@@ -63,7 +65,32 @@ CommSettings CCommSettingsDlg::Settings() const { return m_settings; }
 
 void CCommSettingsDlg::accept() {
     if (FirstRefusedPort() != 0) return;
-    QDialog::accept();
+    const QString problems = DeviceProblems();
+    if (problems.isEmpty()) return QDialog::accept();
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                problems + "\nKeep it anyway? An adapter can be plugged in later.",
+                                QMessageBox::Yes | QMessageBox::No, this);
+    box->setDefaultButton(QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QMessageBox::finished, this, [this](int answer) {
+        if (answer == QMessageBox::Yes) QDialog::accept();
+    });
+    box->open();
+}
+
+QString CCommSettingsDlg::DeviceProblems() const {
+    QString problems;
+    for (int port = 1; port <= kComPortCount; ++port) {
+        const std::string& path = m_settings.devicePaths[static_cast<std::size_t>(port - 1)];
+        if (path == m_pathsBefore[static_cast<std::size_t>(port - 1)]) continue;
+        const std::string problem = TerminalDeviceProblem(path);
+        if (problem.empty()) continue;
+        problems += QStringLiteral("COM%1 (%2): %3.\n")
+                        .arg(port)
+                        .arg(PathText(path), QString::fromLocal8Bit(problem.c_str()));
+    }
+    return problems;
 }
 
 void CCommSettingsDlg::BuildPortGroup() {

@@ -1,6 +1,7 @@
 // CCommSettingsDlg: the "Serial Communications Settings" dialog. Edits the COM port, the data
 // rate and the device behind each COM number; returns them as a plain value. Open it with
-// open() and read Settings() on accepted.
+// open() and read Settings() on accepted. At OK, a device path changed here that does not lead
+// to a terminal device is named, and kept only if the user says so.
 #pragma once
 
 #include <QDialog>
@@ -37,9 +38,12 @@ private:
     void TakeDevicePath(const QString& text);
     // The first COM number whose device path the store would refuse, 0 when all are usable.
     int FirstRefusedPort() const;
+    // A line per device path changed here that is not a terminal device; empty when none is.
+    QString DeviceProblems() const;
     void ShowDeviceState();
 
     CommSettings m_settings;
+    const std::array<std::string, kComPortCount> m_pathsBefore;
     std::array<QRadioButton*, kComPortCount> m_portButtons{};
     QComboBox* m_devicePath = nullptr;
     QLabel* m_deviceNote = nullptr;

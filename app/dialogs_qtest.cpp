@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -14,6 +15,7 @@
 #include "app/prompt_dialog.h"
 #include "app/qtest_fixture.h"
 #include "app/resources.h"
+#include "tests/support/temp_dir.h"
 
 namespace zentrip {
 
@@ -109,25 +111,37 @@ void DialogsTest::choiceComesBackAfterOkAndCancel() {
     }
 }
 
+// A device path that leads nowhere is named at OK; No leaves the dialog open on it.
 void DialogsTest::eachComNumberShowsItsOwnDevicePath() {
+    const TempDir dir;
+    const QString missing = QString::fromStdString(dir.Path("ttyUSB3"));
     CCommSettingsDlg dialog(SettingsWith(3, 9600));
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
     dialog.open();
     auto* device = Find<QComboBox>(dialog, "devicePath");
     QCOMPARE(device->currentText(), "/dev/serial/by-id/usb-FTDI-if00");
 
     Click(dialog, "id1001");
     QCOMPARE(device->currentText(), "/dev/ttyUSB0");
-    Retype(device->lineEdit(), "/dev/ttyUSB3");
+    Retype(device->lineEdit(), missing);
     Click(dialog, "id1003");
     QCOMPARE(device->currentText(), "/dev/ttyACM1");
     Click(dialog, "id1001");
-    QCOMPARE(device->currentText(), "/dev/ttyUSB3");
+    QCOMPARE(device->currentText(), missing);
 
     Click(dialog, "id1");
-    QCOMPARE(dialog.result(), QDialog::Accepted);
+    QMessageBox* box = WaitForDialog<QMessageBox>(dialog);
+    QVERIFY(box);
+    QCOMPARE(box->text(), "COM2 (" + missing +
+                              "): No such file or directory.\n\nKeep it anyway? An adapter can be "
+                              "plugged in later.");
+    box->button(QMessageBox::No)->click();
+    QTest::qWait(50);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(accepted.count(), 0);
     const CommSettings chosen = dialog.Settings();
     QCOMPARE(chosen.port, 2);
-    const std::array<std::string, 4> expected{"/dev/ttyS0", "/dev/ttyUSB3",
+    const std::array<std::string, 4> expected{"/dev/ttyS0", missing.toStdString(),
                                               "/dev/serial/by-id/usb-FTDI-if00", "/dev/ttyACM1"};
     QVERIFY(chosen.devicePaths == expected);
 }
@@ -151,12 +165,21 @@ void DialogsTest::refusedDevicePathKeepsOkFromTakingIt() {
     QVERIFY(note->text().contains("COM1"));
     QCOMPARE(accepted.count(), 0);
 
+    // A file is not a terminal device, but the user may keep it.
+    const TempDir dir;
+    const std::string file = dir.Write("ttyUSB0", "");
     Click(dialog, "id1000");
-    Retype(device->lineEdit(), "/dev/ttyUSB0");
+    Retype(device->lineEdit(), QString::fromStdString(file));
     QVERIFY(!note->text().contains("COM1"));
     Click(dialog, "id1");
-    QCOMPARE(accepted.count(), 1);
-    QCOMPARE(dialog.Settings().devicePaths[0], "/dev/ttyUSB0");
+    QMessageBox* box = WaitForDialog<QMessageBox>(dialog);
+    QVERIFY(box);
+    QVERIFY2(box->text().startsWith(
+                 QString::fromStdString("COM1 (" + file + "): not a terminal device.\n")),
+             qPrintable(box->text()));
+    box->button(QMessageBox::Yes)->click();
+    QTRY_COMPARE(accepted.count(), 1);
+    QCOMPARE(dialog.Settings().devicePaths[0], file);
 }
 
 void DialogsTest::promptOpensOnItsValue() {
@@ -207,11 +230,14 @@ void DialogsTest::promptRefusesOverlongAndNon8BitInput() {
 void DialogsTest::artworkLoadsAtItsSizes() {
     QCOMPARE(QImage(kBackgroundResource).size(), QSize(800, 600));
     QCOMPARE(QImage(kIconResource).size(), QSize(256, 256));
-    const QIcon icon = ProgramIcon();
+    // Each size is drawn from a picture of its own: QIcon would scale a larger one down.
+    QList<QSize> sizes;
     for (const int size : kIconSizes) {
         const QSize square(size, size);
-        QCOMPARE(icon.pixmap(square, 1.0).toImage().size(), square);
+        QCOMPARE(QImage(QString(":/zentrip/icon-%1.png").arg(size)).size(), square);
+        sizes.append(square);
     }
+    QCOMPARE(ProgramIcon().availableSizes(), sizes);
 }
 
 }  // namespace zentrip

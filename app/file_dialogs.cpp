@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "app/file_filter.h"
 #include "app/qt_text.h"
@@ -12,24 +14,36 @@ namespace zentrip {
 
 namespace {
 
-// Accepts a typed name only in a folder that exists, as the program file choice asks.
-class ProgramFileDialog final : public QFileDialog {
+// Accepts a typed name only in a folder that exists, as the program's file choices ask. A name
+// with wildcards (the initial "*.*" among them) shows the files it matches instead of being
+// taken, as the old dialogs did.
+class FileChoiceDialog final : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
 
     void accept() override {
         const QStringList files = selectedFiles();
-        if (!files.isEmpty() && !QFileInfo(files.first()).absoluteDir().exists()) {
-            auto* box = new QMessageBox(
-                QMessageBox::Warning, windowTitle(),
-                QFileInfo(files.first()).absolutePath() + "\nThe folder does not exist.",
-                QMessageBox::Ok, this);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setWindowModality(Qt::WindowModal);
-            box->open();
-            return;
-        }
+        if (files.isEmpty()) return QFileDialog::accept();
+        const QFileInfo chosen(files.first());
+        if (chosen.fileName().contains(QRegularExpression("[*?]"))) return ShowMatching(chosen);
+        if (!chosen.absoluteDir().exists()) return Refuse(chosen.absolutePath());
         QFileDialog::accept();
+    }
+
+private:
+    void ShowMatching(const QFileInfo& pattern) {
+        setDirectory(pattern.absolutePath());
+        // "*.*" means every file, also one without a dot, as in the filter.
+        const QString name = pattern.fileName() == "*.*" ? "*" : pattern.fileName();
+        if (auto* model = findChild<QFileSystemModel*>()) model->setNameFilters({name});
+    }
+
+    void Refuse(const QString& folder) {
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                    folder + "\nThe folder does not exist.", QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::WindowModal);
+        box->open();
     }
 };
 
@@ -51,13 +65,19 @@ QFileDialog* OpenFileDialog(QFileDialog* dialog, FileChosen chosen) {
     return dialog;
 }
 
-QFileDialog* OpenProgramFileDialog(QWidget* parent, const std::string& filter, FileChosen chosen) {
-    auto* dialog = new ProgramFileDialog(parent, "Open", QDir::currentPath(),
-                                         QString::fromStdString(QtFileFilter(filter)));
+QFileDialog* OpenFileChoiceDialog(QWidget* parent, const QString& title, const std::string& filter,
+                                  FileChosen chosen) {
+    auto* dialog = new FileChoiceDialog(parent, title, QDir::currentPath(),
+                                        QString::fromStdString(QtFileFilter(filter)));
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setOption(QFileDialog::ReadOnly);
+    dialog->selectFile("*.*");
     return OpenFileDialog(dialog, std::move(chosen));
+}
+
+QFileDialog* OpenProgramFileDialog(QWidget* parent, const std::string& filter, FileChosen chosen) {
+    return OpenFileChoiceDialog(parent, "Open", filter, std::move(chosen));
 }
 
 QFileDialog* OpenSaveResultsDialog(QWidget* parent, FileChosen chosen) {

@@ -1,6 +1,6 @@
-// The windows' file choices, window-modal and opened without a nested event loop: the main
-// window's program file to open (the folder of a typed name must exist, the file need not)
-// and file to save the results to, and any other prepared dialog. The answer comes back
+// The windows' file choices, window-modal and opened without a nested event loop: a file to
+// open or receive into (the program file, the transfers' files), the file to save the results
+// to, and any other prepared dialog. The answer comes back
 // through a callback, exactly once, empty when the dialog was cancelled or closed.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <string>
 
 class QFileDialog;
+class QString;
 class QWidget;
 
 namespace zentrip {
@@ -19,7 +20,12 @@ using FileChosen = std::function<void(std::optional<std::string>)>;
 // answered.
 QFileDialog* OpenFileDialog(QFileDialog* dialog, FileChosen chosen);
 
-// `filter` in the program's "description | pattern | ... ||" form.
+// A file to open, or to receive into: `filter` in the program's "description | pattern | ... ||"
+// form with its first entry chosen, the initial name "*.*" (a name with wildcards shows what it
+// matches), and the folder of a typed name must exist (the file need not).
+QFileDialog* OpenFileChoiceDialog(QWidget* parent, const QString& title, const std::string& filter,
+                                  FileChosen chosen);
+// That choice as the main window's "Open".
 QFileDialog* OpenProgramFileDialog(QWidget* parent, const std::string& filter, FileChosen chosen);
 QFileDialog* OpenSaveResultsDialog(QWidget* parent, FileChosen chosen);
 

@@ -16,6 +16,8 @@
 #include "app/term_edit.h"
 #include "app/window_fonts.h"
 #include "app/xfer_dlg.h"
+#include "link/open_failure.h"
+#include "session/programmer.h"
 #include "terminal/term_texts.h"
 #include "terminal/transfer_texts.h"
 
@@ -58,12 +60,13 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     colours.setColor(QPalette::Base, QColor(40, 40, 40));
     colours.setColor(QPalette::Text, QColor(0, 255, 0));
     m_term->setPalette(colours);
-    connect(m_term, &CTermEdit::Typed, this, &CMiniTermDlg::SendByte);
+    m_term->SetSendFn([this](char byte) { return SendByte(byte); });
     connect(m_term, &CTermEdit::LogToFileRequested, this, &CMiniTermDlg::ChooseLogFile);
     connect(m_term, &CTermEdit::StopLoggingRequested, this, &CMiniTermDlg::StopLogging);
 
     m_echoBox = new QCheckBox("Local Echo Enable", this);
     PlaceControl(m_echoBox, 25, 261, 76, 12);
+    m_rowPlaces.emplace_back(m_echoBox, m_echoBox->pos());
     NameControl(m_echoBox, 1014, m_echoBox->text());
     connect(m_echoBox, &QCheckBox::toggled, this, [this](bool on) {
         m_term->SetLocalEcho(on);
@@ -83,10 +86,7 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
 
     m_reopenTimer.setSingleShot(true);
     m_reopenTimer.setInterval(kReopenPauseMs);
-    connect(&m_reopenTimer, &QTimer::timeout, this, [this] {
-        SetTitle(OpenWithReader() ? TerminalOpenTitle(m_settings.port, m_settings.dataRate)
-                                  : TerminalFailedTitle(m_settings.port, m_settings.dataRate));
-    });
+    connect(&m_reopenTimer, &QTimer::timeout, this, &CMiniTermDlg::OpenAfterPause);
     m_viewTimer.setSingleShot(true);
     m_viewTimer.setInterval(kViewBatchMs);
     connect(&m_viewTimer, &QTimer::timeout, m_term, &CTermEdit::SyncView);
@@ -98,7 +98,12 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     });
     m_focusTimer.start();
 
-    ApplyDevicePaths();
+    // The template's size is the least; the window may grow.
+    setMinimumSize(size());
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    m_termPlace = m_term->geometry();
+
+    ApplySettings();
     m_term->setFocus();
     qApp->installEventFilter(this);
     Reopen();
@@ -112,15 +117,18 @@ CMiniTermDlg::~CMiniTermDlg() {
     m_port.Close();
 }
 
-// The port numbers lead to the devices of these settings (the transfers' opens included).
-void CMiniTermDlg::ApplyDevicePaths() {
+// The port numbers lead to the devices of these settings (the transfers' opens included);
+// pasted text keeps to their rate.
+void CMiniTermDlg::ApplySettings() {
     m_port.SetDevicePathFn(
         [settings = m_settings](int port) { return DevicePathOf(settings, port); });
+    m_term->SetLineRate(m_settings.dataRate);
 }
 
 QPushButton* CMiniTermDlg::AddButton(int id, const char* text, int x, int width) {
     auto* button = new QPushButton(text, this);
     PlaceControl(button, x, 262, width, 11);
+    m_rowPlaces.emplace_back(button, button->pos());
     NameControl(button, id, text);
     button->setAutoDefault(false);  // Enter is typed, never a button press
     return button;
@@ -158,12 +166,25 @@ void CMiniTermDlg::HandOver(std::function<void()> then) {
 }
 
 // Close, a pause that the device may need, open again with the reader.
-void CMiniTermDlg::Reopen() {
+void CMiniTermDlg::Reopen(std::optional<std::string> watchFailure) {
     if (m_exiting) return;
     m_lostTimer.stop();
-    HandOver([this] {
-        if (!m_exiting) m_reopenTimer.start();
+    HandOver([this, watchFailure = std::move(watchFailure)] {
+        if (m_exiting) return;
+        m_watchFailedReopen = watchFailure;
+        m_reopenTimer.start();
     });
+}
+
+void CMiniTermDlg::OpenAfterPause() {
+    const auto watchFailure = std::exchange(m_watchFailedReopen, std::nullopt);
+    if (OpenWithReader()) return SetTitle(TerminalOpenTitle(m_settings.port, m_settings.dataRate));
+    // The device a transfer used may be gone for now (pulled during the transfer): it is
+    // waited for as when it vanishes under the terminal, if the terminal had it open.
+    if (watchFailure && !m_port.DevicePath().empty() && m_watch.Path() == m_port.DevicePath()) {
+        return WatchLostDevice(watchFailure->empty() ? m_port.OpenError() : *watchFailure);
+    }
+    SetTitle(TerminalFailedTitle(m_settings.port, m_settings.dataRate, OpenFailureReason(m_port)));
 }
 
 bool CMiniTermDlg::OpenWithReader() {
@@ -210,11 +231,13 @@ void CMiniTermDlg::OnDataReceived() {
 }
 
 void CMiniTermDlg::OnDeviceLost() {
-    HandOver([this] {
-        m_watch.Lost(m_port.LostReason());
-        SetTitle(TerminalLostTitle(m_watch.Path(), m_watch.Reason()));
-        if (!m_exiting) m_lostTimer.start();
-    });
+    HandOver([this] { WatchLostDevice(m_port.LostReason()); });
+}
+
+void CMiniTermDlg::WatchLostDevice(const std::string& reason) {
+    m_watch.Lost(reason);
+    SetTitle(TerminalLostTitle(m_watch.Path(), m_watch.Reason()));
+    if (!m_exiting) m_lostTimer.start();
 }
 
 // While the device is gone: a look at its path four times a second, nothing else.
@@ -231,8 +254,17 @@ void CMiniTermDlg::LookForLostDevice() {
     SetTitle(TerminalReturnedTitle(m_settings.port, m_settings.dataRate, m_watch.Path()));
 }
 
-void CMiniTermDlg::SendByte(char byte) {
-    if (m_holder == PortHolder::kWindow && m_readerOpen) m_port.WriteByte(byte);
+bool CMiniTermDlg::SendByte(char byte) {
+    return m_holder == PortHolder::kWindow && m_readerOpen && m_port.WriteByte(byte) == 1;
+}
+
+void CMiniTermDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const QSize grown = size() - minimumSize();
+    m_term->setGeometry(m_termPlace.adjusted(0, 0, grown.width(), grown.height()));
+    for (const auto& [control, place] : m_rowPlaces) {
+        control->move(place + QPoint(grown.width() / 2, grown.height()));
+    }
 }
 
 bool CMiniTermDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -260,7 +292,7 @@ void CMiniTermDlg::ChangeSettings() {
         m_settings.port = chosen.port;
         m_settings.dataRate = chosen.dataRate;
         m_settings.devicePaths = chosen.devicePaths;
-        ApplyDevicePaths();
+        ApplySettings();
         Reopen();
     });
     dialog->open();
@@ -271,14 +303,11 @@ void CMiniTermDlg::StartTransfer(int mode) {
     m_reopenTimer.stop();
     m_lostTimer.stop();
     if (mode == kXmodemTransmitMode) HandOver([] {});
-    auto* files = new QFileDialog(this, FileDialogTitle(mode));
-    files->setFileMode(QFileDialog::AnyFile);
-    files->setNameFilters({"Orvane Files (*.orv)", "All Files (*)"});
-    files->selectNameFilter("All Files (*)");
-    OpenFileDialog(files, [this, mode](std::optional<std::string> path) {
-        if (!path) return Reopen();
-        RunTransfer(mode, *path);
-    });
+    OpenFileChoiceDialog(this, FileDialogTitle(mode), kProgramFileFilter,
+                         [this, mode](std::optional<std::string> path) {
+                             if (!path) return Reopen();
+                             RunTransfer(mode, *path);
+                         });
 }
 
 void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {
@@ -290,7 +319,7 @@ void CMiniTermDlg::RunTransfer(int mode, const std::string& path) {
         connect(transfer, &QDialog::finished, this, [this] {
             m_holder = PortHolder::kWindow;
             if (m_exiting) return FinishExit();
-            Reopen();
+            Reopen(m_port.DeviceLost() ? m_port.LostReason() : std::string());
         });
         transfer->open();
     });

@@ -14,7 +14,10 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/port_closer.h"
 #include "link/comm_settings.h"
@@ -51,6 +54,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The pane takes what the window grows by; the controls below it stay under its middle.
+    void resizeEvent(QResizeEvent* event) override;
 
 private slots:
     void OnDataReceived();
@@ -59,14 +64,18 @@ private:
     enum class PortHolder { kWindow, kCloser, kTransfer };
 
     QPushButton* AddButton(int id, const char* text, int x, int width);
-    void ApplyDevicePaths();
-    void Reopen();
+    void ApplySettings();
+    // watchFailure: a failed open is watched like a lost device (after a transfer), for this
+    // reason when not empty (the transfer's loss), else the open's.
+    void Reopen(std::optional<std::string> watchFailure = std::nullopt);
+    void OpenAfterPause();
     void FinishExit();
     bool OpenWithReader();
     void HandOver(std::function<void()> then);
     void OnDeviceLost();
+    void WatchLostDevice(const std::string& reason);
     void LookForLostDevice();
-    void SendByte(char byte);
+    bool SendByte(char byte);
     void ChangeSettings();
     void StartTransfer(int mode);
     void RunTransfer(int mode, const std::string& path);
@@ -88,11 +97,14 @@ private:
     int m_exitResult = QDialog::Rejected;
     bool m_forwardingKey = false;
     LostDeviceWatch m_watch;
+    std::optional<std::string> m_watchFailedReopen;  // as Reopen's argument, until the open
     CTerminalLog m_log;
     std::string m_title;
     std::string m_logNote;
 
     CTermEdit* m_term;
+    QRect m_termPlace;  // at the template's size
+    std::vector<std::pair<QWidget*, QPoint>> m_rowPlaces;
     QCheckBox* m_echoBox;
     QTimer m_focusTimer;
     QTimer m_reopenTimer;

@@ -1,11 +1,18 @@
 // The Mini Terminal's wiring on a pseudo-terminal: received text on screen by the display
 // rules, keys on the wire, focus, titles, a device that vanishes and another at its path, Exit,
 // logging.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
@@ -13,7 +20,6 @@
 
 #include "app/mini_term_fixture.h"
 #include "platform/pseudo_terminal.h"
-#include "terminal/term_texts.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
@@ -26,6 +32,30 @@ QString Latin1(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+// The next n bytes on the line, the window's timers running meanwhile (a paste is paced by one).
+std::string ReadPaced(PseudoTerminal& line, std::size_t n) {
+    std::string got;
+    (void)QTest::qWaitFor([&] {
+        got += line.ReadMaster(n - got.size(), 0);
+        return got.size() >= n;
+    });
+    return got;
+}
+
+// The terminal's context menu as a key opens it, and its entry `text`.
+QAction* MenuEntry(CTermEdit* term, const QString& text) {
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                          term->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(term, &key);
+    for (QMenu* menu : term->findChildren<QMenu*>()) {
+        if (!menu->isVisible()) continue;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text) return action;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 class MiniTermTest : public QObject {
@@ -34,10 +64,12 @@ class MiniTermTest : public QObject {
 private slots:
     void showsReceivedTextByTheRules();
     void keysGoToTheLine();
+    void pastesAsTypedKeysAndGrowsWithTheWindow();
     void focusComesBack();
     void vanishedDeviceIsReportedAndADifferentOneLeftAlone();
     void exitClosesThePortBeforeEnding();
     void logsEveryReceivedByte();
+    void logThatCannotStartOrGoOnSaysWhy();
 };
 
 void MiniTermTest::showsReceivedTextByTheRules() {
@@ -95,6 +127,34 @@ void MiniTermTest::keysGoToTheLine() {
     QCOMPARE(t.dialog.focusWidget(), t.term);
 }
 
+void MiniTermTest::pastesAsTypedKeysAndGrowsWithTheWindow() {
+    PseudoTerminal line;
+    OpenTerminal t(line.SlavePath());
+    QVERIFY(t.WaitOpen());
+    t.dialog.findChild<QCheckBox*>("id1014")->click();
+    QGuiApplication::clipboard()->setText(QString("ab\r\nc") + QChar(0xE9));
+    const std::string pasted = "ab\rc\xE9";
+
+    QTest::keyClick(t.term, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(ReadPaced(line, pasted.size()), pasted);
+    QTest::keyClick(t.term, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(ReadPaced(line, pasted.size()), pasted);
+    QAction* paste = MenuEntry(t.term, "Paste");
+    QVERIFY(paste);
+    paste->trigger();
+    QCOMPARE(ReadPaced(line, pasted.size()), pasted);
+    QTest::keyClick(t.term, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(line.ReadMaster(1), std::string("\x16"));
+    const QString shown = QString("ab\nc") + QChar(0xE9);
+    QCOMPARE(Shown(t.term), shown + shown + shown + QChar(0x16));
+
+    const QRect pane = t.term->geometry();
+    const QPoint exit = t.Button(2)->pos();
+    t.dialog.resize(t.dialog.size() + QSize(200, 100));
+    QTRY_COMPARE(t.term->geometry(), pane.adjusted(0, 0, 200, 100));
+    QCOMPARE(t.Button(2)->pos(), exit + QPoint(100, 100));
+}
+
 void MiniTermTest::focusComesBack() {
     PseudoTerminal line;
     OpenTerminal t(line.SlavePath());
@@ -121,7 +181,8 @@ void MiniTermTest::vanishedDeviceIsReportedAndADifferentOneLeftAlone() {
     clock.start();
     QCOMPARE(unlink(link.c_str()), 0);
     first->CloseMaster();
-    QTRY_COMPARE(t.dialog.windowTitle(), Title(TerminalLostTitle(link, "Input/output error")));
+    QTRY_COMPARE(t.dialog.windowTitle(),
+                 Title("Mini Terminal: serial device " + link + " lost (Input/output error)."));
     qInfo("lost device reported after %lld ms", static_cast<long long>(clock.elapsed()));
 
     PseudoTerminal second;
@@ -160,14 +221,14 @@ void MiniTermTest::logsEveryReceivedByte() {
     const std::string path = dir.Path("session.log");
     OpenTerminal t(line.SlavePath());
     QVERIFY(t.WaitOpen());
-    const QString open = Title(TerminalOpenTitle(kComPort, kRate));
+    const QString open = OpenTerminal::kOpenTitle;
 
     emit t.term->LogToFileRequested();
     QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
     QVERIFY(files);
     QCOMPARE(files->windowTitle(), QString("Log to File..."));
     ChooseFile(files, path);
-    QTRY_COMPARE(t.dialog.windowTitle(), open + Title(LoggingNote(path)));
+    QTRY_COMPARE(t.dialog.windowTitle(), open + Title(" Logging to " + path + "."));
 
     const std::string bytes("A\r\n\0B\b\xFF", 7);
     QVERIFY(line.WriteMaster(bytes));
@@ -179,6 +240,42 @@ void MiniTermTest::logsEveryReceivedByte() {
     QVERIFY(line.WriteMaster("more"));
     QTRY_COMPARE(Shown(t.term), QString("A\nmore"));
     QCOMPARE(TempDir::Read(path), bytes);
+}
+
+// A device is refused with its reason; a FIFO whose reader goes stops the log, said in the title,
+// and the menu offers a new log.
+void MiniTermTest::logThatCannotStartOrGoOnSaysWhy() {
+    PseudoTerminal line;
+    TempDir dir;
+    const std::string fifo = dir.Path("fifo");
+    QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    OpenTerminal t(line.SlavePath());
+    QVERIFY(t.WaitOpen());
+    const QString open = OpenTerminal::kOpenTitle;
+    const auto chooseLog = [&](const std::string& path) {
+        MenuEntry(t.term, "Log to File...")->trigger();
+        QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
+        if (files) ChooseFile(files, path);
+        return files != nullptr;
+    };
+
+    QVERIFY(chooseLog("/dev/null"));
+    QMessageBox* box = WaitForDialog<QMessageBox>(t.dialog);
+    QVERIFY(box);
+    QCOMPARE(box->text(), QString("Cannot log to /dev/null: it is a device, not a file"));
+    box->accept();
+    QCOMPARE(t.dialog.windowTitle(), open);
+
+    QVERIFY(chooseLog(fifo));
+    QTRY_COMPARE(t.dialog.windowTitle(), open + Title(" Logging to " + fifo + "."));
+    close(reader);
+    QVERIFY(line.WriteMaster("x"));
+    QTRY_COMPARE(t.dialog.windowTitle(),
+                 open + Title(" Logging to " + fifo + " stopped (Broken pipe)."));
+    QVERIFY(MenuEntry(t.term, "Log to File...")->isEnabled());
+    QVERIFY(!MenuEntry(t.term, "Stop Logging")->isEnabled());
 }
 
 }  // namespace zentrip

@@ -10,7 +10,6 @@
 #include "app/qtest_fixture.h"
 #include "app/term_edit.h"
 #include "app/term_fixture.h"
-#include "terminal/term_texts.h"
 
 namespace zentrip::testing {
 
@@ -20,11 +19,11 @@ struct OpenTerminal {
         term = dialog.findChild<CTermEdit*>("id1012");
     }
     QPushButton* Button(int id) { return dialog.findChild<QPushButton*>(QString("id%1").arg(id)); }
-    // Whether the title comes to say the terminal is open on its port.
+    // Whether the title comes to say the terminal is open on its port (kComPort at kRate).
     bool WaitOpen() {
-        const QString open = Title(TerminalOpenTitle(kComPort, kRate));
-        return QTest::qWaitFor([&] { return dialog.windowTitle() == open; });
+        return QTest::qWaitFor([&] { return dialog.windowTitle() == kOpenTitle; });
     }
+    static constexpr const char* kOpenTitle = "Mini Terminal open to COM3 at 9600 bps.";
 
     CMiniTermDlg dialog;
     CTermEdit* term = nullptr;

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 
@@ -74,7 +76,12 @@ private:
 
 // One window on a fake line, the simulated controller answering, in its own folders.
 struct Rig {
-    explicit Rig(sim::SimOptions options = {}) {
+    // settingsFile: what Settings.ini holds when the window starts (none when empty).
+    explicit Rig(sim::SimOptions options = {}, const std::string& settingsFile = "") {
+        if (!settingsFile.empty()) {
+            std::filesystem::create_directories(config.Path() + "/TALVEN_ORVANE7K_PGMR");
+            std::ofstream(SettingsFile()) << settingsFile;
+        }
         std::string error;
         simulator = sim::Simulator::Create(options, &error);
         sim::AttachSimulator(line, simulator);
@@ -138,7 +145,7 @@ private slots:
     void stopDuringAWaitTakesEffectAfterIt();
     void programSelectedAndAllInWindowPutTheEditorBack();
     void selectTakesANewFileOnlyInAFolderThatExists();
-    void settingsDialogAndPromptChangeTheSettings();
+    void settingsComeFromTheFileAndGoBackToIt();
     void extrasDropPreviewSaveAndAbout();
     void draggingTheBackgroundMovesTheWindow();
     void miniTerminalWaitsItsTurnAndHandsItsSettingsBack();
@@ -414,36 +421,65 @@ void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
     QCOMPARE(PaneText(window, 1001), QString("\n** File content couldn't be displayed. **\n"));
 }
 
-void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
-    Rig rig;
+// The stored settings are what the window shows and uses; what the settings dialog, the prompt
+// and the Mini Terminal change is what the file holds after the close, beside what it held.
+void ProgrammerDlgTest::settingsComeFromTheFileAndGoBackToIt() {
+    PseudoTerminal device;
+    Rig rig({},
+            "[Settings]\nComPort=2\nDataRate=19200\nModemInitString=ATM1\n"
+            "Device2=/dev/ttyUSB7\nDevice4=/dev/ttyACM0\n");
     CProgrammerDlg& window = *rig.window;
     QVERIFY(rig.Idle());
+    QCOMPARE(Find<QPushButton>(window, "id1009")->text(), QString(" COM2\n19200 bps\nChange..."));
+    QCOMPARE(rig.line.OpenedPaths(), std::vector<std::string>{"/dev/ttyUSB7"});
+    QCOMPARE(rig.line.Written(), kModemSetUp + "ATM1\r");
+
     Click(window, ids::kComPort);
     CCommSettingsDlg* settings = WaitForDialog<CCommSettingsDlg>(window);
     QVERIFY(settings);
-    Click(*settings, "id1001");  // COM2
+    Click(*settings, "id1000");  // COM1
     settings->reject();
     QTest::qWait(50);
-    QCOMPARE(window.Settings().port, 1);
+    QCOMPARE(window.Settings().port, 2);
 
     Click(window, ids::kComPort);
     settings = WaitForDialog<CCommSettingsDlg>(window);
     QVERIFY(settings);
     QCOMPARE(settings->windowModality(), Qt::WindowModal);
-    Click(*settings, "id1001");
+    Click(*settings, "id1003");  // COM4
+    Find<QComboBox>(*settings, "devicePath")
+        ->setEditText(QString::fromStdString(device.SlavePath()));
     settings->accept();
     QTRY_VERIFY(!window.SerialWorkBusy());
-    QCOMPARE(window.Settings().port, 2);
-    QCOMPARE(Find<QPushButton>(window, "id1009")->text(), QString(" COM2\n9600 bps\nChange..."));
-    QCOMPARE(rig.line.OpenedPaths().back(), std::string("/dev/ttyS1"));
-    QCOMPARE(rig.line.Written(), kModemSetUp + kModemSetUp);
+    QCOMPARE(Find<QPushButton>(window, "id1009")->text(), QString(" COM4\n19200 bps\nChange..."));
+    QCOMPARE(rig.line.OpenedPaths().back(), device.SlavePath());
 
     Click(window, ids::kModemString);
     CPromptDlg* prompt = WaitForDialog<CPromptDlg>(window);
     QVERIFY(prompt);
     QTest::keyClicks(Find(*prompt, "id1024"), "ATX4");
     QTest::keyClick(prompt, Qt::Key_Escape);
-    QTRY_COMPARE(window.Settings().modemInitString, std::string("ATX4"));
+    QTRY_COMPARE(window.Settings().modemInitString, std::string("ATM1ATX4"));
+
+    Click(window, ids::kMiniTerminal);
+    CMiniTermDlg* terminal = WaitForDialog<CMiniTermDlg>(window);
+    QVERIFY(terminal);
+    QTRY_COMPARE(terminal->windowTitle(), QString("Mini Terminal open to COM4 at 19200 bps."));
+    Click(*terminal, 1015);
+    CCommSettingsDlg* terminalSettings = WaitForDialog<CCommSettingsDlg>(*terminal);
+    QVERIFY(terminalSettings);
+    Find<QSlider>(*terminalSettings, "id1004")->setValue(7);
+    terminalSettings->accept();
+    QTRY_COMPARE(terminal->windowTitle(), QString("Mini Terminal open to COM4 at 57600 bps."));
+    Click(*terminal, 2);
+    QTRY_VERIFY(!window.findChild<CMiniTermDlg*>());
+
+    QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+    window.close();
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(TempDir::Read(rig.SettingsFile()),
+             "[Settings]\nComPort=4\nDataRate=57600\nDevice2=/dev/ttyUSB7\nDevice4=" +
+                 device.SlavePath() + "\nModemInitString=ATM1ATX4\n");
 }
 
 void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
@@ -491,6 +527,17 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
     CAboutDlg* about = WaitForDialog<CAboutDlg>(window);
     QVERIFY(about);
     QVERIFY(about->isVisible());
+    about->accept();
+    QTRY_VERIFY(!WaitForDialog<CAboutDlg>(window, 0));
+
+    // The background's context menu has it too.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              window.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&window, &menuKey);
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == "&About Zentrip...") action->trigger();
+    about = WaitForDialog<CAboutDlg>(window);
+    QVERIFY(about);
     about->accept();
 }
 

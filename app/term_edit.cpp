@@ -1,6 +1,8 @@
 #include "app/term_edit.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTextCursor>
@@ -15,6 +17,8 @@ CTermEdit::CTermEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setUndoRedoEnabled(false);
     setFocusPolicy(Qt::StrongFocus);
+    m_pasteTimer.setInterval(PastePacer::kTickMs);
+    connect(&m_pasteTimer, &QTimer::timeout, this, &CTermEdit::SendPasted);
 }
 
 void CTermEdit::SyncView() {
@@ -38,24 +42,52 @@ void CTermEdit::SyncView() {
 }
 
 void CTermEdit::keyPressEvent(QKeyEvent* event) {
+    if (IsPasteKey(event->key(), event->modifiers())) {
+        Paste();
+        return event->accept();
+    }
     const std::string bytes = TypedBytes(event->key(), event->modifiers(), event->text());
     if (bytes.empty()) {
         QPlainTextEdit::keyPressEvent(event);  // moving and selecting only: the edit is read-only
         return;
     }
     // The Escape key goes out unechoed: the window takes it as a key of its own, not as text.
-    const bool echo = m_localEcho && event->key() != Qt::Key_Escape;
-    for (const char byte : bytes) {
-        emit Typed(byte);
-        if (echo) m_display.Echo(byte);
-    }
-    if (echo) SyncView();
+    Type(bytes, event->key() != Qt::Key_Escape);
     event->accept();
+}
+
+// Returns whether every byte went out.
+bool CTermEdit::Type(std::string_view bytes, bool echo) {
+    bool echoed = false;
+    bool sent = true;
+    for (const char byte : bytes) {
+        sent = m_send && m_send(byte);
+        if (!sent) break;
+        if (!m_localEcho || !echo) continue;
+        m_display.Echo(byte);
+        echoed = true;
+    }
+    if (echoed) SyncView();
+    return sent;
+}
+
+void CTermEdit::Paste() {
+    m_paste.Add(PastedBytes(QGuiApplication::clipboard()->text()));
+    if (!m_paste.Empty()) m_pasteTimer.start();
+}
+
+// What the line has room for goes out; the rest of a paste is dropped once a byte does not
+// go out (the device is gone), as typed keys are.
+void CTermEdit::SendPasted() {
+    if (!Type(m_paste.Take(m_lineRate), true)) m_paste.Clear();
+    if (m_paste.Empty()) m_pasteTimer.stop();
 }
 
 void CTermEdit::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = createStandardContextMenu(event->pos());
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* paste = menu->addAction("Paste", this, &CTermEdit::Paste);
+    paste->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
     menu->addSeparator();
     QAction* start = menu->addAction("Log to File...", this, &CTermEdit::LogToFileRequested);
     QAction* stop = menu->addAction("Stop Logging", this, &CTermEdit::StopLoggingRequested);

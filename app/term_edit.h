@@ -1,12 +1,18 @@
 // CTermEdit: the Mini Terminal's text area. It shows the terminal's text (received bytes and
 // local echo, by the display rules) and turns typed keys into bytes; it never touches the port:
-// the window sends what it reports. The edit's own typing is never run, so it shows only what
-// the rules put there; keys that type nothing (arrows, page keys) still move and select.
+// the window's send function sends them and says whether they went out, and only bytes that
+// went out are echoed. Pasted text is typed at the line's pace (PastePacer). The edit's own
+// typing is never run, so it shows only what the rules put there; keys that type nothing
+// (arrows, page keys) still move and select.
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
 #include <string_view>
 
+#include "app/paste_pacer.h"
 #include "terminal/term_display.h"
 
 namespace zentrip {
@@ -15,8 +21,16 @@ class CTermEdit : public QPlainTextEdit {
     Q_OBJECT
 
 public:
+    // Sends one typed byte; false when it did not go out (no port, a lost device).
+    using SendFn = std::function<bool(char byte)>;
+
     explicit CTermEdit(QWidget* parent = nullptr);
 
+    void SetSendFn(SendFn send) { m_send = std::move(send); }
+    // The line's rate, which pasted text keeps to.
+    void SetLineRate(std::uint32_t rate) { m_lineRate = rate; }
+    // The clipboard's text, typed as keys (Shift+Insert, Ctrl+Shift+V, the "Paste" entry).
+    void Paste();
     void SetLocalEcho(bool on) { m_localEcho = on; }
 
     // One chunk from the line; the view follows at the next SyncView().
@@ -28,7 +42,6 @@ public:
     void SetLogging(bool on) { m_logging = on; }
 
 signals:
-    void Typed(char byte);
     void LogToFileRequested();
     void StopLoggingRequested();
 
@@ -39,6 +52,13 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    bool Type(std::string_view bytes, bool echo);
+    void SendPasted();
+
+    SendFn m_send;
+    std::uint32_t m_lineRate = 9600;
+    PastePacer m_paste;
+    QTimer m_pasteTimer;
     CTermDisplay m_display;
     bool m_localEcho = false;
     bool m_logging = false;

@@ -66,4 +66,24 @@ std::string TypedBytes(int key, Qt::KeyboardModifiers modifiers, const QString& 
     return bytes;
 }
 
+bool IsPasteKey(int key, Qt::KeyboardModifiers modifiers) {
+    modifiers &= ~Qt::KeypadModifier;
+    return (key == Qt::Key_Insert && modifiers == Qt::ShiftModifier) ||
+           (key == Qt::Key_V && modifiers == (Qt::ControlModifier | Qt::ShiftModifier));
+}
+
+std::string PastedBytes(const QString& text) {
+    std::string bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == '\r' || c == '\n') {
+            bytes += '\r';
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (c == '\t' || (c >= 0x20 && c <= 0xFF && c != kDelete)) {
+            bytes += static_cast<char>(c);
+        }
+    }
+    return bytes;
+}
+
 }  // namespace zentrip

@@ -12,4 +12,11 @@ namespace zentrip {
 
 std::string TypedBytes(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
+// Whether the key pastes into the terminal: Shift+Insert and Ctrl+Shift+V (Ctrl+V types 0x16).
+bool IsPasteKey(int key, Qt::KeyboardModifiers modifiers);
+// Pasted text as the keys that type it: each line end (CR LF, LF or CR) as Enter's CR, tabs as
+// Tab, Latin-1 characters as themselves; other control characters and characters outside
+// Latin-1 type nothing.
+std::string PastedBytes(const QString& text);
+
 }  // namespace zentrip

@@ -44,5 +44,15 @@ TEST(TermKeys, Bytes) {
     }
 }
 
+TEST(TermKeys, Paste) {
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    EXPECT_TRUE(IsPasteKey(Qt::Key_Insert, Qt::ShiftModifier));
+    EXPECT_TRUE(IsPasteKey(Qt::Key_V, ctrlShift));
+    EXPECT_FALSE(IsPasteKey(Qt::Key_V, Qt::ControlModifier));
+    EXPECT_FALSE(IsPasteKey(Qt::Key_Insert, Qt::NoModifier));
+    const QString text = QString("a\r\nb\nc\rd\te\x01\x7f") + QChar(0xE9) + QChar(0x20AC);
+    EXPECT_EQ(PastedBytes(text), "a\rb\rc\rd\te\xE9");
+}
+
 }  // namespace
 }  // namespace zentrip

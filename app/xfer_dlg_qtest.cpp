@@ -1,9 +1,15 @@
 // The transfer dialog started from the Mini Terminal's buttons, against lrzsz over a
 // pseudo-terminal and against a silent peer that the test plays: titles, progress, the closing
 // lines, Escape, cancelling, and the terminal taking its port back afterwards.
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <atomic>
 
@@ -11,7 +17,6 @@
 #include "app/xfer_dlg.h"
 #include "platform/pseudo_terminal.h"
 #include "sim/fake_serial_line.h"
-#include "terminal/term_texts.h"
 #include "terminal/xmodem_test_util.h"
 #include "tests/support/lrzsz_peer.h"
 
@@ -65,8 +70,10 @@ class XferDlgTest : public QObject {
 private slots:
     void receiveEndsWithTheFullPath();
     void transmitNamesTheCrcMode();
-    void cancelledReceiveClosesQuietlyAndTheTerminalReopens();
-    void silentReceiverEndsWithErrorFour();
+    void fileChoicesStartOnOrvaneFilesAndNeedAFolderThatExists();
+    void cancelledTransferClosesQuietlyAndTheTerminalReopens();
+    void textTransmitEndsAndAFailedReopenIsWatched();
+    void silentPeerEndsWithTheErrorLine();
     void vanishedDeviceIsNamedAfterTheErrorLine();
     void fileProblemIsNamedAfterTheErrorLine();
 };
@@ -115,7 +122,8 @@ void XferDlgTest::transmitNamesTheCrcMode() {
     // instead of going to the terminal's screen.
     OpenTerminal t(dir.Path("tty"));
     QTRY_COMPARE(t.dialog.windowTitle(),
-                 QString::fromStdString(TerminalFailedTitle(kComPort, kRate)));
+                 Title("Mini Terminal: Failed to open serial port COM3 at 9600 bps. " +
+                       dir.Path("tty") + ": No such file or directory."));
     t.Button(1019)->click();
     QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
     QVERIFY(files);
@@ -142,41 +150,136 @@ void XferDlgTest::transmitNamesTheCrcMode() {
     QCOMPARE(TempDir::Read(dir.Path("out.bin")), expected);
 }
 
-void XferDlgTest::cancelledReceiveClosesQuietlyAndTheTerminalReopens() {
+// Each choice starts on the Orvane files with the name "*.*", which shows files rather than being
+// taken; a name in a folder that does not exist is refused.
+void XferDlgTest::fileChoicesStartOnOrvaneFilesAndNeedAFolderThatExists() {
     PseudoTerminal line;
     TempDir dir;
     OpenTerminal t(line.SlavePath());
     QVERIFY(t.WaitOpen());
-
-    QPointer<CXferDlg> transfer =
-        StartTransfer(t, 1020, "Select XMODEM File to Receive...", dir.Path("never.bin"));
-    QVERIFY(transfer);
-    QCOMPARE(line.ReadMaster(1, 3000), std::string("C"));
-    ButtonOf(transfer)->click();
-    QCOMPARE(line.ReadMaster(1, 3000), std::string(1, kCan));
-    QTRY_VERIFY(!transfer);
-    QVERIFY2(!WaitForDialog<QDialog>(t.dialog, 200), "no message after a cancel");
-
-    QVERIFY(line.WriteMaster("back\r"));
-    QTRY_COMPARE(Shown(t.term), QString("back\n"));
+    for (const int button : {1019, 1020, 1021}) {
+        t.Button(button)->click();
+        QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
+        QVERIFY(files);
+        QCOMPARE(files->nameFilters(), QStringList({"Orvane Files (*.orv)", "All Files (*)"}));
+        QCOMPARE(files->selectedNameFilter(), QString("Orvane Files (*.orv)"));
+        QCOMPARE(files->findChild<QLineEdit*>("fileNameEdit")->text(), QString("*.*"));
+        static_cast<QDialog*>(files)->accept();
+        QVERIFY(files->isVisible());
+        ChooseFile(files, dir.Path("no/folder/got.bin"));
+        QMessageBox* refusal = WaitForDialog<QMessageBox>(*files);
+        QVERIFY(refusal);
+        refusal->accept();
+        QVERIFY(files->isVisible());
+        files->reject();
+    }
+    QVERIFY2(!WaitForDialog<CXferDlg>(t.dialog, 200), "nothing was chosen");
 }
 
-// 90 seconds without a reply to a block, in virtual time.
-void XferDlgTest::silentReceiverEndsWithErrorFour() {
-    SharedFakeClock clock;
-    FakeSerialLine line(clock);
-    FakeSerialOpener opener(line);
-    CSerialPort port(opener);
+// A cancel during a receive (the sender is told with CAN) and during a transmit's wait for the
+// first block's answer closes the dialog without a word; the terminal takes its port back.
+void XferDlgTest::cancelledTransferClosesQuietlyAndTheTerminalReopens() {
+    const struct {
+        int button;
+        const char* title;
+        const char* peerSays;
+        std::size_t sent;  // what the line carries before the cancel: 'C', or the first block
+        std::string afterCancel;
+    } cases[] = {{1020, "Select XMODEM File to Receive...", "", 1, std::string(1, kCan)},
+                 {1019, "Select XMODEM File to Transmit...", "C", 133, ""}};
+    for (const auto& c : cases) {
+        PseudoTerminal line;
+        TempDir dir;
+        OpenTerminal t(line.SlavePath());
+        QVERIFY(t.WaitOpen());
+        QPointer<CXferDlg> transfer =
+            StartTransfer(t, c.button, c.title, dir.Write("file.bin", Pattern(300)));
+        QVERIFY(transfer);
+        QVERIFY(line.WriteMaster(c.peerSays));
+        QCOMPARE(line.ReadMaster(c.sent, 3000).size(), c.sent);
+        ButtonOf(transfer)->click();
+        QCOMPARE(line.ReadMaster(1, 500), c.afterCancel);
+        QTRY_VERIFY(!transfer);
+        QVERIFY2(!WaitForDialog<QDialog>(t.dialog, 200), "no message after a cancel");
+
+        QVERIFY(line.WriteMaster("back\r"));
+        QTRY_COMPARE(Shown(t.term), QString("back\n"));
+    }
+}
+
+// The text goes out while its device's path goes away: the transmission ends well, the
+// terminal cannot reopen, waits for the device as for a lost one (typing sends and shows
+// nothing meanwhile) and takes it back once its path is there again.
+void XferDlgTest::textTransmitEndsAndAFailedReopenIsWatched() {
+    PseudoTerminal line;
     TempDir dir;
-    line.Feed("C");
-    CXferDlg transfer(1, &port, 1, 9600, dir.Write("in.bin", Pattern(300)), nullptr, clock);
-    transfer.open();
-    QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
-    const QString status = StatusOf(&transfer);
-    QVERIFY2(status.contains(kBlockOneSent), qPrintable(status));
-    QVERIFY2(status.endsWith("\n\n*** ERROR 4: No response from client after block sent. ***"),
-             qPrintable(status));
-    QCOMPARE(transfer.windowTitle(), QString("XMODEM Transmit (CRC Mode)"));
+    const std::string link = dir.Path("ttyUSB0");
+    QCOMPARE(symlink(line.SlavePath().c_str(), link.c_str()), 0);
+    const std::string in = dir.Write("in.txt", "A\nB\n");
+    OpenTerminal t(link);
+    QVERIFY(t.WaitOpen());
+    t.dialog.findChild<QCheckBox*>("id1014")->click();
+
+    QPointer<CXferDlg> transfer = StartTransfer(t, 1021, "Select TEXT file to transmit...", in);
+    QVERIFY(transfer);
+    QCOMPARE(transfer->windowTitle(), QString("Raw Text Transmission"));
+    QCOMPARE(line.ReadMaster(2, 3000), std::string("A\r"));
+    QCOMPARE(unlink(link.c_str()), 0);
+    QTRY_COMPARE(ButtonOf(transfer)->text(), QString("CLOSE"));
+    QCOMPARE(line.ReadMaster(2, 3000), std::string("B\r"));
+    const QRegularExpression ended("^     TEXT TRANSMIT PROGRESS\n\nFile Being Sent: " +
+                                   QRegularExpression::escape(QString::fromStdString(in)) +
+                                   "\nLines Sent: 2\nApprox Chars Sent: 8\nTime Elapsed: \\d+"
+                                   "\nText transmission completed!$");
+    QVERIFY2(ended.match(StatusOf(transfer)).hasMatch(), qPrintable(StatusOf(transfer)));
+
+    ButtonOf(transfer)->click();
+    QTRY_COMPARE(t.dialog.windowTitle(), Title("Mini Terminal: serial device " + link +
+                                               " lost (No such file or directory)."));
+    QTest::keyClick(t.term, Qt::Key_Q);
+    QCOMPARE(Shown(t.term), QString());
+
+    QCOMPARE(symlink(line.SlavePath().c_str(), link.c_str()), 0);
+    QTRY_COMPARE(t.dialog.windowTitle(), Title("Mini Terminal open to COM3 at 9600 bps (serial "
+                                               "device " +
+                                               link + " is back)."));
+    QTest::keyClick(t.term, Qt::Key_Z);
+    QCOMPARE(line.ReadMaster(1), std::string("z"));
+    QCOMPARE(Shown(t.term), QString("z"));
+}
+
+// A peer that falls silent, in virtual time: 90 seconds without a reply to a block sent in
+// the mode the receiver asked for, or a sender that never sends.
+void XferDlgTest::silentPeerEndsWithTheErrorLine() {
+    const struct {
+        int mode;
+        const char* peerSays;
+        const char* title;
+        const char* status;
+        const char* end;
+    } cases[] = {
+        {1, "C", "XMODEM Transmit (CRC Mode)", "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
+         "\n\n*** ERROR 4: No response from client after block sent. ***"},
+        {1, "\x15", "XMODEM Transmit (Checksum Mode)", "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
+         "\n\n*** ERROR 4: No response from client after block sent. ***"},
+        {2, "", "XMODEM Receive (CRC Mode)", "\nBlocks Received: 0\nBlocks Rejected: 10\n",
+         "\n\n*** ERROR 8: Too many tries or aborted during reception. ***"},
+    };
+    for (const auto& c : cases) {
+        SharedFakeClock clock;
+        FakeSerialLine line(clock);
+        FakeSerialOpener opener(line);
+        CSerialPort port(opener);
+        TempDir dir;
+        line.Feed(c.peerSays);
+        const std::string path = c.mode == 1 ? dir.Write("in.bin", Pattern(300)) : dir.Path("got");
+        CXferDlg transfer(c.mode, &port, 1, 9600, path, nullptr, clock);
+        transfer.open();
+        QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
+        const QString status = StatusOf(&transfer);
+        QVERIFY2(status.contains(c.status) && status.endsWith(c.end), qPrintable(status));
+        QCOMPARE(transfer.windowTitle(), QString(c.title));
+    }
 }
 
 void XferDlgTest::vanishedDeviceIsNamedAfterTheErrorLine() {

@@ -14,8 +14,10 @@ std::string TerminalOpenTitle(int comPort, std::uint32_t rate) {
     return "Mini Terminal open to " + PortAndRate(comPort, rate) + ".";
 }
 
-std::string TerminalFailedTitle(int comPort, std::uint32_t rate) {
-    return "Mini Terminal: Failed to open serial port " + PortAndRate(comPort, rate) + ".";
+std::string TerminalFailedTitle(int comPort, std::uint32_t rate, const std::string& reason) {
+    std::string title =
+        "Mini Terminal: Failed to open serial port " + PortAndRate(comPort, rate) + ".";
+    return reason.empty() ? title : title + " " + reason + ".";
 }
 
 std::string DeviceLostText(const std::string& path, const std::string& reason) {

@@ -7,7 +7,8 @@
 namespace zentrip {
 
 std::string TerminalOpenTitle(int comPort, std::uint32_t rate);
-std::string TerminalFailedTitle(int comPort, std::uint32_t rate);
+// reason: the device and why it did not open, added after the failure's own text.
+std::string TerminalFailedTitle(int comPort, std::uint32_t rate, const std::string& reason);
 // "serial device /dev/ttyUSB0 lost (Input/output error)"
 std::string DeviceLostText(const std::string& path, const std::string& reason);
 std::string TerminalLostTitle(const std::string& path, const std::string& reason);
