@@ -84,6 +84,31 @@ TEST_F(PreprocessorTest, WorkedExampleDeliversEightCalls) {
     EXPECT_STREQ(pp.ErrorText(), "");
 }
 
+TEST_F(PreprocessorTest, EveryLineKnowsWhereItWasRead) {
+    Write("prog.orv", "a\n#include one.inc\n#hide\nb\n#SHOW\n" + std::string(3000, 'x') +
+                          "\n#include two.inc");
+    Write("one.inc", "#define AB 1\n#include sub/deep.inc\nAB\n");
+    Write("sub/deep.inc", "d1\r\nd2\n");
+    Write("two.inc", "t\n#wait\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    const char* expected[] = {
+        "prog.orv:1:0",     "prog.orv:2:0",    "one.inc:1:0", "one.inc:2:0",
+        "sub/deep.inc:1:0", "sub/deep.inc:2:0", "one.inc:3:0", "prog.orv:3:0",
+        "prog.orv:4:0",     "prog.orv:5:0",    "prog.orv:6:0", "prog.orv:6:2046",
+        "prog.orv:7:0",     "two.inc:1:0",     "two.inc:2:0"};
+    char buf[2048];
+    for (const char* place : expected) {
+        const int result = pp.ReadLine(buf, 2047);
+        const SourcePlace& at = pp.LinePlace();
+        EXPECT_EQ(at.path + ":" + std::to_string(at.line) + ":" + std::to_string(at.column), place)
+            << buf;
+        if (result < 0) {
+            EXPECT_STREQ(place, "two.inc:2:0");  // the line that failed
+        }
+    }
+}
+
 TEST_F(PreprocessorTest, EmptyFilesAndOpening) {
     Write("empty.orv", "");
     Write("inc.orv", "#include empty.orv\nafter\n");

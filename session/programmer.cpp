@@ -1,12 +1,12 @@
 #include "session/programmer.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/edit_writer.h"
 #include "platform/format_text.h"
 #include "platform/temp_file.h"
+#include "script/line_kind.h"
 #include "script/preprocessor.h"
 #include "script/tokenizer.h"
 #include "session/controller_reply.h"
@@ -37,16 +37,6 @@ bool FileHolds(const char* key, const std::string& path) {
     std::snprintf(search.key, sizeof search.key, "%s", key);
     search.flag = 1;
     return CTokenizer().FindLineInFile(&search, path.c_str(), nullptr, 1) > 0;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -217,7 +207,7 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
 
 // Delivers one line; false when the run halts because of it.
 bool CProgrammer::SendLine(std::string& line, bool hidden) {
-    if (!m_directMode && StartsWithNoCase(line, "#session")) {
+    if (!m_directMode && IsSessionLine(line)) {
         m_host.SetCursor(RunCursor::Wait);
         OpenRemoteSession(line, m_session, m_serialPort, m_modem, m_clock, m_host);
         m_host.SetCursor(RunCursor::Arrow);
