@@ -59,6 +59,12 @@ void CProgrammer::Show(std::string_view text) { CEditWriter().Append(m_host.Resu
 
 void CProgrammer::ShowErrors() { m_host.SetTotalErrorsText(Format("%05d", m_errorCount)); }
 
+void CProgrammer::ReportFailedLine(std::string_view why) {
+    if (const std::optional<SourcePlace> place = m_places.Find(m_lineNumber)) {
+        m_host.LineFailedAt(*place, why);
+    }
+}
+
 void CProgrammer::StopProgramming() {
     RequestStop();
     if (!m_programmingActive) m_host.HideStatusDisplay();
@@ -99,6 +105,7 @@ void CProgrammer::ProgramFromFile() {
     m_directMode = false;
     m_lineNumber = 0;
     m_errorCount = 0;
+    m_places.Clear();
     ShowErrors();
 
     if (m_workingFile.empty()) SelectWorkingFile();
@@ -183,12 +190,14 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
             m_host.SetLineNumberText(Format("%05d", m_lineNumber));
             const int length = preprocessor.ReadLine(buffer, kLineSize);
             if (length == CPreprocessor::kEndOfFile) return LoopEnd::EndOfFile;
+            m_places.Record(m_lineNumber, preprocessor.LinePlace());
             if (length < 0) {
                 Show(Format("[%5d] %s\n", m_lineNumber, buffer));
                 ++m_errorCount;
                 ShowErrors();
                 Show(Format("\r\nFatal Error in Line %d (%s);\rProgramming halted.", m_lineNumber,
                             preprocessor.ErrorText()));
+                ReportFailedLine(preprocessor.ErrorText());
                 m_stopRequested = true;
                 m_outcome = RunOutcome::HaltedFatal;
                 return LoopEnd::Halted;
@@ -228,6 +237,7 @@ bool CProgrammer::SendLine(std::string& line, bool hidden) {
     ShowErrors();
     if (hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
     Show(Format("Error in Line %d (%s) \r\n", m_lineNumber, verdict.c_str()));
+    ReportFailedLine("controller refused this line");
     const std::size_t noAnswer = verdict.find("failed to respond", 1);
     const bool ask = m_errorCount == 1 || (noAnswer != std::string::npos && noAnswer > 1);
     if (!ask) return true;
