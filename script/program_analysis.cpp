@@ -99,7 +99,8 @@ private:
         m_column = place.column;
         const Mark mark = ProblemMark(m_piece);
         m_mark = {place.column + mark.start, place.column + mark.end};
-        m_pieceEnd = place.column + static_cast<int>(length);
+        const bool endsLine = m_piece[length - 1] == '\n';
+        m_pieceEnd = place.column + static_cast<int>(length) - (endsLine ? 1 : 0);
     }
 
     // A problem of the text's last piece, or of the include line that led to an include file.
