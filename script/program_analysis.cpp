@@ -97,14 +97,18 @@ private:
         AppendLineSpans(m_piece, m_preprocessor.Symbols(), place.column, m_result.spans);
         m_line = place.line;
         m_column = place.column;
-        const Mark mark = ProblemMark(m_piece);
-        m_mark = {place.column + mark.start, place.column + mark.end};
+        m_marked = false;
         const bool endsLine = m_piece[length - 1] == '\n';
         m_pieceEnd = place.column + static_cast<int>(length) - (endsLine ? 1 : 0);
     }
 
     // A problem of the text's last piece, or of the include line that led to an include file.
     void AddProblem(std::string message, const SourcePlace& place) {
+        if (!m_marked) {
+            const Mark mark = ProblemMark(m_piece);
+            m_mark = {m_column + mark.start, m_column + mark.end};
+            m_marked = true;
+        }
         m_result.problems.push_back(
             {m_line, m_mark.start, m_mark.end - m_mark.start, std::move(message), place});
     }
@@ -113,7 +117,10 @@ private:
     void AddLongLine(const SourcePlace& place, bool fromText) {
         std::vector<Problem>& problems = m_result.problems;
         if (place.column == kPieceLength) {
-            if (fromText) m_mark = {place.column, m_pieceEnd};
+            if (fromText) {
+                m_mark = {place.column, m_pieceEnd};
+                m_marked = true;
+            }
             AddProblem(kLongLine, place);
         } else if (fromText && !problems.empty() && problems.back().line == place.line &&
                    problems.back().message == kLongLine) {
@@ -130,7 +137,8 @@ private:
     int m_line = 0;  // where the text's last piece was read
     int m_column = -1;
     int m_pieceEnd = 0;
-    Mark m_mark;
+    Mark m_mark;  // of the text's last piece, once a problem needed it
+    bool m_marked = false;
     char m_delivered[kReadSize + 1] = {};
     char m_piece[kReadSize + 1] = {};
 };
