@@ -5,7 +5,6 @@
 // Prints the time for the whole text; exits with status 1 when the analysis is not the
 // expected one.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <fstream>

@@ -17,8 +17,10 @@ ToolCommand FindToolCommand(std::string_view word) {
     static constexpr struct {
         std::string_view word;
         ToolCommand command;
-    } kCommands[] = {{"define", ToolCommand::kDefine},   {"wait", ToolCommand::kWait},
-                     {"hide", ToolCommand::kHide},       {"SHOW", ToolCommand::kShow},
+    } kCommands[] = {{"define", ToolCommand::kDefine},
+                     {"wait", ToolCommand::kWait},
+                     {"hide", ToolCommand::kHide},
+                     {"SHOW", ToolCommand::kShow},
                      {"timeset7330", ToolCommand::kTimeSet7330},
                      {"timeset", ToolCommand::kTimeSet}};
     for (const auto& entry : kCommands) {

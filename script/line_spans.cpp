@@ -73,8 +73,8 @@ private:
 
     bool IsSymbolAt(const TokenPlace& place) {
         return place.end > place.begin &&
-               m_symbols.IsSymbolRun({m_line + place.begin,
-                                      static_cast<std::size_t>(place.end - place.begin)});
+               m_symbols.IsSymbolRun(
+                   {m_line + place.begin, static_cast<std::size_t>(place.end - place.begin)});
     }
 
     // A '#' line: substituted first, so a command word that is a symbol is no command.

@@ -67,8 +67,9 @@ void CheckAnalysisAgainstRun(const fs::path& file) {
     const std::string text = ReadAll(file);
     const ProgramAnalysis analysis = AnalyseProgram(text, file.string());
     const Sending run = RunSends(file, text);
-    const auto refusal = std::find_if(analysis.problems.begin(), analysis.problems.end(),
-                                      [](const Problem& p) { return p.message.rfind("Line longer", 0) != 0; });
+    const auto refusal =
+        std::find_if(analysis.problems.begin(), analysis.problems.end(),
+                     [](const Problem& p) { return p.message.rfind("Line longer", 0) != 0; });
     if (run.end == CPreprocessor::kEndOfFile) {
         EXPECT_EQ(refusal, analysis.problems.end()) << refusal->message;
     } else if (refusal == analysis.problems.end()) {
@@ -207,18 +208,17 @@ TEST_F(PreprocessorTest, WorkedExampleDeliversEightCalls) {
 }
 
 TEST_F(PreprocessorTest, EveryLineKnowsWhereItWasRead) {
-    Write("prog.orv", "a\n#include one.inc\n#hide\nb\n#SHOW\n" + std::string(3000, 'x') +
-                          "\n#include two.inc");
+    Write("prog.orv",
+          "a\n#include one.inc\n#hide\nb\n#SHOW\n" + std::string(3000, 'x') + "\n#include two.inc");
     Write("one.inc", "#define AB 1\n#include sub/deep.inc\nAB\n");
     Write("sub/deep.inc", "d1\r\nd2\n");
     Write("two.inc", "t\n#wait\n");
     CPreprocessor pp(m_clock);
     ASSERT_TRUE(pp.OpenFile("prog.orv"));
     const char* expected[] = {
-        "prog.orv:1:0",     "prog.orv:2:0",    "one.inc:1:0", "one.inc:2:0",
-        "sub/deep.inc:1:0", "sub/deep.inc:2:0", "one.inc:3:0", "prog.orv:3:0",
-        "prog.orv:4:0",     "prog.orv:5:0",    "prog.orv:6:0", "prog.orv:6:2046",
-        "prog.orv:7:0",     "two.inc:1:0",     "two.inc:2:0"};
+        "prog.orv:1:0",     "prog.orv:2:0",    "one.inc:1:0",  "one.inc:2:0",  "sub/deep.inc:1:0",
+        "sub/deep.inc:2:0", "one.inc:3:0",     "prog.orv:3:0", "prog.orv:4:0", "prog.orv:5:0",
+        "prog.orv:6:0",     "prog.orv:6:2046", "prog.orv:7:0", "two.inc:1:0",  "two.inc:2:0"};
     char buf[2048];
     for (const char* place : expected) {
         const int result = pp.ReadLine(buf, 2047);

@@ -148,7 +148,8 @@ private:
 std::span<const Span> ProgramAnalysis::SpansOfLine(int line) const {
     if (line < 1 || line > LineCount()) return {};
     const std::size_t begin = lineStarts[static_cast<std::size_t>(line - 1)];
-    const std::size_t end = line < LineCount() ? lineStarts[static_cast<std::size_t>(line)] : spans.size();
+    const std::size_t end =
+        line < LineCount() ? lineStarts[static_cast<std::size_t>(line)] : spans.size();
     return std::span<const Span>(spans).subspan(begin, end - begin);
 }
 

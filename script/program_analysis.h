@@ -28,9 +28,9 @@ struct ProgramAnalysis {
     std::span<const Span> SpansOfLine(int line) const;
     int LineCount() const { return static_cast<int>(lineStarts.size()); }
 
-    std::vector<Span> spans;                // of all lines, line after line
-    std::vector<std::size_t> lineStarts;    // index in spans of each line's first span
-    std::vector<Problem> problems;          // in the order a run would meet them
+    std::vector<Span> spans;              // of all lines, line after line
+    std::vector<std::size_t> lineStarts;  // index in spans of each line's first span
+    std::vector<Problem> problems;        // in the order a run would meet them
 };
 
 // `path` is the name the run opens the text by: it takes part in the recursion test and names

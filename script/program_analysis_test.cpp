@@ -1,11 +1,11 @@
 #include "script/program_analysis.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
 
@@ -62,34 +62,35 @@ protected:
 // C comment, D directive, K command, Y symbol, I include name, S sent.
 TEST_F(ProgramAnalysisTest, SpansFollowTheLineKindsAndTheSymbolsDefinedSoFar) {
     Write("defs.inc", "#define INC 5\n");
-    EXPECT_EQ(Spans("; note RPT\n"
-                    "#define RPT 42\n"
-                    "#include defs.inc\n"
-                    "RPT 10 * ; x RPT\r\n"
-                    "#wait RPT\n"
-                    "#Timeset7330 INC\n"
-                    "#session 555 RPT\n"
-                    "#waiting 5\n"
-                    "  #wait 5\n"
-                    "#define SEMI ';x'\n"
-                    "12 SEMI 34\n"
-                    "#define wait 9\n"
-                    "#wait 3\n"
-                    "\"Q\" INCX\tinc"),
-              (std::vector<std::string>{"C0+10", "D0+7 Y8+3", "D0+8 I9+8", "S0+8 Y0+3 C9+7",
-                                        "K0+5 Y6+3", "K0+12 Y13+3", "K0+8 Y13+3", "", "C2+7",
-                                        "D0+7 Y8+4", "S0+2 Y3+4 C7+3", "D0+7 Y8+4", "Y1+4",
-                                        "S1+11 Y9+3"}));
+    EXPECT_EQ(
+        Spans("; note RPT\n"
+              "#define RPT 42\n"
+              "#include defs.inc\n"
+              "RPT 10 * ; x RPT\r\n"
+              "#wait RPT\n"
+              "#Timeset7330 INC\n"
+              "#session 555 RPT\n"
+              "#waiting 5\n"
+              "  #wait 5\n"
+              "#define SEMI ';x'\n"
+              "12 SEMI 34\n"
+              "#define wait 9\n"
+              "#wait 3\n"
+              "\"Q\" INCX\tinc"),
+        (std::vector<std::string>{"C0+10", "D0+7 Y8+3", "D0+8 I9+8", "S0+8 Y0+3 C9+7", "K0+5 Y6+3",
+                                  "K0+12 Y13+3", "K0+8 Y13+3", "", "C2+7", "D0+7 Y8+4",
+                                  "S0+2 Y3+4 C7+3", "D0+7 Y8+4", "Y1+4", "S1+11 Y9+3"}));
 }
 
 TEST_F(ProgramAnalysisTest, ProblemsCarryThePreprocessorsTextAndTheirPlace) {
-    const std::string text = "#include nope.inc\n"
-                             "#wait 100000\n"
-                             "#include loop.inc\n"
-                             "#wait\n"
-                             "  #include 'bad.inc'\n"
-                             "#define A 1\n" +
-                             std::string(5000, 'x') + "\n#timeset\n";
+    const std::string text =
+        "#include nope.inc\n"
+        "#wait 100000\n"
+        "#include loop.inc\n"
+        "#wait\n"
+        "  #include 'bad.inc'\n"
+        "#define A 1\n" +
+        std::string(5000, 'x') + "\n#timeset\n";
     Write("prog.orv", text);  // the editor's working file
     Write("loop.inc", "#include prog.orv\n");
     Write("bad.inc", "#define 1A 1\nok\n#timeset\n");
@@ -111,8 +112,9 @@ TEST_F(ProgramAnalysisTest, ProblemsCarryThePreprocessorsTextAndTheirPlace) {
 TEST_F(ProgramAnalysisTest, AFullSymbolTableIsAProblemOfEveryLaterDefine) {
     std::string text;
     for (int i = 0; i < 10002; ++i) text += "#define S" + std::to_string(i) + " v\n";
-    EXPECT_EQ(Problems(text), (std::vector<std::string>{"10001:8+6 Symbol table full. @prog.orv:10001",
-                                                        "10002:8+6 Symbol table full. @prog.orv:10002"}));
+    EXPECT_EQ(Problems(text),
+              (std::vector<std::string>{"10001:8+6 Symbol table full. @prog.orv:10001",
+                                        "10002:8+6 Symbol table full. @prog.orv:10002"}));
 }
 
 }  // namespace
