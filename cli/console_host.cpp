@@ -50,6 +50,10 @@ void ConsoleHost::PumpMessages() {
     if (m_stop) m_stop();
 }
 
+void ConsoleHost::LineFailedAt(const SourcePlace& place, std::string_view why) {
+    m_output.Err(place.path + ":" + std::to_string(place.line) + ": " + ForTerminal(why) + "\n");
+}
+
 void ConsoleHost::SetLineNumberText(std::string_view text) {
     m_output.SetLineNumber(std::atoi(std::string(text).c_str()));
 }

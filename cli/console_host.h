@@ -43,6 +43,8 @@ public:
     void HideStatusDisplay() override {}
     int WindowHeight() override { return kHeight; }
     int FullHeight() override { return kHeight; }
+    // "PATH:LINE: WHY" on stderr, the form compilers use.
+    void LineFailedAt(const SourcePlace& place, std::string_view why) override;
     void SetCursor(RunCursor) override {}
     void FocusEditor() override {}
     void Diagnostic(std::string_view line) override {

@@ -18,6 +18,7 @@ constexpr int kReadSize = 2047;  // the programming run's read size
 
 constexpr const char* kHelp =
     "usage: zentrip-cli expand FILE [--no-wait] [--time \"YYYY-MM-DD HH:MM:SS\"] [--echo]\n"
+    "                           [--where]\n"
     "\n"
     "Expands a program file exactly as a programming run receives it: include files are\n"
     "read, symbols substituted and tool commands executed, one line at a time, but nothing\n"
@@ -30,6 +31,9 @@ constexpr const char* kHelp =
     "  --echo       print the results pane's form instead: \"[%5d] %s\" for every line that\n"
     "               is not hidden, numbered as the run numbers them; the line ends in a\n"
     "               newline (its CR shown as one, its LF dropped)\n"
+    "  --where      start every printed line with the file and line it was read from,\n"
+    "               as \"PATH:LINE: \" (PATH as the program or include line names it), and\n"
+    "               end it with a newline; a failure adds \"PATH:LINE: MESSAGE\" on stderr\n"
     "  --no-wait    skip the pauses of #wait commands (they are still checked); the\n"
     "               clock still moves on by the time each wait would have taken\n"
     "  --time T     the local time at the start, for #timeset and #timeset7330, as\n"
@@ -48,6 +52,7 @@ struct Options {
     const char* file = nullptr;
     bool noWait = false;
     bool echo = false;
+    bool where = false;
     std::optional<LocalTime> time;
 };
 
@@ -83,6 +88,11 @@ void NormaliseLineEnd(std::string& line) {
     if (line.empty() || line.back() != '\r') line += '\r';
 }
 
+// GCC's form, which editors and terminals make clickable.
+std::string WherePrefix(const SourcePlace& place) {
+    return place.path + ":" + std::to_string(place.line) + ": ";
+}
+
 int Expand(const Options& options) {
     std::unique_ptr<Clock> ownClock;
     Clock* clock = &DefaultClock();
@@ -104,20 +114,24 @@ int Expand(const Options& options) {
     for (int lineNumber = 1;; ++lineNumber) {
         const int result = root->ReadLine(buf, kReadSize);
         if (result == CPreprocessor::kEndOfFile) return 0;
+        const std::string where = options.where ? WherePrefix(root->LinePlace()) : "";
         if (result < 0) {
             std::fflush(stdout);
             std::fprintf(stderr, "zentrip-cli expand: Fatal Error in Line %d (%s)\n", lineNumber,
                          root->ErrorText());
+            if (options.where) std::fprintf(stderr, "%s%s\n", where.c_str(), root->ErrorText());
             return 1;
         }
+        std::string shown;
         if (!options.echo) {
-            std::fwrite(buf, 1, static_cast<std::size_t>(result), stdout);
+            shown = where + std::string(buf, static_cast<std::size_t>(result));
+            if (options.where && shown.back() != '\n') shown += '\n';
         } else if (!root->IsHidden()) {
             std::string line(buf, static_cast<std::size_t>(result));
             NormaliseLineEnd(line);
-            const std::string shown = EchoText(lineNumber, line.c_str());
-            std::fwrite(shown.data(), 1, shown.size(), stdout);
+            shown = where + EchoText(lineNumber, line.c_str());
         }
+        std::fwrite(shown.data(), 1, shown.size(), stdout);
         // A wait inside the next ReadLine should find this line already on its way.
         std::fflush(stdout);
     }
@@ -135,6 +149,8 @@ int RunExpand(int argc, char** argv) {
             options.noWait = true;
         } else if (std::strcmp(arg, "--echo") == 0) {
             options.echo = true;
+        } else if (std::strcmp(arg, "--where") == 0) {
+            options.where = true;
         } else if (std::strcmp(arg, "--time") == 0 || std::strncmp(arg, "--time=", 7) == 0) {
             const char* value = arg[6] == '=' ? arg + 7 : (i + 1 < argc ? argv[++i] : nullptr);
             if (value == nullptr) return UsageError("--time needs a time");

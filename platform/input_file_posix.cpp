@@ -23,4 +23,9 @@ FilePtr OpenInputFile(const char* path) {
     return FilePtr(file);
 }
 
+FilePtr OpenInputText(std::string_view text) {
+    // A read-only stream never writes to its buffer.
+    return FilePtr(::fmemopen(const_cast<char*>(text.data()), text.size(), "r"));
+}
+
 }  // namespace zentrip

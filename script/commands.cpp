@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "script/line_kind.h"
 #include "script/preprocessor.h"
-#include "script/text_compare.h"
 
 namespace zentrip {
 
@@ -38,18 +38,24 @@ bool CPreprocessor::ExecuteCommand(char* line) {
     const char* text = line[0] != '\0' ? line + 1 : line;
     char word[CTokenizer::kTokenSize];
     if (m_tokenizer.GetToken(text, word, 0) < 0) return true;
-    if (EqualNoCase(word, "define")) return DefineCommand(text);
-    if (EqualNoCase(word, "wait")) return WaitCommand(text);
-    if (EqualNoCase(word, "hide")) {
-        m_hidden = true;
-        return true;
+    switch (FindToolCommand(word)) {
+        case ToolCommand::kDefine:
+            return DefineCommand(text);
+        case ToolCommand::kWait:
+            return WaitCommand(text);
+        case ToolCommand::kHide:
+            m_hidden = true;
+            return true;
+        case ToolCommand::kShow:
+            m_hidden = false;
+            return true;
+        case ToolCommand::kTimeSet7330:
+            return TimeSetCommand(line, true);
+        case ToolCommand::kTimeSet:
+            return TimeSetCommand(line, false);
+        case ToolCommand::kNone:
+            break;
     }
-    if (EqualNoCase(word, "SHOW")) {
-        m_hidden = false;
-        return true;
-    }
-    if (EqualNoCase(word, "timeset7330")) return TimeSetCommand(line, true);
-    if (EqualNoCase(word, "timeset")) return TimeSetCommand(line, false);
     return true;
 }
 

@@ -1,9 +1,11 @@
 #include "script/preprocessor.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
+#include "script/line_kind.h"
 #include "script/line_reader.h"
 #include "script/text_compare.h"
 
@@ -49,8 +51,16 @@ CPreprocessor::~CPreprocessor() = default;
 
 bool CPreprocessor::OpenFile(const char* path) {
     if (m_isOpen || path == nullptr) return false;
-    FilePtr file = OpenInputFile(path);
-    if (!file) return false;
+    return OpenStream(path, OpenInputFile(path));
+}
+
+bool CPreprocessor::OpenText(const char* path, std::string_view text) {
+    if (path == nullptr) return false;
+    return OpenStream(path, OpenInputText(text));
+}
+
+bool CPreprocessor::OpenStream(const char* path, FilePtr file) {
+    if (m_isOpen || !file) return false;
     try {
         m_path = path;
         m_scopeNames->resize(std::min(m_scopeNames->size(), m_depth));
@@ -72,25 +82,30 @@ int CPreprocessor::ReadLine(char* buf, int n) {
         if (m_child) {
             const int result = m_child->ReadLine(buf, n);
             if (result >= 0) return result;
+            // A check reads on in an include file that stays open after its failure.
+            if (result != kEndOfFile && m_root->m_readOnAfterFailures && m_child->m_isOpen) {
+                return result;
+            }
             DestroyChild();
             if (result != kEndOfFile) return result;
         }
-        switch (ReadTextLine(m_file.get(), buf, n)) {
+        std::size_t length = 0;
+        switch (ReadTextLine(m_file.get(), buf, n, &length)) {
             case ReadResult::kLine:
+                NotePiece(length, buf[length - 1] == '\n');
                 break;
             case ReadResult::kEnd:
                 m_file.reset();
                 m_isOpen = false;
                 return kEndOfFile;
             case ReadResult::kError:
+                NotePiece(0, true);
                 m_root->m_errorText.Format("Error reading file '%s'.", m_path.c_str());
-                CloseWithError();
+                m_file.reset();
+                m_isOpen = false;
                 return kFailed;
         }
-        char token[CTokenizer::kTokenSize];
-        if (m_tokenizer.GetToken(buf, token, 0) >= 0 && EqualNoCase(token, "#include")) {
-            return HandleInclude(buf);
-        }
+        if (ClassifyLine(m_tokenizer, buf) == LineKind::kInclude) return HandleInclude(buf);
         const bool processed = ProcessLine(m_line, buf, n);
         CopyLine(buf, m_line, n);
         return processed ? static_cast<int>(std::strlen(buf)) : kFailed;
@@ -141,15 +156,12 @@ int CPreprocessor::HandleInclude(char* buf) {
 bool CPreprocessor::ProcessLine(char* out, char* line, int n) {
     if (n < 0) n = 0;
     m_lineLimit = n;
-    char token[CTokenizer::kTokenSize];
-    const bool hasToken = m_tokenizer.GetToken(line, token, 0) >= 0;
-    if (hasToken && token[0] == ';') {
+    const LineKind kind = ClassifyLine(m_tokenizer, line);
+    if (kind == LineKind::kComment) {
         CopyLine(out, line, n);
         return true;
     }
-    if (!hasToken || !EqualNoCase(token, "#define")) {
-        m_root->m_symbols->SubstituteSymbols(line, n);
-    }
+    if (kind != LineKind::kDefine) m_root->m_symbols->SubstituteSymbols(line, n);
     bool succeeded = true;
     if (line[0] == '#') succeeded = ExecuteCommand(line);
     CopyLine(out, line, n);
@@ -164,7 +176,23 @@ bool CPreprocessor::IsHidden() const {
 
 const char* CPreprocessor::ErrorText() const { return m_root->m_errorText.c_str(); }
 
+void CPreprocessor::NotePiece(std::size_t length, bool endsLine) {
+    if (m_pieceEndedLine) {
+        ++m_lineNumber;
+        m_column = 0;
+    } else {
+        m_column = static_cast<int>(std::min<std::size_t>(m_column + m_pieceLength, INT_MAX));
+    }
+    m_pieceLength = length;
+    m_pieceEndedLine = endsLine;
+    SourcePlace& place = m_root->m_place;
+    place.path.assign(m_path);
+    place.line = m_lineNumber;
+    place.column = m_column;
+}
+
 void CPreprocessor::CloseWithError() {
+    if (m_root->m_readOnAfterFailures) return;
     m_file.reset();
     m_isOpen = false;
 }

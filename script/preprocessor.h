@@ -21,6 +21,8 @@
 //   include files.".
 // - Whenever a child scope is destroyed, its name and those of its own includes leave the
 //   scope names, so that a caller that reads on after a failure sees no stale names.
+// - Line numbers count the lines of each file, ended by LF; the pieces of a line longer than
+//   the read size share its number.
 #pragma once
 
 #include <atomic>
@@ -28,11 +30,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/input_file.h"
 #include "script/error_text.h"
+#include "script/source_place.h"
 #include "script/symbol_table.h"
 #include "script/tokenizer.h"
 
@@ -46,6 +50,7 @@ public:
     static constexpr int kEndOfFile = -3;
     static constexpr int kIncludeFailed = -4;  // no include name, or include not openable
 
+    static constexpr int kRunReadSize = 2047;  // the n a programming run passes ReadLine
     static constexpr int kLineSize = 4096;  // m_line; the largest usable n is kLineSize - 1
     static constexpr std::size_t kMaxIncludeDepth = 256;
 
@@ -58,10 +63,14 @@ public:
     CPreprocessor& operator=(const CPreprocessor&) = delete;
 
     bool OpenFile(const char* path);
+    // Reads `text` (which must outlive the reading) as the file `path`: the name of the text
+    // for the scope names and the source places.
+    bool OpenText(const char* path, std::string_view text);
     // Delivers the next line into buf (n + 1 bytes); its length, or a result above.
     int ReadLine(char* buf, int n);
     // `out` holds at least n + 1 bytes, as does `line`.
     bool ProcessLine(char* out, char* line, int n);
+    bool IsOpen() const { return m_isOpen; }
     // The hide flag of the innermost scope.
     bool IsHidden() const;
     // `line` holds the read size of the last ReadLine or ProcessLine (2047 before any) plus
@@ -69,6 +78,14 @@ public:
     bool ExecuteCommand(char* line);
     // The root's error text.
     const char* ErrorText() const;
+    // Where the line that ReadLine delivered last, or failed on, was read.
+    const SourcePlace& LinePlace() const { return m_root->m_place; }
+    // The run's symbols, as they stand after the last line.
+    CSymbolTable& Symbols() { return *m_root->m_symbols; }
+    // Set on the root for checking a text rather than running it: a scope that finds a
+    // failure in one of its lines reads on with its next line instead of closing, so that
+    // every failure of the text shows. A read error still ends the scope.
+    void SetReadOnAfterFailures() { m_readOnAfterFailures = true; }
     // Set on the root: once `interrupt` is set, a wait command in progress ends early and
     // later ones do not wait. Null (the default): waits run their full time.
     void SetWaitInterrupt(const std::atomic<bool>* interrupt) { m_waitInterrupt = interrupt; }
@@ -78,8 +95,11 @@ public:
     void SetIncludeObserver(IncludeObserver observer) { m_includeObserver = std::move(observer); }
 
 private:
+    bool OpenStream(const char* path, FilePtr file);
+    void NotePiece(std::size_t length, bool endsLine);
     int HandleInclude(char* buf);
-    void CloseWithError();  // closes this scope's file after a failure it found itself
+    // Closes this scope's file after a failure it found itself (unless reading on).
+    void CloseWithError();
     void DestroyChild();
     bool DefineCommand(const char* text);
     bool WaitCommand(const char* text);
@@ -93,6 +113,8 @@ private:
     Clock* m_clock;                                      // the root's clock
     const std::atomic<bool>* m_waitInterrupt = nullptr;  // root only
     IncludeObserver m_includeObserver;                   // root only
+    SourcePlace m_place;                                 // root only
+    bool m_readOnAfterFailures = false;                  // root only
     CTokenizer m_tokenizer;
     std::unique_ptr<CPreprocessor> m_child;
     FilePtr m_file;
@@ -100,6 +122,10 @@ private:
     bool m_isOpen = false;
     bool m_hidden = false;
     std::size_t m_depth = 0;  // index of this scope's scope name
+    int m_lineNumber = 0;     // of the last piece read from this file
+    int m_column = 0;         // where that piece begins in its line
+    std::size_t m_pieceLength = 0;
+    bool m_pieceEndedLine = true;
     int m_lineLimit = 2047;   // room of the line ExecuteCommand rewrites
     char m_line[kLineSize] = {};
 };

@@ -3,15 +3,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "script/program_analysis.h"
+#include "script/sent_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
@@ -19,8 +23,117 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What a run of a program file with the text `text` sends, line after line, and how it ends.
+// With `upTo`, the run
+// reads on after failures, as a check does, and ends once past that line of the file.
+struct Sending {
+    std::string sent;
+    int end = 0;
+    std::string error;
+    bool operator==(const Sending&) const = default;
+};
+
+Sending RunSends(const fs::path& path, std::string_view text, int upTo = 0) {
+    FakeClock clock;
+    CPreprocessor pp(clock);
+    if (upTo > 0) pp.SetReadOnAfterFailures();
+    if (!pp.OpenText(path.c_str(), text)) return {"", 1, "not opened"};
+    Sending sending;
+    char buf[2048];
+    while (pp.IsOpen()) {
+        const int result = pp.ReadLine(buf, 2047);
+        if (result < 0 && upTo == 0) return {sending.sent, result, pp.ErrorText()};
+        for (const char* ch = buf; result >= 0 && ClassifySentChar(*ch) != SentChar::kEnd; ++ch) {
+            if (ClassifySentChar(*ch) == SentChar::kSent) sending.sent += *ch;
+        }
+        sending.sent += '\n';
+        if (upTo > 0 && pp.LinePlace().path == path && pp.LinePlace().line > upTo) break;
+    }
+    return sending;
+}
+
+// The editor's analysis of a program file against what a run of it does. The first and last
+// characters of a line's sent text cannot be rewritten without changing what the run sends;
+// the text around it up to the comment can be blanked, and the comment rewritten, except for
+// the ';' or '#' that opens it. The run's failure is the first problem found, and a run to the
+// end leaves only long lines to report.
+void CheckAnalysisAgainstRun(const fs::path& file) {
+    SCOPED_TRACE("analysis of " + file.string());
+    const std::string text = ReadAll(file);
+    const ProgramAnalysis analysis = AnalyseProgram(text, file.string());
+    const Sending run = RunSends(file, text);
+    const auto refusal =
+        std::find_if(analysis.problems.begin(), analysis.problems.end(),
+                     [](const Problem& p) { return p.message.rfind("Line longer", 0) != 0; });
+    if (run.end == CPreprocessor::kEndOfFile) {
+        EXPECT_EQ(refusal, analysis.problems.end()) << refusal->message;
+    } else if (refusal == analysis.problems.end()) {
+        ADD_FAILURE() << "no problem for: " << run.error;
+    } else {
+        EXPECT_EQ(refusal->message, run.error);
+    }
+
+    std::vector<std::size_t> lineStarts{0};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') lineStarts.push_back(i + 1);
+    }
+    // Whether rewriting [from, to) of a line (to blanks, or else to other characters) changes
+    // what the run sends up to that line.
+    std::map<int, Sending> unchanged;
+    const auto changes = [&](int line, int from, int to, bool blanks = false) {
+        if (!unchanged.contains(line)) unchanged[line] = RunSends(file, text, line);
+        std::string changed = text;
+        for (int column = from; column < to; ++column) {
+            char& ch = changed[lineStarts[static_cast<std::size_t>(line - 1)] + column];
+            ch = blanks ? ' ' : ch == 'Q' || ch == 'q' ? '7' : 'Q';
+        }
+        return !(RunSends(file, changed, line) == unchanged[line]);
+    };
+    for (int line = 1; line <= analysis.LineCount(); ++line) {
+        const std::size_t start = lineStarts[static_cast<std::size_t>(line - 1)];
+        int lineEnd = static_cast<int>(std::min(text.find('\n', start), text.size()) - start);
+        if (lineEnd > 0 && text[start + lineEnd - 1] == '\r') --lineEnd;
+        // Each piece a run reads of the line on its own.
+        for (int piece = 0; piece == 0 || piece < lineEnd; piece += 2046) {
+            const int pieceEnd = std::min(piece + 2046, lineEnd);
+            Span sent{piece, 0, SpanKind::kSent};
+            Span comment{pieceEnd, 0, SpanKind::kComment};
+            for (const Span& span : analysis.SpansOfLine(line)) {
+                if (span.start < piece || span.start >= pieceEnd) continue;
+                if (span.kind == SpanKind::kSent) sent = span;
+                if (span.kind == SpanKind::kComment) comment = span;
+            }
+            if (sent.length == 0 && comment.length == 0) continue;  // a '#' line sends nothing
+            const int sentEnd = sent.start + sent.length;
+            if (sent.length > 0) {
+                EXPECT_TRUE(changes(line, sent.start, sent.start + 1)) << line;
+                EXPECT_TRUE(changes(line, sentEnd - 1, sentEnd)) << line;
+            }
+            // Around the sent text only blanks, quotes and tabs, which the run leaves out.
+            EXPECT_FALSE(changes(line, piece, sent.length > 0 ? sent.start : comment.start, true))
+                << line;
+            EXPECT_FALSE(changes(line, sentEnd, comment.start, true)) << line;
+            if (comment.length > 0) {
+                const bool opener = ClassifySentChar(text[start + comment.start]) == SentChar::kEnd;
+                if (opener) {
+                    EXPECT_TRUE(changes(line, comment.start, comment.start + 1)) << line;
+                }
+                EXPECT_FALSE(changes(line, comment.start + opener, comment.start + comment.length))
+                    << line;
+            }
+        }
+    }
+}
+
 // Include names are relative to the process's working directory, so every test runs in a
-// fresh directory of its own and returns to the old one afterwards.
+// fresh directory of its own and returns to the old one afterwards. The files a test writes
+// are analysed for the editor afterwards and checked against runs of them: the first 8, as
+// the later files of the include chains only repeat the forms of the first ones.
 class PreprocessorTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -28,11 +141,20 @@ protected:
         m_oldDir = fs::current_path();
         fs::current_path(m_dir);
     }
-    void TearDown() override { fs::current_path(m_oldDir); }
+    void TearDown() override {
+        fs::current_path(m_dir);
+        for (std::size_t i = 0; i < m_written.size() && i < 8; ++i) {
+            CheckAnalysisAgainstRun(m_written[i]);
+        }
+        fs::current_path(m_oldDir);
+    }
 
-    static void Write(const fs::path& path, const std::string& content) {
+    void Write(const fs::path& path, const std::string& content) {
         if (path.has_parent_path()) fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << content;
+        if (std::find(m_written.begin(), m_written.end(), path) == m_written.end()) {
+            m_written.push_back(path);
+        }
     }
 
     struct Run {
@@ -61,6 +183,7 @@ protected:
     const fs::path m_dir{m_temp.Path()};
     fs::path m_oldDir;
     FakeClock m_clock;
+    std::vector<fs::path> m_written;
 };
 
 TEST_F(PreprocessorTest, WorkedExampleDeliversEightCalls) {
@@ -82,6 +205,30 @@ TEST_F(PreprocessorTest, WorkedExampleDeliversEightCalls) {
     EXPECT_EQ(pp.ReadLine(buf, 2047), CPreprocessor::kEndOfFile);
     EXPECT_EQ(pp.ReadLine(buf, 2047), CPreprocessor::kFailed);  // closed now
     EXPECT_STREQ(pp.ErrorText(), "");
+}
+
+TEST_F(PreprocessorTest, EveryLineKnowsWhereItWasRead) {
+    Write("prog.orv",
+          "a\n#include one.inc\n#hide\nb\n#SHOW\n" + std::string(3000, 'x') + "\n#include two.inc");
+    Write("one.inc", "#define AB 1\n#include sub/deep.inc\nAB\n");
+    Write("sub/deep.inc", "d1\r\nd2\n");
+    Write("two.inc", "t\n#wait\n");
+    CPreprocessor pp(m_clock);
+    ASSERT_TRUE(pp.OpenFile("prog.orv"));
+    const char* expected[] = {
+        "prog.orv:1:0",     "prog.orv:2:0",    "one.inc:1:0",  "one.inc:2:0",  "sub/deep.inc:1:0",
+        "sub/deep.inc:2:0", "one.inc:3:0",     "prog.orv:3:0", "prog.orv:4:0", "prog.orv:5:0",
+        "prog.orv:6:0",     "prog.orv:6:2046", "prog.orv:7:0", "two.inc:1:0",  "two.inc:2:0"};
+    char buf[2048];
+    for (const char* place : expected) {
+        const int result = pp.ReadLine(buf, 2047);
+        const SourcePlace& at = pp.LinePlace();
+        EXPECT_EQ(at.path + ":" + std::to_string(at.line) + ":" + std::to_string(at.column), place)
+            << buf;
+        if (result < 0) {
+            EXPECT_STREQ(place, "two.inc:2:0");  // the line that failed
+        }
+    }
 }
 
 TEST_F(PreprocessorTest, EmptyFilesAndOpening) {

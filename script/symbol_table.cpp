@@ -152,6 +152,13 @@ void CSymbolTable::QueueCandidates(const char* text, int length, int after) {
     }
 }
 
+bool CSymbolTable::IsSymbolRun(std::string_view run) {
+    if (run.size() < 2 || run.size() > m_longestName) return false;
+    FoldInto(m_folded, run.data(), run.size());
+    const auto found = m_byFoldedName.find(m_folded);
+    return found != m_byFoldedName.end() && !found->second.indices.empty();
+}
+
 int CSymbolTable::Count() const { return static_cast<int>(m_names.size()); }
 
 const std::string& CSymbolTable::Name(int index) const { return m_names[index]; }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -32,6 +33,10 @@ public:
     int DefineSymbol(const char* name, const char* value);
     // Rewrites `line` in place; its buffer holds at least maxLength + 1 characters.
     void SubstituteSymbols(char* line, int maxLength);
+
+    // Whether SubstituteSymbols replaces `run`, a maximal run of identifier characters of a
+    // line: some name equals it, ignoring ASCII case.
+    bool IsSymbolRun(std::string_view run);
 
     int Count() const;
     const std::string& Name(int index) const;

@@ -1,5 +1,5 @@
-// ASCII case-insensitive equality of whole words, as program lines compare command words,
-// include names and scope names.
+// ASCII case-insensitive comparison, as program lines compare command words, include names
+// and scope names.
 #pragma once
 
 #include <string_view>
@@ -14,6 +14,10 @@ inline bool EqualNoCase(std::string_view a, std::string_view b) {
         if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     }
     return true;
+}
+
+inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace zentrip

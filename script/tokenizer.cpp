@@ -29,12 +29,22 @@ bool CTokenizer::IsIdentifierChar(char ch) {
 
 int CTokenizer::GetToken(const char* line, char* out, int index) const {
     out[0] = '\0';
+    TokenPlace place;
+    if (!FindToken(line, index, &place)) return -1;
+    int length = place.end - place.begin;
+    if (length > kMaxTokenLength) length = kMaxTokenLength;
+    std::memcpy(out, line + place.begin, static_cast<std::size_t>(length));
+    out[length] = '\0';
+    return place.end;
+}
+
+bool CTokenizer::FindToken(const char* line, int index, TokenPlace* place) const {
     int p = 0;
     for (int current = 0;; ++current) {
         while (line[p] != '\0' && IsDelimiter(line[p])) {
             if (line[p++] == ',') break;
         }
-        if (line[p] == '\0') return -1;
+        if (line[p] == '\0') return false;
 
         int begin = p;
         int end = p;
@@ -53,11 +63,8 @@ int CTokenizer::GetToken(const char* line, char* out, int index) const {
         // A delimiter right after a consumed comma is an empty token; p stays put.
 
         if (current == index) {
-            int length = end - begin;
-            if (length > kMaxTokenLength) length = kMaxTokenLength;
-            std::memcpy(out, line + begin, static_cast<std::size_t>(length));
-            out[length] = '\0';
-            return end;
+            *place = {p, begin, end, next};
+            return true;
         }
         p = next;
     }

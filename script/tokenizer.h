@@ -13,6 +13,16 @@ struct SearchKey {
     SearchKey* next = nullptr;
 };
 
+// Where token `index` of a line lies: `start` is its first character (its opening quote, if
+// quoted), [begin, end) its text without quotes, `next` where the scan for the following token
+// begins (past a closing quote).
+struct TokenPlace {
+    int start = 0;
+    int begin = 0;
+    int end = 0;
+    int next = 0;
+};
+
 class CTokenizer {
 public:
     static constexpr int kTokenSize = 256;      // callers' token buffers; tokens are cut at 255
@@ -22,6 +32,8 @@ public:
     // no such token (out is then empty); otherwise where the scan stopped. A token longer than
     // 255 characters is cut to its first 255; the scan position is not affected.
     int GetToken(const char* line, char* out, int index) const;
+    // The scan of GetToken without the copy: false when the line has no such token.
+    bool FindToken(const char* line, int index, TokenPlace* place) const;
     static bool IsDelimiter(char ch);
     static bool IsIdentifierChar(char ch);
     // 1-based position of `needle` in `haystack` at index `start` or later, ignoring ASCII

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdint>
 
+#include "script/sent_text.h"
+
 namespace zentrip {
 
 namespace {
@@ -22,8 +24,9 @@ bool EqualsOkIgnoringCase(std::string_view text) {
 int SendLineDirect(CSerialPort& port, Clock& clock, std::string_view line, std::string* verdict) {
     bool sent = false;
     for (char ch : line) {
-        if (ch == ' ' || ch == '\t' || ch == '"') continue;
-        if (ch == ';' || ch == '\r' || ch == '\n' || ch == '#' || ch == '\0') break;
+        const SentChar kind = ClassifySentChar(ch);
+        if (kind == SentChar::kSkipped) continue;
+        if (kind == SentChar::kEnd) break;
         port.WriteByte(static_cast<char>(std::toupper(static_cast<unsigned char>(ch))));
         sent = true;
     }

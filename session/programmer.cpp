@@ -1,6 +1,5 @@
 #include "session/programmer.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -8,6 +7,7 @@
 #include "platform/edit_writer.h"
 #include "platform/format_text.h"
 #include "platform/temp_file.h"
+#include "script/line_kind.h"
 #include "script/preprocessor.h"
 #include "script/tokenizer.h"
 #include "session/controller_reply.h"
@@ -42,16 +42,6 @@ bool FileHolds(const char* key, const std::string& path) {
     return CTokenizer().FindLineInFile(&search, path.c_str(), nullptr, 1) > 0;
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 CProgrammer::CProgrammer(RunHost& host, Clock& clock)
@@ -76,6 +66,12 @@ void CProgrammer::Show(std::string_view text) {
 }
 
 void CProgrammer::ShowErrors() { m_host.SetTotalErrorsText(Format("%05d", m_errorCount)); }
+
+void CProgrammer::ReportFailedLine(std::string_view why) {
+    if (const std::optional<SourcePlace> place = m_places.Find(m_lineNumber)) {
+        m_host.LineFailedAt(*place, why);
+    }
+}
 
 void CProgrammer::StopProgramming() {
     RequestStop();
@@ -117,6 +113,7 @@ void CProgrammer::ProgramFromFile() {
     m_directMode = false;
     m_lineNumber = 0;
     m_errorCount = 0;
+    m_places.Clear();
     ShowErrors();
 
     if (m_workingFile.empty()) SelectWorkingFile();
@@ -208,12 +205,14 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
             m_host.SetLineNumberText(Format("%05d", m_lineNumber));
             const int length = preprocessor.ReadLine(buffer, kLineSize);
             if (length == CPreprocessor::kEndOfFile) return LoopEnd::EndOfFile;
+            m_places.Record(m_lineNumber, preprocessor.LinePlace());
             if (length < 0) {
                 Show(Format("[%5d] %s\n", m_lineNumber, buffer));
                 ++m_errorCount;
                 ShowErrors();
                 Show(Format("\r\nFatal Error in Line %d (%s);\rProgramming halted.", m_lineNumber,
                             preprocessor.ErrorText()));
+                ReportFailedLine(preprocessor.ErrorText());
                 m_stopRequested = true;
                 m_outcome = RunOutcome::HaltedFatal;
                 return LoopEnd::Halted;
@@ -232,7 +231,7 @@ CProgrammer::LoopEnd CProgrammer::RunLines(CPreprocessor& preprocessor) {
 
 // Delivers one line; false when the run halts because of it.
 bool CProgrammer::SendLine(std::string& line, bool hidden) {
-    if (!m_directMode && StartsWithNoCase(line, "#session")) {
+    if (!m_directMode && IsSessionLine(line)) {
         m_host.SetCursor(RunCursor::Wait);
         OpenRemoteSession(line, m_session, m_serialPort, m_modem, m_clock, m_host);
         m_host.SetCursor(RunCursor::Arrow);
@@ -254,6 +253,7 @@ bool CProgrammer::SendLine(std::string& line, bool hidden) {
     if (hidden) Show(Format("[%5d] %s", m_lineNumber, line.c_str()));
     Show(Format("Error in Line %d (%s) \r\n", m_lineNumber, verdict.c_str()));
     RecordFailedLine(line, verdict);
+    ReportFailedLine("controller refused this line");
     const std::size_t noAnswer = verdict.find("failed to respond", 1);
     const bool ask = m_errorCount == 1 || (noAnswer != std::string::npos && noAnswer > 1);
     if (!ask) return true;

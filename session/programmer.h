@@ -31,6 +31,7 @@
 #include "platform/clock.h"
 #include "platform/serial_device.h"
 #include "session/run_host.h"
+#include "session/run_places.h"
 
 namespace zentrip {
 
@@ -109,6 +110,8 @@ public:
     int LineNumber() const { return m_lineNumber; }
     bool DirectMode() const { return m_directMode; }
     const SessionState& Session() const { return m_session; }
+    // Where each line of the last (or current) run was read.
+    const RunPlaces& Places() const { return m_places; }
 
 private:
     enum class LoopEnd { EndOfFile, UserHalt, Halted };
@@ -120,6 +123,8 @@ private:
     std::int64_t RunSeconds();
     void Show(std::string_view text);
     void ShowErrors();
+    // Tells the host where the current line was read and why it failed.
+    void ReportFailedLine(std::string_view why);
     bool ProgramFromText(const std::string& text);
     // The run's record (session/programmer_record.cpp).
     void StartRecord();
@@ -154,6 +159,7 @@ private:
     RunOutcome m_outcome = RunOutcome::NotStarted;
     int m_lineNumber = 0;
     int m_errorCount = 0;
+    RunPlaces m_places;
     std::int64_t m_deadline = 0;  // RunSeconds() when more connect time is due
 };
 

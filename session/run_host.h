@@ -14,6 +14,7 @@
 
 #include "link/link_host.h"
 #include "platform/text_sink.h"
+#include "script/source_place.h"
 
 namespace zentrip {
 
@@ -55,6 +56,11 @@ public:
     virtual void HideStatusDisplay() = 0;
     virtual int WindowHeight() = 0;
     virtual int FullHeight() = 0;
+
+    // A line the results pane has just called failed ("Error in Line %d", "Fatal Error in
+    // Line %d"): where it was read and why, "controller refused this line" or the
+    // preprocessor's error text. A window needs nothing here: it can look the place up.
+    virtual void LineFailedAt(const SourcePlace& /*place*/, std::string_view /*why*/) {}
 
     virtual void SetCursor(RunCursor cursor) = 0;
     // Gives the source editor the keyboard focus.

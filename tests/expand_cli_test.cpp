@@ -112,6 +112,19 @@ TEST_F(ExpandCliTest, FailuresGoToStderrWithTheLineNumber) {
               "already in scope.)\n");
 }
 
+TEST_F(ExpandCliTest, WhereNamesTheFileAndLineOfEveryLine) {
+    Write("prog.orv", "a\n#include inc.txt\n#wait\n");
+    Write("inc.txt", "#define AB 1\nAB");
+    const Result r = Expand({"prog.orv", "--where"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out,
+              "prog.orv:1: a\nprog.orv:2: #include inc.txt\ninc.txt:1: #define AB 1\n"
+              "inc.txt:2: 1\n");
+    EXPECT_EQ(r.err,
+              "zentrip-cli expand: Fatal Error in Line 5 (Missing time parameter on WAIT "
+              "command)\nprog.orv:3: Missing time parameter on WAIT command\n");
+}
+
 TEST_F(ExpandCliTest, FileProblemsExitWithTwoAndUsageProblemsWith64) {
     fs::create_directory(m_dir / "adir");
     Write("prog.orv", "x\n");

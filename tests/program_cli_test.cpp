@@ -304,6 +304,21 @@ TEST_F(ProgramCliTest, FatalProgramFileErrorHalts) {
     EXPECT_EQ(Out().substr(Out().size() - std::min(Out().size(), end.size())), end) << Out();
 }
 
+TEST_F(ProgramCliTest, FailedLinesInAnIncludeFileAreNamedOnStderr) {
+    const std::string site = m_dir.Write("site.inc", "22\n#wait\n");
+    ASSERT_EQ(RunDirect("11\n#include " + site + "\n33\n", {"--complain-on", "22"},
+                        {"--on-error", "continue"}),
+              2)
+        << Err();
+    EXPECT_NE(Out().find("Error in Line 3 (Controller Reported ERROR 12)"), std::string::npos);
+    EXPECT_NE(Out().find("Fatal Error in Line 4 (Missing time parameter"), std::string::npos);
+    const std::size_t refused = Err().find(site + ":1: controller refused this line\n");
+    const std::size_t fatal = Err().find(site + ":2: Missing time parameter on WAIT command\n");
+    EXPECT_NE(refused, std::string::npos) << Err();
+    EXPECT_NE(fatal, std::string::npos) << Err();
+    EXPECT_LT(refused, fatal);
+}
+
 TEST_F(ProgramCliTest, OnATerminalTheQuestionIsAskedAndAStatusLineShown) {
     Terminal terminal;
     ASSERT_TRUE(terminal.Ok());
