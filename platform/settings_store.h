@@ -51,8 +51,10 @@ public:
     // How messages name the file: its name without the folders, "Settings.ini".
     std::string FileName() const;
 
-    // How long a save waits for another writer to let go of the lock.
-    static constexpr int kLockWaitMs = 2000;
+    // How long a save waits for another writer to let go of the lock. Waiters poll, so one that
+    // saves again and again can keep another out for all of its saves: on a loaded machine,
+    // where each fsync is slow, that took more than 2 s.
+    static constexpr int kLockWaitMs = 10000;
 
 private:
     bool WriteValues(std::string* error) const;
