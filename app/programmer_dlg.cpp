@@ -79,7 +79,13 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     setWindowIcon(ProgramIcon());
     m_background = QPixmap(kBackgroundResource);
     BuildControls();
-    m_editorModel.SetWake([this] { m_queue.Post([this] { m_editor->Refresh(); }); });
+    m_editorModel.SetWake([this] {
+        m_queue.Post([this] {
+            m_editor->Refresh();
+            if (m_editorLock == EditorLock::UntilShown && m_editorModel.Loads() != m_loadsAtLock)
+                LockEditor(EditorLock::None);
+        });
+    });
     m_resultsModel.SetWake([this] { m_queue.Post([this] { m_results->Refresh(); }); });
 
     const QRect full = DialogRect(0, 0, kTemplateWidth, kTemplateHeight);
@@ -140,12 +146,8 @@ void CProgrammerDlg::BuildControls() {
                 break;
             }
             case ControlKind::Button:
-            case ControlKind::DefaultButton: {
-                auto* button = new QPushButton(text, this);
-                button->setDefault(control.kind == ControlKind::DefaultButton);
-                widget = button;
+                widget = new QPushButton(text, this);
                 break;
-            }
             case ControlKind::CheckBox:
                 widget = new QCheckBox(this);
                 break;
@@ -207,15 +209,16 @@ QWidget* CProgrammerDlg::Control(int id) const {
 
 void CProgrammerDlg::ConnectControls() {
     auto button = [this](int id) { return static_cast<QPushButton*>(Control(id)); };
-    auto onClick = [this](QPushButton* control, SerialWork::JobKind kind,
-                          void (CProgrammer::*operation)()) {
-        connect(control, &QPushButton::clicked, this,
-                [this, kind, operation] { StartUnlessRunning(kind, operation); });
+    auto onClick = [this](QPushButton* control, void (CProgrammer::*operation)(),
+                          EditorLock lock) {
+        connect(control, &QPushButton::clicked, this, [this, operation, lock] {
+            StartUnlessRunning(SerialWork::JobKind::Run, operation, lock);
+        });
     };
-    onClick(m_programButton, SerialWork::JobKind::Run, &CProgrammer::ProgramFromFile);
-    onClick(button(ids::kProgramSelected), SerialWork::JobKind::Run, &CProgrammer::ProgramSelected);
-    onClick(button(ids::kProgramAllInWindow), SerialWork::JobKind::Run,
-            &CProgrammer::ProgramAllInWindow);
+    onClick(m_programButton, &CProgrammer::ProgramFromFile, EditorLock::UntilShown);
+    onClick(button(ids::kProgramSelected), &CProgrammer::ProgramSelected, EditorLock::WhileRunning);
+    onClick(button(ids::kProgramAllInWindow), &CProgrammer::ProgramAllInWindow,
+            EditorLock::WhileRunning);
     connect(button(ids::kSelect), &QPushButton::clicked, this, &CProgrammerDlg::OnSelect);
     connect(button(ids::kClearWindow), &QPushButton::clicked, this, &CProgrammerDlg::OnClearWindow);
     connect(m_stopButton, &QPushButton::clicked, this, &CProgrammerDlg::OnStop);
@@ -228,7 +231,7 @@ void CProgrammerDlg::ConnectControls() {
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
             &CProgrammerDlg::OnAbout);
     connect(button(ids::kExit), &QPushButton::clicked, this, [this] {
-        RequestClose({CloseStep::Collapse, CloseStep::HangUp, CloseStep::Save, CloseStep::Finish});
+        AskToClose({CloseStep::Collapse, CloseStep::HangUp, CloseStep::Save, CloseStep::Finish});
     });
 
     auto* preview = new QAction("Preview Expansion", this);
@@ -286,15 +289,22 @@ void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
     m_editor->Refresh();
 }
 
-void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind,
-                                        void (CProgrammer::*operation)()) {
+void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),
+                                        EditorLock lock) {
     if (m_work->RunInProgress()) {
         OpenMessageBox("In the process of programming a controller already.", MessageBoxButtons::Ok,
                        MessageBoxIcon::None, nullptr);
         return;
     }
     m_editor->SyncSelection();
+    if (kind == SerialWork::JobKind::Run) LockEditor(lock);
     StartJob(kind, [operation](CProgrammer& programmer) { (programmer.*operation)(); });
+}
+
+void CProgrammerDlg::LockEditor(EditorLock lock) {
+    m_editorLock = lock;
+    m_loadsAtLock = m_editorModel.Loads();
+    m_editor->SetLocked(lock != EditorLock::None);
 }
 
 void CProgrammerDlg::OnSelect() {
@@ -372,8 +382,10 @@ void CProgrammerDlg::OnSaveResults() {
 }
 
 void CProgrammerDlg::keyPressEvent(QKeyEvent* event) {
-    // Escape never closes the window.
-    if (event->key() == Qt::Key_Escape) {
+    // Escape never closes the window, and a Return that no control took presses nothing: a
+    // stray key must not end the program or halt a run.
+    const int key = event->key();
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
         event->accept();
         return;
     }

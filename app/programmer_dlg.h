@@ -68,9 +68,11 @@ public:
 
     // FILE on the command line: the working file, shown once the modem set-up is over.
     void SetStartingFile(const std::string& path);
-    // The window's Close command (also a termination signal): stop a run, save the
-    // settings, collapse, hang up, close.
+    // The window's Close command as a termination signal gives it: stop a run without asking,
+    // save the settings, collapse, hang up, close.
     void CloseAsSystemCommand();
+
+    enum class CloseStep { Save, Collapse, HangUp, Finish };
 
 signals:
     // The window has gone through its close sequence; the program may end.
@@ -89,7 +91,6 @@ private slots:
     void DrainWindowQueue();
 
 private:
-    enum class CloseStep { Save, Collapse, HangUp, Finish };
 
     // Construction.
     void BuildControls();
@@ -97,8 +98,13 @@ private:
     QWidget* Control(int id) const;
 
     // Handlers.
+    // The editor is read-only while a run programs its text, and until a run from the file
+    // has shown the file there (which replaces what the editor holds); typing is kept otherwise.
+    enum class EditorLock { None, WhileRunning, UntilShown };
     // Runs `operation` on the worker, unless a run is under way, which the user is told.
-    void StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)());
+    void StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),
+                            EditorLock lock = EditorLock::None);
+    void LockEditor(EditorLock lock);
     void OnSelect();
     void OnClearWindow();
     void OnStop();
@@ -128,7 +134,8 @@ private:
     void Track(QDialog* dialog);
     void AnswerOpenDialogsNo();
 
-    // The close sequences.
+    // The close sequences; AskToClose first asks whether a run under way may be stopped.
+    void AskToClose(std::vector<CloseStep> steps);
     void RequestClose(std::vector<CloseStep> steps);
     void NextCloseStep();
 
@@ -153,6 +160,8 @@ private:
     std::string m_workingFile;
     std::string m_startingFile;  // shown in the editor after the start-up's modem set-up
     bool m_startupDone = false;
+    EditorLock m_editorLock = EditorLock::None;
+    std::size_t m_loadsAtLock = 0;  // the editor model's loads when it was locked
     CProgrammer::RunOutcome m_lastOutcome = CProgrammer::RunOutcome::NotStarted;
 
     TextModel m_editorModel;

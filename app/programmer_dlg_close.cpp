@@ -1,7 +1,8 @@
 // CProgrammerDlg's two ways out. "Exit" collapses the window, hangs the modem up and saves
 // the settings; the window's Close command (and a termination signal) saves first, then
-// collapses and hangs up. A run in progress is stopped first and its end sequence allowed
-// to finish, so the port is never left open and no step waits on a window that waits.
+// collapses and hangs up. The user is asked before a run is stopped for it; a signal asks
+// nothing. A run in progress is stopped first and its end sequence allowed to finish, so the
+// port is never left open and no step waits on a window that waits.
 #include <QCloseEvent>
 #include <cstdio>
 
@@ -9,9 +10,15 @@
 
 namespace zentrip {
 
-void CProgrammerDlg::CloseAsSystemCommand() {
-    RequestClose({CloseStep::Save, CloseStep::Collapse, CloseStep::HangUp, CloseStep::Finish});
-}
+namespace {
+
+const std::vector<CProgrammerDlg::CloseStep> kSystemClose{
+    CProgrammerDlg::CloseStep::Save, CProgrammerDlg::CloseStep::Collapse,
+    CProgrammerDlg::CloseStep::HangUp, CProgrammerDlg::CloseStep::Finish};
+
+}  // namespace
+
+void CProgrammerDlg::CloseAsSystemCommand() { RequestClose(kSystemClose); }
 
 void CProgrammerDlg::closeEvent(QCloseEvent* event) {
     if (m_closed) {
@@ -19,7 +26,20 @@ void CProgrammerDlg::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
-    CloseAsSystemCommand();
+    AskToClose(kSystemClose);
+}
+
+void CProgrammerDlg::AskToClose(std::vector<CloseStep> steps) {
+    if (m_closing) return;
+    if (!m_work->RunInProgress()) {
+        RequestClose(std::move(steps));
+        return;
+    }
+    OpenBox("A controller is being programmed. Stop programming and exit?",
+            MessageBoxButtons::YesNo, MessageBoxIcon::None,
+            [this, steps = std::move(steps)](MessageBoxAnswer answer) {
+                if (answer == MessageBoxAnswer::Yes) RequestClose(steps);
+            });
 }
 
 void CProgrammerDlg::RequestClose(std::vector<CloseStep> steps) {

@@ -21,6 +21,7 @@
 #include <QSlider>
 #include <QTest>
 #include <QUrl>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -33,6 +34,7 @@
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
 #include "app/qtest_fixture.h"
+#include "app/termination_signals.h"
 #include "app/window_fonts.h"
 #include "platform/pseudo_terminal.h"
 #include "sim/fake_line_simulator.h"
@@ -131,6 +133,8 @@ private slots:
     void startsFoldedWithEveryControlOfTheTemplate();
     void runUnfoldsAndHideFoldsInStepsToExactHeights();
     void escapeDoesNothing();
+    void returnPressesNothingButTheFocusedButton();
+    void exitAndCloseAskDuringARunAndSignalsDoNot();
     void exitCollapsesHangsUpThenSaves();
     void closeCommandSavesThenCollapsesAndHangsUp();
     void closingDuringAWaitStopsTheRunFirst();
@@ -223,6 +227,67 @@ void ProgrammerDlgTest::escapeDoesNothing() {
     QCOMPARE(rig.line.Written(), kModemSetUp);
 }
 
+void ProgrammerDlgTest::returnPressesNothingButTheFocusedButton() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
+    QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    for (const bool running : {false, true}) {
+        if (running) QVERIFY(rig.RunFromFileTo("00003"));
+        for (const char* name : {"id1003", "id1011", "id1001", "id1013", "id1016", "id1017"}) {
+            QWidget* control = Find(window, name);
+            control->setFocus();
+            QTest::keyClick(control, Qt::Key_Return);
+            QTest::keyClick(control, Qt::Key_Enter);
+        }
+        QTest::qWait(50);
+        QVERIFY(!WaitForDialog<QMessageBox>(window, 0));
+        QCOMPARE(closed.count(), 0);
+        QCOMPARE(window.RunInProgress(), running);
+        QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::NotStarted);
+    }
+    // The editor takes Return as a line break, idle and during a run from the file.
+    QCOMPARE(editor->toPlainText().count('\n'), 4 + 2);
+    // A focused button still answers Return.
+    auto* exit = Find<QPushButton>(window, "id1004");
+    exit->setFocus();
+    QTest::keyClick(exit, Qt::Key_Return);
+    QVERIFY(WaitForDialog<QMessageBox>(window));
+}
+
+void ProgrammerDlgTest::exitAndCloseAskDuringARunAndSignalsDoNot() {
+    for (const int signal : {SIGHUP, SIGINT}) {
+        Rig rig;
+        CProgrammerDlg& window = *rig.window;
+        QVERIFY(rig.Idle());
+        QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
+        QVERIFY(rig.RunFromFileTo("00003"));
+        QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+        const std::function<void()> ways[] = {[&] { window.close(); },
+                                               [&] { Click(window, ids::kExit); }};
+        for (const std::function<void()>& way : ways) {
+            way();
+            QMessageBox* box = WaitForDialog<QMessageBox>(window);
+            QVERIFY(box);
+            QCOMPARE(box->text(),
+                     QString("A controller is being programmed. Stop programming and exit?"));
+            QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+            QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+            QTest::qWait(50);
+            QVERIFY(window.RunInProgress());
+        }
+        TerminationSignals termination;
+        QVERIFY(termination.Ok());
+        connect(&termination, &TerminationSignals::Received, &window,
+                &CProgrammerDlg::CloseAsSystemCommand);
+        raise(signal);
+        QTRY_COMPARE(closed.count(), 1);
+        QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
+    }
+}
+
 namespace {
 
 // A change of the window's rate for its close to save, after zentrip-cli stored a modem string
@@ -299,6 +364,9 @@ void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
     ChangeRateWhileAnotherWriterSaves(window);
     window.close();
+    QMessageBox* question = WaitForDialog<QMessageBox>(window);
+    QVERIFY(question);
+    QTest::mouseClick(question->button(QMessageBox::Yes), Qt::LeftButton);
     QTRY_COMPARE(closed.count(), 1);
     QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
     QVERIFY(PaneText(window, 1013).endsWith("** Programming halted by user. **\n"));
@@ -312,7 +380,14 @@ void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
     CProgrammerDlg& window = *rig.window;
     QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("#direct\nBAD 1\nTWO\n"));
-    for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+    // Yes, No, then Stop and a termination signal while the question is open: both answer No.
+    auto* stop = Find<QPushButton>(window, "id1005");
+    const std::function<void(QMessageBox*)> answers[] = {
+        [](QMessageBox* box) { QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton); },
+        [](QMessageBox* box) { QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton); },
+        [stop](QMessageBox*) { stop->click(); },
+        [&window](QMessageBox*) { window.CloseAsSystemCommand(); }};
+    for (const std::function<void(QMessageBox*)>& answer : answers) {
         Click(window, ids::kProgramFromFile);
         QMessageBox* box = WaitForDialog<QMessageBox>(window);
         QVERIFY(box);
@@ -322,11 +397,11 @@ void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
         QVERIFY(box->text().startsWith("==== Error reported by controller during upload. ====\n"));
         QVERIFY(box->text().endsWith("Do you want to continue programming?"));
         QVERIFY(window.RunInProgress());
-        QTest::mouseClick(box->button(answer), Qt::LeftButton);
+        answer(box);
         QTRY_VERIFY(!window.SerialWorkBusy());
     }
     QCOMPARE(rig.simulator->Controller().Lines(),
-             (std::vector<std::string>{"BAD1", "TWO", "BAD1"}));
+             (std::vector<std::string>{"BAD1", "TWO", "BAD1", "BAD1", "BAD1"}));
     QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByError);
     QVERIFY(PaneText(window, 1013).contains("** Programming halted by error condition. **"));
 }
@@ -336,7 +411,12 @@ void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     CProgrammerDlg& window = *rig.window;
     QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("#direct\n#wait 2\nONE\nTWO\n"));
-    QVERIFY(rig.RunFromFileTo("00002"));
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    Click(window, ids::kProgramAllInWindow);
+    QTRY_COMPARE(Find<QLineEdit>(window, "id1016")->text(), QString("00002"));
+    // The editor's own text is being programmed: it is locked and says so.
+    QVERIFY(editor->isReadOnly());
+    QCOMPARE(editor->accessibleDescription(), QString("Locked while its text is being programmed"));
     QCOMPARE(Find<QPushButton>(window, "id1005")->accessibleName(), QString("STOP Programming"));
     QVERIFY(!Find(window, "id1000")->isEnabled());
     Click(window, ids::kStop);
@@ -347,9 +427,11 @@ void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     box->accept();
     QTRY_VERIFY(!window.SerialWorkBusy());
     QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
+    QCOMPARE(rig.clock.WaitedMs(), 2000u);  // Stop let the wait run out
     QCOMPARE(rig.simulator->Controller().Lines(), std::vector<std::string>{});
     QTRY_COMPARE(window.height(), window.Animator().Heights().full);
     QVERIFY(Find(window, "id1000")->isEnabled());
+    QVERIFY(!editor->isReadOnly());
 }
 
 void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
@@ -380,7 +462,7 @@ void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
     QCOMPARE(editor->toPlainText(), QString("ONE\nTWO\nTHREE"));
     QCOMPARE(editor->textCursor().selectionStart(), 4);
     QCOMPARE(editor->textCursor().selectionEnd(), 8);
-    QVERIFY(editor->hasFocus() || !window.isActiveWindow());
+    QCOMPARE(window.focusWidget(), editor);
 
     Click(window, ids::kProgramAllInWindow);
     QTRY_VERIFY(!window.SerialWorkBusy());

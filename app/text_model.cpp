@@ -37,8 +37,14 @@ std::string TextModel::Text() const {
     return m_text;
 }
 
+std::size_t TextModel::Loads() const {
+    std::lock_guard lock(m_mutex);
+    return m_loads;
+}
+
 void TextModel::SetText(std::string_view text) {
     std::unique_lock lock(m_mutex);
+    ++m_loads;
     // The results pane keeps its last characters by setting them as its new text: that is a
     // cut at the start, and the widget only loses its first lines.
     const std::string_view old = m_text;

@@ -53,6 +53,9 @@ public:
     void ClearSelection() override;
     void ReplaceSelection(std::string_view text) override;
 
+    // How many times SetText replaced the whole text.
+    std::size_t Loads() const;
+
     // The widget's side (window thread).
     Update TakeUpdate();
     // The user changed the widget: `removed` characters at widget position `start` became
@@ -81,6 +84,7 @@ private:
     mutable std::mutex m_mutex;
     std::string m_text;
     std::size_t m_pairs = 0;  // CR LF pairs in m_text
+    std::size_t m_loads = 0;
     std::size_t m_start = 0;
     std::size_t m_end = 0;
     Update m_pending;

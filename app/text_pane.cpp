@@ -1,6 +1,7 @@
 #include "app/text_pane.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QTextCursor>
@@ -26,6 +27,7 @@ TextPane::TextPane(TextModel& model, QWidget* parent) : QPlainTextEdit(parent), 
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(true);
     connect(document(), &QTextDocument::contentsChange, this, &TextPane::ContentsChanged);
     Refresh();
 }
@@ -54,6 +56,15 @@ void TextPane::Refresh() {
     }
     if (update.scrollCaret) ensureCursorVisible();
     m_applying = false;
+}
+
+void TextPane::SetLocked(bool locked) {
+    static const QColor kLocked(212, 212, 212);
+    setReadOnly(locked);
+    QPalette shown = palette();
+    shown.setColor(QPalette::Base, locked ? kLocked : QPalette().color(QPalette::Base));
+    setPalette(shown);
+    setAccessibleDescription(locked ? "Locked while its text is being programmed" : QString());
 }
 
 void TextPane::SyncSelection() {
@@ -87,6 +98,17 @@ void TextPane::ContentsChanged(int position, int removed, int added) {
     m_model.ApplyWidgetEdit(static_cast<std::size_t>(position),
                             static_cast<std::size_t>(removedHere),
                             inserted.toLatin1().toStdString(), exact);
+}
+
+void TextPane::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier) {
+        if (!isReadOnly()) insertPlainText("\t");
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) event->accept();
 }
 
 void TextPane::contextMenuEvent(QContextMenuEvent* event) {

@@ -21,6 +21,8 @@ public:
 
     // Shows the model's pending changes (window thread).
     void Refresh();
+    // Read-only with a grey background and a description that says why, or editable again.
+    void SetLocked(bool locked);
     // Hands the widget's selection to the model, for the logic to read.
     void SyncSelection();
     // Entries added under the standard ones of the context menu.
@@ -32,6 +34,9 @@ signals:
     void FileDropped(const QString& path);
 
 protected:
+    // Return is swallowed where it does nothing (a read-only pane), so it never reaches the
+    // window. Tab moves the focus on; Ctrl+Tab types a tab into an editable pane.
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
