@@ -24,6 +24,7 @@
 #include "app/about_dialog.h"
 #include "app/comm_settings_dialog.h"
 #include "app/dialog_layout.h"
+#include "app/editor_status_sink.h"
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
@@ -104,8 +105,9 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     // the modem set-up (on the worker, so the window shows at once), then the fold.
     SetStopButtonCaption("Hide Status Display");
     // Values that fell back to their defaults are named where the modem set-up reports.
+    EditorStatusSink status(m_editorModel);
     for (const std::string& warning : LoadSettings(m_settings))
-        CEditWriter().Append(m_editorModel, warning + "\r");
+        CEditWriter().Append(status, warning + "\r");
     m_loadedSettings = m_settings;
     ShowPortButtonText();
     StartJob(
@@ -285,7 +287,10 @@ void CProgrammerDlg::ShowPortButtonText() {
 
 void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
     SetWorkingFileText(path);
-    m_editorModel.SetText(EditorTextOfFile(path));
+    std::string reason;
+    const std::optional<std::string> text = EditorTextOfFile(path, &reason);
+    EditorStatusSink status(m_editorModel);
+    ShowInEditor(m_editorModel, status, text, reason);
     m_editor->Refresh();
 }
 
@@ -298,6 +303,8 @@ void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgram
     }
     m_editor->SyncSelection();
     if (kind == SerialWork::JobKind::Run) LockEditor(lock);
+    // The run replaces the editor's text and puts it back; the marks and history come back too.
+    if (lock == EditorLock::WhileRunning) m_keptEditor = m_editorModel.Keep();
     StartJob(kind, [operation](CProgrammer& programmer) { (programmer.*operation)(); });
 }
 
@@ -314,7 +321,7 @@ void CProgrammerDlg::OnSelect() {
 }
 
 void CProgrammerDlg::OnClearWindow() {
-    m_editorModel.SetText("");
+    m_editorModel.ClearByUser();
     m_editor->Refresh();
 }
 

@@ -162,6 +162,7 @@ private:
     bool m_startupDone = false;
     EditorLock m_editorLock = EditorLock::None;
     std::size_t m_loadsAtLock = 0;  // the editor model's loads when it was locked
+    std::shared_ptr<const TextModel::Kept> m_keptEditor;  // during a run from the editor
     CProgrammer::RunOutcome m_lastOutcome = CProgrammer::RunOutcome::NotStarted;
 
     TextModel m_editorModel;

@@ -141,6 +141,7 @@ private slots:
     void continueQuestionYesGoesOnAndNoHalts();
     void stopDuringAWaitTakesEffectAfterIt();
     void programSelectedAndAllInWindowPutTheEditorBack();
+    void statusLinesAreShownApartAndNeverProgrammed();
     void selectTakesANewFileOnlyInAFolderThatExists();
     void settingsDialogAndPromptChangeTheSettings();
     void extrasDropPreviewSaveAndAbout();
@@ -474,6 +475,38 @@ void ProgrammerDlgTest::programSelectedAndAllInWindowPutTheEditorBack() {
     QVERIFY(!editor->isReadOnly());
 }
 
+void ProgrammerDlgTest::statusLinesAreShownApartAndNeverProgrammed() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    Find<QCheckBox>(window, "id1011")->setChecked(true);
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    // Typed during the start-up's modem set-up, which writes its lines meanwhile.
+    editor->setFocus();
+    QTest::keyClicks(editor, "ONE");
+    QVERIFY(rig.Idle());
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, "TWO");
+    QCOMPARE(editor->toPlainText(), QString("ONEInitializing modem on COM1\nDone.\n\nTWO"));
+    QCOMPARE(editor->extraSelections().size(), 1);
+    QCOMPARE(editor->extraSelections()[0].cursor.selectedText(),
+             QString("Initializing modem on COM1") + QChar::ParagraphSeparator + "Done." +
+                 QChar::ParagraphSeparator);
+    QCOMPARE(editor->extraSelections()[0].format.foreground().color(), QColor(128, 128, 128));
+
+    Click(window, ids::kProgramAllInWindow);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    editor->selectAll();
+    Click(window, ids::kProgramSelected);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(rig.simulator->Controller().Lines(),
+             (std::vector<std::string>{"ONE", "TWO", "ONE", "TWO"}));
+    QCOMPARE(editor->extraSelections().size(), 1);
+    // Undo takes back what was typed, and nothing else.
+    for (int i = 0; i < 5; ++i) QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(editor->toPlainText(), QString("Initializing modem on COM1\nDone.\n"));
+}
+
 void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
@@ -493,7 +526,8 @@ void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
     const std::string fresh = rig.folder.Path("new.orv");
     ChooseFile(choice, fresh);
     QTRY_COMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
-    QCOMPARE(PaneText(window, 1001), QString("\n** File content couldn't be displayed. **\n"));
+    QCOMPARE(PaneText(window, 1001),
+             QString("\n** File content couldn't be displayed. **\nNo such file or directory\n"));
 }
 
 void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace zentrip {
 
@@ -13,7 +14,8 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// A binary read stream of the regular file at `path`, or null when there is none.
-FilePtr OpenInputFile(const char* path);
+// A binary read stream of the regular file at `path`, or null when there is none, with the
+// system's reason in `reason` when one is given.
+FilePtr OpenInputFile(const char* path, std::string* reason = nullptr);
 
 }  // namespace zentrip

@@ -6,6 +6,7 @@
 
 #include "platform/edit_writer.h"
 #include "platform/format_text.h"
+#include "platform/input_file.h"
 #include "platform/temp_file.h"
 #include "script/preprocessor.h"
 #include "script/tokenizer.h"
@@ -149,7 +150,11 @@ void CProgrammer::ProgramFromFile() {
     CPreprocessor preprocessor(m_clock);
     preprocessor.SetWaitInterrupt(&m_abortRequested);
     if (!preprocessor.OpenFile(m_workingFile.c_str())) {
-        Show(Format("Error: Couldn't open %s\r", m_workingFile.c_str()));
+        std::string reason;
+        OpenInputFile(m_workingFile.c_str(), &reason);
+        Show(Format("Error: Couldn't open %s\r", m_workingFile.c_str()) + reason + "\r");
+        // The status area is unfolded: its button folds it again.
+        m_host.ShowStopButton("Hide Status Display");
         m_serialPort.Close();
         m_programmingActive = false;
         return;
