@@ -83,8 +83,10 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     m_editorModel.SetWake([this] {
         m_queue.Post([this] {
             m_editor->Refresh();
-            if (m_editorLock == EditorLock::UntilShown && m_editorModel.Loads() != m_loadsAtLock)
+            if (m_editorLock == EditorLock::UntilShown && m_editorModel.Loads() != m_loadsAtLock) {
+                m_editorFile = m_workingFile;
                 LockEditor(EditorLock::None);
+            }
         });
     });
     m_resultsModel.SetWake([this] { m_queue.Post([this] { m_results->Refresh(); }); });
@@ -217,7 +219,17 @@ void CProgrammerDlg::ConnectControls() {
             StartUnlessRunning(SerialWork::JobKind::Run, operation, lock);
         });
     };
-    onClick(m_programButton, &CProgrammer::ProgramFromFile, EditorLock::UntilShown);
+    // A run from the file shows the file in the editor, in place of what was typed there.
+    connect(m_programButton, &QPushButton::clicked, this, [this] {
+        auto start = [this] {
+            StartUnlessRunning(SerialWork::JobKind::Run, &CProgrammer::ProgramFromFile,
+                               EditorLock::UntilShown);
+        };
+        if (m_work->RunInProgress())
+            start();
+        else
+            KeepTypedWorkThen(start);
+    });
     onClick(button(ids::kProgramSelected), &CProgrammer::ProgramSelected, EditorLock::WhileRunning);
     onClick(button(ids::kProgramAllInWindow), &CProgrammer::ProgramAllInWindow,
             EditorLock::WhileRunning);
@@ -242,8 +254,19 @@ void CProgrammerDlg::ConnectControls() {
     });
     m_editor->AddContextAction(preview);
     m_editor->AcceptFileDrops();
-    connect(m_editor, &TextPane::FileDropped, this,
-            [this](const QString& path) { ChooseWorkingFile(PathBytes(path)); });
+    connect(m_editor, &TextPane::FileDropped, this, [this](const QString& path) {
+        KeepTypedWorkThen([this, path = PathBytes(path)] { ChooseWorkingFile(path); });
+    });
+    auto* saveProgram = new QAction("Save Program", this);
+    saveProgram->setShortcut(QKeySequence::Save);
+    connect(saveProgram, &QAction::triggered, this, [this] { OnSaveProgram(); });
+    auto* saveProgramAs = new QAction("Save Program As...", this);
+    saveProgramAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveProgramAs, &QAction::triggered, this, [this] { OnSaveProgramAs(); });
+    for (QAction* action : {saveProgram, saveProgramAs}) {
+        addAction(action);  // the keys work anywhere in the window
+        m_editor->AddContextAction(action);
+    }
     auto* save = new QAction("Save Results As...", this);
     connect(save, &QAction::triggered, this, &CProgrammerDlg::OnSaveResults);
     m_results->AddContextAction(save);
@@ -289,6 +312,7 @@ void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
     SetWorkingFileText(path);
     std::string reason;
     const std::optional<std::string> text = EditorTextOfFile(path, &reason);
+    m_editorFile = text ? path : std::string();
     EditorStatusSink status(m_editorModel);
     ShowInEditor(m_editorModel, status, text, reason);
     m_editor->Refresh();
@@ -315,8 +339,10 @@ void CProgrammerDlg::LockEditor(EditorLock lock) {
 }
 
 void CProgrammerDlg::OnSelect() {
-    OpenFileChoice(kProgramFileFilter, [this](std::optional<std::string> path) {
-        if (path) ChooseWorkingFile(*path);
+    KeepTypedWorkThen([this] {
+        OpenFileChoice(kProgramFileFilter, [this](std::optional<std::string> path) {
+            if (path) ChooseWorkingFile(*path);
+        });
     });
 }
 

@@ -134,6 +134,16 @@ private:
     void Track(QDialog* dialog);
     void AnswerOpenDialogsNo();
 
+    // Typed work (programmer_dlg_save.cpp). `then` follows a save that succeeded.
+    void OnSaveProgram(std::function<void()> then = nullptr);
+    void OnSaveProgramAs(std::function<void()> then = nullptr);
+    bool SaveProgramTo(const std::string& path);
+    // Runs `then` once what the user typed since the last load or save is saved or may go:
+    // asked with Save, Discard and Cancel; Cancel runs nothing.
+    void KeepTypedWorkThen(std::function<void()> then);
+    // A termination signal: unsaved typed text goes to a recovery file named on stderr.
+    void KeepTypedWorkForSignal();
+
     // The close sequences; AskToClose first asks whether a run under way may be stopped.
     void AskToClose(std::vector<CloseStep> steps);
     void RequestClose(std::vector<CloseStep> steps);
@@ -159,6 +169,7 @@ private:
     CommSettings m_loadedSettings;  // as the start-up found them: the close saves what differs
     std::string m_workingFile;
     std::string m_startingFile;  // shown in the editor after the start-up's modem set-up
+    std::string m_editorFile;    // the file the editor shows, which Save Program writes
     bool m_startupDone = false;
     EditorLock m_editorLock = EditorLock::None;
     std::size_t m_loadsAtLock = 0;  // the editor model's loads when it was locked

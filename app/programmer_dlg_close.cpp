@@ -18,7 +18,10 @@ const std::vector<CProgrammerDlg::CloseStep> kSystemClose{
 
 }  // namespace
 
-void CProgrammerDlg::CloseAsSystemCommand() { RequestClose(kSystemClose); }
+void CProgrammerDlg::CloseAsSystemCommand() {
+    if (!m_closing) KeepTypedWorkForSignal();
+    RequestClose(kSystemClose);
+}
 
 void CProgrammerDlg::closeEvent(QCloseEvent* event) {
     if (m_closed) {
@@ -31,14 +34,17 @@ void CProgrammerDlg::closeEvent(QCloseEvent* event) {
 
 void CProgrammerDlg::AskToClose(std::vector<CloseStep> steps) {
     if (m_closing) return;
+    auto close = [this, steps = std::move(steps)] {
+        KeepTypedWorkThen([this, steps] { RequestClose(steps); });
+    };
     if (!m_work->RunInProgress()) {
-        RequestClose(std::move(steps));
+        close();
         return;
     }
     OpenBox("A controller is being programmed. Stop programming and exit?",
             MessageBoxButtons::YesNo, MessageBoxIcon::None,
-            [this, steps = std::move(steps)](MessageBoxAnswer answer) {
-                if (answer == MessageBoxAnswer::Yes) RequestClose(steps);
+            [close = std::move(close)](MessageBoxAnswer answer) {
+                if (answer == MessageBoxAnswer::Yes) close();
             });
 }
 
