@@ -142,6 +142,7 @@ private slots:
     void stopDuringAWaitTakesEffectAfterIt();
     void programSelectedAndAllInWindowPutTheEditorBack();
     void statusLinesAreShownApartAndNeverProgrammed();
+    void typedWorkIsSavedOrKeptUnlessTheUserLetsItGo();
     void selectTakesANewFileOnlyInAFolderThatExists();
     void settingsDialogAndPromptChangeTheSettings();
     void extrasDropPreviewSaveAndAbout();
@@ -511,6 +512,71 @@ void ProgrammerDlgTest::statusLinesAreShownApartAndNeverProgrammed() {
     // Undo takes back what was typed, and nothing else.
     for (int i = 0; i < 5; ++i) QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(editor->toPlainText(), QString("Initializing modem on COM1\nDone.\n"));
+}
+
+void ProgrammerDlgTest::typedWorkIsSavedOrKeptUnlessTheUserLetsItGo() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QVERIFY(rig.Idle());
+    Find<QCheckBox>(window, "id1011")->setChecked(true);
+    const std::string path = rig.Program("ONE\r\n\xE9\r\n");
+    window.SetStartingFile(path);
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    QTRY_VERIFY(editor->toPlainText().startsWith("ONE"));
+    auto type = [editor](const QString& text) {
+        editor->moveCursor(QTextCursor::End);
+        const QStringList lines = text.split('\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0) QTest::keyClick(editor, Qt::Key_Return);
+            QTest::keyClicks(editor, lines[i]);
+        }
+    };
+    auto keys = [&window, editor](QKeyCombination combination) {
+        window.activateWindow();  // they are the window's shortcuts
+        QTRY_VERIFY(window.isActiveWindow());
+        QTest::keyClick(editor, combination.key(), combination.keyboardModifiers());
+    };
+    auto answer = [&window](QMessageBox::StandardButton button) {
+        QMessageBox* box = WaitForDialog<QMessageBox>(window);
+        QVERIFY(box);
+        QCOMPARE(box->text(), QString("Save changes to the program in the editor?"));
+        QTest::mouseClick(box->button(button), Qt::LeftButton);
+    };
+
+    type("TWO");
+    Click(window, ids::kSelect);
+    answer(QMessageBox::Cancel);
+    QTest::qWait(50);
+    QVERIFY(!WaitForDialog<QFileDialog>(window, 0));
+    keys(Qt::CTRL | Qt::Key_S);  // the file keeps its CR LF and 8 bits
+    QCOMPARE(TempDir::Read(path), std::string("ONE\r\n\xE9\r\nTWO"));
+
+    type("X");
+    Click(window, ids::kProgramFromFile);
+    answer(QMessageBox::Discard);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(rig.simulator->Controller().Lines(), (std::vector<std::string>{"ONE", "\xE9", "TWO"}));
+    QCOMPARE(editor->toPlainText(), QString("ONE\n") + QChar(0xE9) + "\nTWO");
+
+    type("\nY");
+    keys(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    QFileDialog* saveAs = WaitForDialog<QFileDialog>(window);
+    QVERIFY(saveAs);
+    const std::string fresh = rig.folder.Path("new.orv");
+    ChooseFile(saveAs, fresh);
+    QCOMPARE(TempDir::Read(fresh), std::string("ONE\n\xE9\nTWO\nY"));  // a new file: LF
+    QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
+
+    // Unsaved at a termination signal: the text goes to a recovery file.
+    const TempDir state;
+    const EnvironmentOverride stateHome("XDG_STATE_HOME", state.Path());
+    type("Z");
+    QSignalSpy closed(&window, &CProgrammerDlg::Closed);
+    window.CloseAsSystemCommand();
+    QTRY_COMPARE(closed.count(), 1);
+    const auto recovered = std::filesystem::directory_iterator(state.Path() + "/zentrip");
+    QVERIFY(recovered != std::filesystem::directory_iterator());
+    QCOMPARE(TempDir::Read(recovered->path().string()), std::string("ONE\n\xE9\nTWO\nYZ"));
 }
 
 void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
