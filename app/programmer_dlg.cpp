@@ -78,6 +78,8 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
                                                       : QString(kCaption) + " (simulated)");
     setWindowIcon(ProgramIcon());
+    // A fixed-size window: nothing to maximise.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     m_background = QPixmap(kBackgroundResource);
     BuildControls();
     m_editorModel.SetWake([this] {
@@ -99,8 +101,10 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     RunWindow& window = *this;
     m_work = std::make_unique<SerialWork>(m_queue, window, m_editorModel, m_resultsModel,
                                           *m_services.clock, *m_services.opener);
-    connect(m_animator.get(), &FoldAnimator::Stepped, this,
-            [this](int height) { m_work->Host().NoteHeights(height, m_animator->Heights().full); });
+    connect(m_animator.get(), &FoldAnimator::Stepped, this, [this](int height) {
+        m_work->Host().NoteHeights(height, m_animator->Heights().full);
+        FocusOnlyVisible(height);
+    });
     ConnectControls();
 
     // The start-up's order: the Stop button's caption, the settings and the port button,
@@ -119,6 +123,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
             if (!m_startingFile.empty()) ChooseWorkingFile(m_startingFile);
         });
     m_animator->SetHeight(m_animator->Heights().collapsed);
+    FocusOnlyVisible(m_animator->Heights().collapsed);
     // The simulated controller hangs on a simulated cable.
     if (!m_services.simulatedDevice.empty()) m_directCheck->setChecked(true);
 }
@@ -250,6 +255,8 @@ void CProgrammerDlg::ConnectControls() {
 
     auto* preview = new QAction("Preview Expansion", this);
     connect(preview, &QAction::triggered, this, [this] {
+        // Its lines go to the results pane, which must show.
+        if (!m_work->RunInProgress()) ShowStatusDisplay();
         StartUnlessRunning(SerialWork::JobKind::Preview, &CProgrammer::PreviewExpansion);
     });
     m_editor->AddContextAction(preview);
@@ -326,10 +333,28 @@ void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgram
         return;
     }
     m_editor->SyncSelection();
-    if (kind == SerialWork::JobKind::Run) LockEditor(lock);
+    if (kind == SerialWork::JobKind::Run) {
+        LockEditor(lock);
+        // A Mini Terminal asked for before the run would open unasked after it.
+        m_miniTerminalWanted = false;
+    }
     // The run replaces the editor's text and puts it back; the marks and history come back too.
     if (lock == EditorLock::WhileRunning) m_keptEditor = m_editorModel.Keep();
     StartJob(kind, [operation](CProgrammer& programmer) { (programmer.*operation)(); });
+}
+
+void CProgrammerDlg::FocusOnlyVisible(int height) {
+    if (m_foldedControls.empty()) {
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control->focusPolicy() != Qt::NoFocus && control->y() >= height)
+                m_foldedControls.emplace_back(control, control->focusPolicy());
+        }
+    }
+    for (const auto& [control, policy] : m_foldedControls) {
+        const bool visible = control->y() < height;
+        control->setFocusPolicy(visible ? policy : Qt::NoFocus);
+        if (!visible && control->hasFocus()) m_editor->setFocus();
+    }
 }
 
 void CProgrammerDlg::LockEditor(EditorLock lock) {

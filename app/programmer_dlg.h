@@ -105,6 +105,8 @@ private:
     void StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),
                             EditorLock lock = EditorLock::None);
     void LockEditor(EditorLock lock);
+    // Controls the fold hides (below `height`) take no focus: Tab reaches only what shows.
+    void FocusOnlyVisible(int height);
     void OnSelect();
     void OnClearWindow();
     void OnStop();
@@ -193,6 +195,7 @@ private:
 
     std::unique_ptr<FoldAnimator> m_animator;
     WindowDrag m_drag;
+    std::vector<std::pair<QWidget*, Qt::FocusPolicy>> m_foldedControls;  // and their policy
     std::vector<QPointer<QDialog>> m_openDialogs;  // answered No or cancelled on a way out
     std::deque<CloseStep> m_closeSteps;
     bool m_closing = false;

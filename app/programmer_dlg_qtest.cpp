@@ -134,6 +134,7 @@ private slots:
     void runUnfoldsAndHideFoldsInStepsToExactHeights();
     void escapeDoesNothing();
     void returnPressesNothingButTheFocusedButton();
+    void tabReachesOnlyTheControlsThatShow();
     void exitAndCloseAskDuringARunAndSignalsDoNot();
     void exitCollapsesHangsUpThenSaves();
     void closeCommandSavesThenCollapsesAndHangsUp();
@@ -155,6 +156,7 @@ void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
     CProgrammerDlg& window = *rig.window;
     QVERIFY(rig.Idle());
     QCOMPARE(window.windowTitle(), QString("Zentrip V2.21"));
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
     const QRect button = Find(window, "id1008")->geometry();
     QCOMPARE(window.height(), button.y() + button.height() + 10);
     QCOMPARE(window.width(), DialogRect(0, 0, 490, 335).width());
@@ -263,6 +265,39 @@ void ProgrammerDlgTest::returnPressesNothingButTheFocusedButton() {
     exit->setFocus();
     QTest::keyClick(exit, Qt::Key_Return);
     QVERIFY(WaitForDialog<QMessageBox>(window));
+}
+
+void ProgrammerDlgTest::tabReachesOnlyTheControlsThatShow() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("ONE\n"));
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    auto reached = [&window, editor] {
+        editor->setFocus();
+        QStringList names;
+        for (int i = 0; i < 20; ++i) {
+            QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+            names.append(window.focusWidget()->objectName());
+        }
+        names.removeDuplicates();
+        names.sort();
+        return names;
+    };
+    const QStringList upper{"id1000", "id1001", "id1002", "id1003", "id1004", "id1006", "id1007",
+                            "id1008", "id1009", "id1010", "id1011", "id1012"};
+    QCOMPARE(reached(), upper);
+    QCOMPARE(editor->toPlainText(), QString("ONE\n"));  // Tab left the editor, typing nothing
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClick(editor, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(editor->toPlainText(), QString("ONE\n\t"));
+
+    // Preview Expansion unfolds the status area, whose controls then take the focus too.
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == "Preview Expansion") action->trigger();
+    QTRY_COMPARE(window.height(), window.Animator().Heights().full);
+    const QStringList unfolded = upper + QStringList{"id1013", "id1016", "id1017"};
+    QCOMPARE(reached(), unfolded);
 }
 
 void ProgrammerDlgTest::exitAndCloseAskDuringARunAndSignalsDoNot() {
