@@ -229,6 +229,31 @@ TEST_F(ProgramWindow, ShowFileInEditorEndsEveryLineWithCrLf) {
 
 // The file is read as text: a CR LF is one line end even where a piece of 499 characters ends
 // between the two. Only regular files are shown: opening a FIFO would block the window.
+TEST_F(ProgramWindow, BytesThatAreNotTextAreProgrammedOnlyWhenTheUserSaysSo) {
+    const std::string path = folder.Write("nul.orv", std::string("ONE\0 2\r\nTWO\x01\f\t\n", 15));
+    programmer.SetWorkingFile(path);
+    host.QueueAnswer(MessageBoxAnswer::No);
+    programmer.ProgramFromFile();
+    EXPECT_EQ(host.MessageBoxTexts().back(),
+              path + " holds bytes that are not text. Program it anyway?");
+    EXPECT_TRUE(line.OpenedPaths().empty());
+    host.QueueAnswer(MessageBoxAnswer::Yes);
+    programmer.ProgramFromFile();
+    ASSERT_EQ(ControllerLines().size(), 2u);  // a NUL ends its line's text
+    EXPECT_EQ(ControllerLines()[0], "ONE");
+
+    host.EditorSink().SetText(std::string("ONE\0\r\n", 6));
+    host.QueueAnswer(MessageBoxAnswer::No);
+    programmer.ProgramAllInWindow();
+    EXPECT_EQ(host.MessageBoxTexts().back(),
+              "The editor holds bytes that are not text. Program it anyway?");
+    // Text and tabs, CR, LF and FF ask nothing.
+    programmer.SetWorkingFile(folder.Write("text.orv", "ONE\f\t\r\n"));
+    const std::size_t asked = host.MessageBoxTexts().size();
+    programmer.ProgramFromFile();
+    EXPECT_EQ(host.MessageBoxTexts().size(), asked);
+}
+
 TEST_F(ProgramWindow, ShowFileInEditorReadsCrLfAsOneLineEnd) {
     const std::string line498(498, 'M');
     programmer.ShowFileInEditor(folder.Write("crlf.orv", line498 + "\r\nnext\r\n"));

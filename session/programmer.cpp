@@ -40,6 +40,18 @@ bool FileHolds(const char* key, const std::string& path) {
     return CTokenizer().FindLineInFile(&search, path.c_str(), nullptr, 1) > 0;
 }
 
+// A program holds text: no control bytes but tab, CR, LF and FF (a NUL or the like means a
+// file that is not a program, or one damaged).
+bool HoldsNonText(const std::string& path) {
+    const FilePtr file = OpenInputFile(path.c_str());
+    if (!file) return false;
+    for (int ch; (ch = std::getc(file.get())) != EOF;) {
+        const bool control = ch < 0x20 || ch == 0x7F;
+        if (control && ch != '\t' && ch != '\r' && ch != '\n' && ch != '\f') return true;
+    }
+    return false;
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
@@ -118,6 +130,13 @@ void CProgrammer::ProgramFromFile() {
     // Only the working file itself is scanned; a key in an include file does not count.
     m_session.m_remoteSession = FileHolds("#session", m_workingFile);
     m_directMode = m_host.DirectModeChecked() || FileHolds("#direct", m_workingFile);
+    if (HoldsNonText(m_workingFile)) {
+        const std::string name = m_temporaryProgram ? "The editor" : m_workingFile;
+        const std::string question = name + " holds bytes that are not text. Program it anyway?";
+        if (m_host.MessageBox(question, MessageBoxButtons::YesNo, MessageBoxIcon::Stop) !=
+            MessageBoxAnswer::Yes)
+            return;
+    }
 
     m_programmingActive = true;
     ShowFileInEditor(m_workingFile);
