@@ -317,12 +317,19 @@ void CProgrammerDlg::ShowPortButtonText() {
 
 void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
     SetWorkingFileText(path);
-    std::string reason;
-    const std::optional<std::string> text = EditorTextOfFile(path, &reason);
-    m_editorFile = text ? path : std::string();
-    EditorStatusSink status(m_editorModel);
-    ShowInEditor(m_editorModel, status, text, reason);
-    m_editor->Refresh();
+    // Read and prepared off the window thread; the editor takes no typing until it shows.
+    LockEditor(EditorLock::UntilShown);
+    m_editorFile.clear();
+    const std::uint64_t load = ++m_loads;
+    m_loader.Post([this, path, load] {
+        std::string reason;
+        const std::optional<std::string> text = EditorTextOfFile(path, &reason);
+        EditorStatusSink status(m_editorModel);
+        ShowInEditor(m_editorModel, status, text, reason);
+        m_queue.Post([this, path, load, shown = text.has_value()] {
+            if (load == m_loads) m_editorFile = shown ? path : std::string();
+        });
+    });
 }
 
 void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/background_queue.h"
 #include "app/fold_animator.h"
 #include "app/run_window.h"
 #include "app/serial_work.h"
@@ -204,6 +205,8 @@ private:
     bool m_miniTerminalOpen = false;    // from its opening until its port has closed
     bool m_closed = false;
 
+    std::uint64_t m_loads = 0;  // files given to the loader; only the last one's result counts
+    BackgroundQueue m_loader;   // reads the files the editor shows
     std::unique_ptr<SerialWork> m_work;  // last: its worker uses everything above
 };
 

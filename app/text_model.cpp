@@ -115,7 +115,9 @@ TextModel::Update TextModel::TakeUpdate(std::size_t budget) {
         update.edits.assign(std::make_move_iterator(pending.begin()),
                             std::make_move_iterator(pending.begin() + taken));
         update.edits.push_back({edit.start, edit.removed, edit.text.substr(0, cut)});
-        edit = {edit.start + WidgetLength(update.edits.back().text), 0, edit.text.substr(cut)};
+        edit.start += WidgetLength(update.edits.back().text);
+        edit.removed = 0;
+        edit.text.erase(0, cut);
         pending.erase(pending.begin(), pending.begin() + taken);
         update.more = true;
         return update;

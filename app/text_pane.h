@@ -22,7 +22,7 @@ public:
     TextPane(TextModel& model, QWidget* parent);
 
     // Characters of the model's changes shown per turn of the event loop.
-    static constexpr std::size_t kStepCharacters = 256 * 1024;
+    static constexpr std::size_t kStepCharacters = 64 * 1024;
 
     // Shows the model's pending changes (window thread); what is left of a long change
     // follows on the next turns of the event loop.
