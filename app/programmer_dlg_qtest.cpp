@@ -633,8 +633,8 @@ void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
     const std::string fresh = rig.folder.Path("new.orv");
     ChooseFile(choice, fresh);
     QTRY_COMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
-    QCOMPARE(PaneText(window, 1001),
-             QString("\n** File content couldn't be displayed. **\nNo such file or directory\n"));
+    QTRY_COMPARE(PaneText(window, 1001),
+                 QString("\n** File content couldn't be displayed. **\nNo such file or directory\n"));
 }
 
 void ProgrammerDlgTest::settingsDialogAndPromptChangeTheSettings() {
@@ -684,7 +684,7 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(editor->viewport(), &drop);
     QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(path));
-    QCOMPARE(editor->toPlainText(), QString("#define PW 1234\nPW 10 *\n#hide\nPW 56 *\n#SHOW\n") +
+    QTRY_COMPARE(editor->toPlainText(), QString("#define PW 1234\nPW 10 *\n#hide\nPW 56 *\n#SHOW\n") +
                                         QChar(0xE9) + "t" + QChar(0xE9) + "\n");
 
     const std::size_t opened = rig.line.OpenedPaths().size();
