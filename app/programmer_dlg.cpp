@@ -24,6 +24,7 @@
 #include "app/about_dialog.h"
 #include "app/comm_settings_dialog.h"
 #include "app/dialog_layout.h"
+#include "app/editor_status_sink.h"
 #include "app/file_dialogs.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
@@ -77,9 +78,19 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
                                                       : QString(kCaption) + " (simulated)");
     setWindowIcon(ProgramIcon());
+    // A fixed-size window: nothing to maximise.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     m_background = QPixmap(kBackgroundResource);
     BuildControls();
-    m_editorModel.SetWake([this] { m_queue.Post([this] { m_editor->Refresh(); }); });
+    m_editorModel.SetWake([this] {
+        m_queue.Post([this] {
+            m_editor->Refresh();
+            if (m_editorLock == EditorLock::UntilShown && m_editorModel.Loads() != m_loadsAtLock) {
+                m_editorFile = m_workingFile;
+                LockEditor(EditorLock::None);
+            }
+        });
+    });
     m_resultsModel.SetWake([this] { m_queue.Post([this] { m_results->Refresh(); }); });
 
     const QRect full = DialogRect(0, 0, kTemplateWidth, kTemplateHeight);
@@ -90,16 +101,19 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     RunWindow& window = *this;
     m_work = std::make_unique<SerialWork>(m_queue, window, m_editorModel, m_resultsModel,
                                           *m_services.clock, *m_services.opener);
-    connect(m_animator.get(), &FoldAnimator::Stepped, this,
-            [this](int height) { m_work->Host().NoteHeights(height, m_animator->Heights().full); });
+    connect(m_animator.get(), &FoldAnimator::Stepped, this, [this](int height) {
+        m_work->Host().NoteHeights(height, m_animator->Heights().full);
+        FocusOnlyVisible(height);
+    });
     ConnectControls();
 
     // The start-up's order: the Stop button's caption, the settings and the port button,
     // the modem set-up (on the worker, so the window shows at once), then the fold.
     SetStopButtonCaption("Hide Status Display");
     // Values that fell back to their defaults are named where the modem set-up reports.
+    EditorStatusSink status(m_editorModel);
     for (const std::string& warning : LoadSettings(m_settings))
-        CEditWriter().Append(m_editorModel, warning + "\r");
+        CEditWriter().Append(status, warning + "\r");
     m_loadedSettings = m_settings;
     ShowPortButtonText();
     StartJob(
@@ -109,6 +123,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
             if (!m_startingFile.empty()) ChooseWorkingFile(m_startingFile);
         });
     m_animator->SetHeight(m_animator->Heights().collapsed);
+    FocusOnlyVisible(m_animator->Heights().collapsed);
     // The simulated controller hangs on a simulated cable.
     if (!m_services.simulatedDevice.empty()) m_directCheck->setChecked(true);
 }
@@ -140,12 +155,8 @@ void CProgrammerDlg::BuildControls() {
                 break;
             }
             case ControlKind::Button:
-            case ControlKind::DefaultButton: {
-                auto* button = new QPushButton(text, this);
-                button->setDefault(control.kind == ControlKind::DefaultButton);
-                widget = button;
+                widget = new QPushButton(text, this);
                 break;
-            }
             case ControlKind::CheckBox:
                 widget = new QCheckBox(this);
                 break;
@@ -207,15 +218,26 @@ QWidget* CProgrammerDlg::Control(int id) const {
 
 void CProgrammerDlg::ConnectControls() {
     auto button = [this](int id) { return static_cast<QPushButton*>(Control(id)); };
-    auto onClick = [this](QPushButton* control, SerialWork::JobKind kind,
-                          void (CProgrammer::*operation)()) {
-        connect(control, &QPushButton::clicked, this,
-                [this, kind, operation] { StartUnlessRunning(kind, operation); });
+    auto onClick = [this](QPushButton* control, void (CProgrammer::*operation)(),
+                          EditorLock lock) {
+        connect(control, &QPushButton::clicked, this, [this, operation, lock] {
+            StartUnlessRunning(SerialWork::JobKind::Run, operation, lock);
+        });
     };
-    onClick(m_programButton, SerialWork::JobKind::Run, &CProgrammer::ProgramFromFile);
-    onClick(button(ids::kProgramSelected), SerialWork::JobKind::Run, &CProgrammer::ProgramSelected);
-    onClick(button(ids::kProgramAllInWindow), SerialWork::JobKind::Run,
-            &CProgrammer::ProgramAllInWindow);
+    // A run from the file shows the file in the editor, in place of what was typed there.
+    connect(m_programButton, &QPushButton::clicked, this, [this] {
+        auto start = [this] {
+            StartUnlessRunning(SerialWork::JobKind::Run, &CProgrammer::ProgramFromFile,
+                               EditorLock::UntilShown);
+        };
+        if (m_work->RunInProgress())
+            start();
+        else
+            KeepTypedWorkThen(start);
+    });
+    onClick(button(ids::kProgramSelected), &CProgrammer::ProgramSelected, EditorLock::WhileRunning);
+    onClick(button(ids::kProgramAllInWindow), &CProgrammer::ProgramAllInWindow,
+            EditorLock::WhileRunning);
     connect(button(ids::kSelect), &QPushButton::clicked, this, &CProgrammerDlg::OnSelect);
     connect(button(ids::kClearWindow), &QPushButton::clicked, this, &CProgrammerDlg::OnClearWindow);
     connect(m_stopButton, &QPushButton::clicked, this, &CProgrammerDlg::OnStop);
@@ -228,17 +250,30 @@ void CProgrammerDlg::ConnectControls() {
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
             &CProgrammerDlg::OnAbout);
     connect(button(ids::kExit), &QPushButton::clicked, this, [this] {
-        RequestClose({CloseStep::Collapse, CloseStep::HangUp, CloseStep::Save, CloseStep::Finish});
+        AskToClose({CloseStep::Collapse, CloseStep::HangUp, CloseStep::Save, CloseStep::Finish});
     });
 
     auto* preview = new QAction("Preview Expansion", this);
     connect(preview, &QAction::triggered, this, [this] {
+        // Its lines go to the results pane, which must show.
+        if (!m_work->RunInProgress()) ShowStatusDisplay();
         StartUnlessRunning(SerialWork::JobKind::Preview, &CProgrammer::PreviewExpansion);
     });
     m_editor->AddContextAction(preview);
     m_editor->AcceptFileDrops();
-    connect(m_editor, &TextPane::FileDropped, this,
-            [this](const QString& path) { ChooseWorkingFile(PathBytes(path)); });
+    connect(m_editor, &TextPane::FileDropped, this, [this](const QString& path) {
+        KeepTypedWorkThen([this, path = PathBytes(path)] { ChooseWorkingFile(path); });
+    });
+    auto* saveProgram = new QAction("Save Program", this);
+    saveProgram->setShortcut(QKeySequence::Save);
+    connect(saveProgram, &QAction::triggered, this, [this] { OnSaveProgram(); });
+    auto* saveProgramAs = new QAction("Save Program As...", this);
+    saveProgramAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveProgramAs, &QAction::triggered, this, [this] { OnSaveProgramAs(); });
+    for (QAction* action : {saveProgram, saveProgramAs}) {
+        addAction(action);  // the keys work anywhere in the window
+        m_editor->AddContextAction(action);
+    }
     auto* save = new QAction("Save Results As...", this);
     connect(save, &QAction::triggered, this, &CProgrammerDlg::OnSaveResults);
     m_results->AddContextAction(save);
@@ -282,29 +317,69 @@ void CProgrammerDlg::ShowPortButtonText() {
 
 void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
     SetWorkingFileText(path);
-    m_editorModel.SetText(EditorTextOfFile(path));
-    m_editor->Refresh();
+    // Read and prepared off the window thread; the editor takes no typing until it shows.
+    LockEditor(EditorLock::UntilShown);
+    m_editorFile.clear();
+    const std::uint64_t load = ++m_loads;
+    m_loader.Post([this, path, load] {
+        std::string reason;
+        const std::optional<std::string> text = EditorTextOfFile(path, &reason);
+        EditorStatusSink status(m_editorModel);
+        ShowInEditor(m_editorModel, status, text, reason);
+        m_queue.Post([this, path, load, shown = text.has_value()] {
+            if (load == m_loads) m_editorFile = shown ? path : std::string();
+        });
+    });
 }
 
-void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind,
-                                        void (CProgrammer::*operation)()) {
+void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),
+                                        EditorLock lock) {
     if (m_work->RunInProgress()) {
         OpenMessageBox("In the process of programming a controller already.", MessageBoxButtons::Ok,
                        MessageBoxIcon::None, nullptr);
         return;
     }
     m_editor->SyncSelection();
+    if (kind == SerialWork::JobKind::Run) {
+        LockEditor(lock);
+        // A Mini Terminal asked for before the run would open unasked after it.
+        m_miniTerminalWanted = false;
+    }
+    // The run replaces the editor's text and puts it back; the marks and history come back too.
+    if (lock == EditorLock::WhileRunning) m_keptEditor = m_editorModel.Keep();
     StartJob(kind, [operation](CProgrammer& programmer) { (programmer.*operation)(); });
 }
 
+void CProgrammerDlg::FocusOnlyVisible(int height) {
+    if (m_foldedControls.empty()) {
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control->focusPolicy() != Qt::NoFocus && control->y() >= height)
+                m_foldedControls.emplace_back(control, control->focusPolicy());
+        }
+    }
+    for (const auto& [control, policy] : m_foldedControls) {
+        const bool visible = control->y() < height;
+        control->setFocusPolicy(visible ? policy : Qt::NoFocus);
+        if (!visible && control->hasFocus()) m_editor->setFocus();
+    }
+}
+
+void CProgrammerDlg::LockEditor(EditorLock lock) {
+    m_editorLock = lock;
+    m_loadsAtLock = m_editorModel.Loads();
+    m_editor->SetLocked(lock != EditorLock::None);
+}
+
 void CProgrammerDlg::OnSelect() {
-    OpenFileChoice(kProgramFileFilter, [this](std::optional<std::string> path) {
-        if (path) ChooseWorkingFile(*path);
+    KeepTypedWorkThen([this] {
+        OpenFileChoice(kProgramFileFilter, [this](std::optional<std::string> path) {
+            if (path) ChooseWorkingFile(*path);
+        });
     });
 }
 
 void CProgrammerDlg::OnClearWindow() {
-    m_editorModel.SetText("");
+    m_editorModel.ClearByUser();
     m_editor->Refresh();
 }
 
@@ -372,8 +447,10 @@ void CProgrammerDlg::OnSaveResults() {
 }
 
 void CProgrammerDlg::keyPressEvent(QKeyEvent* event) {
-    // Escape never closes the window.
-    if (event->key() == Qt::Key_Escape) {
+    // Escape never closes the window, and a Return that no control took presses nothing: a
+    // stray key must not end the program or halt a run.
+    const int key = event->key();
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
         event->accept();
         return;
     }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/background_queue.h"
 #include "app/fold_animator.h"
 #include "app/run_window.h"
 #include "app/serial_work.h"
@@ -68,9 +69,11 @@ public:
 
     // FILE on the command line: the working file, shown once the modem set-up is over.
     void SetStartingFile(const std::string& path);
-    // The window's Close command (also a termination signal): stop a run, save the
-    // settings, collapse, hang up, close.
+    // The window's Close command as a termination signal gives it: stop a run without asking,
+    // save the settings, collapse, hang up, close.
     void CloseAsSystemCommand();
+
+    enum class CloseStep { Save, Collapse, HangUp, Finish };
 
 signals:
     // The window has gone through its close sequence; the program may end.
@@ -89,7 +92,6 @@ private slots:
     void DrainWindowQueue();
 
 private:
-    enum class CloseStep { Save, Collapse, HangUp, Finish };
 
     // Construction.
     void BuildControls();
@@ -97,8 +99,15 @@ private:
     QWidget* Control(int id) const;
 
     // Handlers.
+    // The editor is read-only while a run programs its text, and until a run from the file
+    // has shown the file there (which replaces what the editor holds); typing is kept otherwise.
+    enum class EditorLock { None, WhileRunning, UntilShown };
     // Runs `operation` on the worker, unless a run is under way, which the user is told.
-    void StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)());
+    void StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),
+                            EditorLock lock = EditorLock::None);
+    void LockEditor(EditorLock lock);
+    // Controls the fold hides (below `height`) take no focus: Tab reaches only what shows.
+    void FocusOnlyVisible(int height);
     void OnSelect();
     void OnClearWindow();
     void OnStop();
@@ -128,7 +137,18 @@ private:
     void Track(QDialog* dialog);
     void AnswerOpenDialogsNo();
 
-    // The close sequences.
+    // Typed work (programmer_dlg_save.cpp). `then` follows a save that succeeded.
+    void OnSaveProgram(std::function<void()> then = nullptr);
+    void OnSaveProgramAs(std::function<void()> then = nullptr);
+    bool SaveProgramTo(const std::string& path);
+    // Runs `then` once what the user typed since the last load or save is saved or may go:
+    // asked with Save, Discard and Cancel; Cancel runs nothing.
+    void KeepTypedWorkThen(std::function<void()> then);
+    // A termination signal: unsaved typed text goes to a recovery file named on stderr.
+    void KeepTypedWorkForSignal();
+
+    // The close sequences; AskToClose first asks whether a run under way may be stopped.
+    void AskToClose(std::vector<CloseStep> steps);
     void RequestClose(std::vector<CloseStep> steps);
     void NextCloseStep();
 
@@ -152,7 +172,11 @@ private:
     CommSettings m_loadedSettings;  // as the start-up found them: the close saves what differs
     std::string m_workingFile;
     std::string m_startingFile;  // shown in the editor after the start-up's modem set-up
+    std::string m_editorFile;    // the file the editor shows, which Save Program writes
     bool m_startupDone = false;
+    EditorLock m_editorLock = EditorLock::None;
+    std::size_t m_loadsAtLock = 0;  // the editor model's loads when it was locked
+    std::shared_ptr<const TextModel::Kept> m_keptEditor;  // during a run from the editor
     CProgrammer::RunOutcome m_lastOutcome = CProgrammer::RunOutcome::NotStarted;
 
     TextModel m_editorModel;
@@ -172,6 +196,7 @@ private:
 
     std::unique_ptr<FoldAnimator> m_animator;
     WindowDrag m_drag;
+    std::vector<std::pair<QWidget*, Qt::FocusPolicy>> m_foldedControls;  // and their policy
     std::vector<QPointer<QDialog>> m_openDialogs;  // answered No or cancelled on a way out
     std::deque<CloseStep> m_closeSteps;
     bool m_closing = false;
@@ -180,6 +205,8 @@ private:
     bool m_miniTerminalOpen = false;    // from its opening until its port has closed
     bool m_closed = false;
 
+    std::uint64_t m_loads = 0;  // files given to the loader; only the last one's result counts
+    BackgroundQueue m_loader;   // reads the files the editor shows
     std::unique_ptr<SerialWork> m_work;  // last: its worker uses everything above
 };
 

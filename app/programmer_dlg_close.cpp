@@ -1,7 +1,8 @@
 // CProgrammerDlg's two ways out. "Exit" collapses the window, hangs the modem up and saves
 // the settings; the window's Close command (and a termination signal) saves first, then
-// collapses and hangs up. A run in progress is stopped first and its end sequence allowed
-// to finish, so the port is never left open and no step waits on a window that waits.
+// collapses and hangs up. The user is asked before a run is stopped for it; a signal asks
+// nothing. A run in progress is stopped first and its end sequence allowed to finish, so the
+// port is never left open and no step waits on a window that waits.
 #include <QCloseEvent>
 #include <cstdio>
 
@@ -9,8 +10,17 @@
 
 namespace zentrip {
 
+namespace {
+
+const std::vector<CProgrammerDlg::CloseStep> kSystemClose{
+    CProgrammerDlg::CloseStep::Save, CProgrammerDlg::CloseStep::Collapse,
+    CProgrammerDlg::CloseStep::HangUp, CProgrammerDlg::CloseStep::Finish};
+
+}  // namespace
+
 void CProgrammerDlg::CloseAsSystemCommand() {
-    RequestClose({CloseStep::Save, CloseStep::Collapse, CloseStep::HangUp, CloseStep::Finish});
+    if (!m_closing) KeepTypedWorkForSignal();
+    RequestClose(kSystemClose);
 }
 
 void CProgrammerDlg::closeEvent(QCloseEvent* event) {
@@ -19,7 +29,23 @@ void CProgrammerDlg::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
-    CloseAsSystemCommand();
+    AskToClose(kSystemClose);
+}
+
+void CProgrammerDlg::AskToClose(std::vector<CloseStep> steps) {
+    if (m_closing) return;
+    auto close = [this, steps = std::move(steps)] {
+        KeepTypedWorkThen([this, steps] { RequestClose(steps); });
+    };
+    if (!m_work->RunInProgress()) {
+        close();
+        return;
+    }
+    OpenBox("A controller is being programmed. Stop programming and exit?",
+            MessageBoxButtons::YesNo, MessageBoxIcon::None,
+            [close = std::move(close)](MessageBoxAnswer answer) {
+                if (answer == MessageBoxAnswer::Yes) close();
+            });
 }
 
 void CProgrammerDlg::RequestClose(std::vector<CloseStep> steps) {

@@ -34,8 +34,6 @@ QMessageBox::Icon BoxIcon(MessageBoxIcon icon) {
 void CProgrammerDlg::StartJob(SerialWork::JobKind kind, SerialWork::Job job,
                               std::function<void()> after, bool forClose) {
     if (m_closing && !forClose) return;
-    // The job may write the editor; typing meanwhile would be lost or land amid its text.
-    m_editor->setReadOnly(true);
     SerialWork::Snapshot snapshot{EffectiveSettings(), m_directCheck->isChecked(), m_workingFile};
     m_work->Start(kind, std::move(snapshot), std::move(job),
                   [this, kind, after = std::move(after)](const SerialWork::JobEnd& end) {
@@ -45,9 +43,12 @@ void CProgrammerDlg::StartJob(SerialWork::JobKind kind, SerialWork::Job job,
 }
 
 void CProgrammerDlg::JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd& end) {
-    if (kind == SerialWork::JobKind::Run) m_lastOutcome = end.outcome;
+    if (kind == SerialWork::JobKind::Run) {
+        m_lastOutcome = end.outcome;
+        LockEditor(EditorLock::None);
+        if (m_keptEditor) m_editorModel.Reinstate(*std::exchange(m_keptEditor, nullptr));
+    }
     if (m_work->Busy()) return;
-    m_editor->setReadOnly(false);
     if (std::exchange(m_miniTerminalWanted, false)) OpenMiniTerminal();
     ResumeCloseIfPortsFree();
 }

@@ -14,7 +14,7 @@ const std::array<ControlTemplate, 21> kProgrammerDlgTemplate{{
     {ids::kComPort, ControlKind::Button, "COM PORT", 433, 46, 50, 28},
     {ids::kModemString, ControlKind::Button, "   Modem\r Initialization\r    String", 433, 89, 50,
      28},
-    {ids::kExit, ControlKind::DefaultButton, "Exit", 433, 131, 50, 28},
+    {ids::kExit, ControlKind::Button, "Exit", 433, 131, 50, 28},
     {ids::kClearWindow, ControlKind::Button, "Clear Window", 7, 166, 91, 13},
     {ids::kProgramSelected, ControlKind::Button, "Program Selected", 113, 166, 91, 13},
     {ids::kProgramAllInWindow, ControlKind::Button, "Program All in Window", 221, 166, 91, 13},

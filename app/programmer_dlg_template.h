@@ -10,8 +10,7 @@ namespace zentrip {
 enum class ControlKind {
     Label,          // static text; presses on it reach the window
     ReadOnlyField,  // one-line read-only edit with a border
-    Button,
-    DefaultButton,
+    Button,  // answers Return only while it has the focus: the window has no default button
     CheckBox,  // automatic, multi-line text
     TextPane   // multi-line edit with both scroll bars, wants Return
 };

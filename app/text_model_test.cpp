@@ -11,6 +11,7 @@
 #include <semaphore>
 #include <thread>
 
+#include "app/editor_status_sink.h"
 #include "platform/edit_writer.h"
 
 namespace zentrip {
@@ -63,7 +64,7 @@ TEST(TextModel, TheWidgetMirrorsTheModelWhateverTheLogicAndTheUserDo) {
         FakeWidget widget;
         for (int step = 0; step < 40; ++step) {
             const std::size_t length = model.Length();
-            switch (random() % 6) {
+            switch (random() % 10) {
                 case 0:
                     model.SetText(RandomText(random, 12, false));
                     break;
@@ -81,8 +82,8 @@ TEST(TextModel, TheWidgetMirrorsTheModelWhateverTheLogicAndTheUserDo) {
                 case 4:  // a cut that keeps the end, as the results pane's is
                     model.SetText(model.Text().substr(random() % (length + 1)));
                     break;
-                case 5: {  // the user types in a widget that shows everything so far
-                    widget.Refresh(model);
+                case 5: {  // the user types in the widget, which may not show every change yet
+                    if (random() % 2) widget.Refresh(model);
                     const std::size_t at = random() % (widget.text.size() + 1);
                     const std::size_t removed = random() % (widget.text.size() - at + 1);
                     const std::string typed = RandomText(random, 3, true);
@@ -90,6 +91,21 @@ TEST(TextModel, TheWidgetMirrorsTheModelWhateverTheLogicAndTheUserDo) {
                     model.ApplyWidgetEdit(at, removed, typed, true);
                     break;
                 }
+                case 6:
+                    model.AppendStatus(RandomText(random, 6, false));
+                    break;
+                case 7:
+                    if (random() % 2)
+                        model.Undo();
+                    else
+                        model.Redo();
+                    break;
+                case 8:  // a long change reaches the widget in steps
+                    widget.Apply(model.TakeUpdate(1 + random() % 4));
+                    break;
+                case 9:
+                    model.ClearByUser();
+                    break;
             }
             if (random() % 3 == 0) {
                 widget.Refresh(model);
@@ -106,6 +122,43 @@ TEST(TextModel, TheWidgetMirrorsTheModelWhateverTheLogicAndTheUserDo) {
         EXPECT_EQ(widget.selectionStart, Render(model.Text().substr(0, start)).size());
         EXPECT_EQ(widget.selectionEnd, Render(model.Text().substr(0, end)).size());
     }
+}
+
+TEST(TextModel, StatusLinesAreNeverProgramTextAndUndoTakesBackOnlyTheUsersEdits) {
+    TextModel model;
+    FakeWidget widget;
+    model.SetText("ONE\r\n");
+    EditorStatusSink status(model);
+    CEditWriter().Append(status, "Done?\r");
+    CEditWriter().Append(status, "\b\b\b.\r");  // the writer's backspaces take only its own text
+    widget.Refresh(model);
+    ASSERT_EQ(widget.text, "ONE\nDone.\n");
+    model.SetWidgetSelection(0, 3);
+    widget.text.insert(2, "x");  // inside the program, then inside the status line
+    model.ApplyWidgetEdit(2, 0, "x", true);
+    widget.text.insert(7, "y");
+    model.ApplyWidgetEdit(7, 0, "y", true);
+    model.AppendStatus("Initializing\r\n");
+    EXPECT_EQ(model.Text(), "ONxE\r\nDoyne.\r\nInitializing\r\n");
+    EXPECT_EQ(model.ProgramText(0, TextModel::kWholeText), "ONxE\r\ny");
+    EXPECT_EQ(model.ProgramText(3, 9), "E\r\ny");
+    EXPECT_EQ(model.StatusText(), "Done.\r\nInitializing\r\n");
+    EXPECT_TRUE(model.Typed());
+
+    // Undo takes back the user's edits, never a load or a status line.
+    EXPECT_TRUE(model.Undo());
+    EXPECT_TRUE(model.Undo());
+    EXPECT_FALSE(model.Undo());
+    EXPECT_EQ(model.Text(), "ONE\r\nDone.\r\nInitializing\r\n");
+    model.ClearByUser();
+    EXPECT_EQ(model.Text(), "");
+    EXPECT_TRUE(model.Undo());
+    EXPECT_EQ(model.ProgramText(0, TextModel::kWholeText), "ONE\r\n");
+    widget.Refresh(model);
+    EXPECT_EQ(widget.text, Render(model.Text()));
+    model.SetText("TWO");
+    EXPECT_FALSE(model.Typed());
+    EXPECT_FALSE(model.CanUndo());
 }
 
 TEST(TextModel, SelectionsCountCrLfAsTwoInTheModelAndOneInTheWidget) {

@@ -1,8 +1,10 @@
 #include "app/text_pane.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTimer>
 #include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
@@ -26,13 +28,21 @@ TextPane::TextPane(TextModel& model, QWidget* parent) : QPlainTextEdit(parent), 
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(true);
+    document()->setUndoRedoEnabled(false);
     connect(document(), &QTextDocument::contentsChange, this, &TextPane::ContentsChanged);
     Refresh();
 }
 
 void TextPane::Refresh() {
-    const TextModel::Update update = m_model.TakeUpdate();
-    if (update.edits.empty() && !update.selectionChanged && !update.scrollCaret) return;
+    const TextModel::Update update = m_model.TakeUpdate(kStepCharacters);
+    if (update.more && !m_stepping) {
+        m_stepping = true;
+        QTimer::singleShot(0, this, [this] {
+            m_stepping = false;
+            Refresh();
+        });
+    }
     m_applying = true;
     QTextCursor cursor(document());
     for (const TextModel::Edit& edit : update.edits) {
@@ -53,7 +63,37 @@ void TextPane::Refresh() {
         setTextCursor(selection);
     }
     if (update.scrollCaret) ensureCursorVisible();
+    if (update.statusChanged) ShowStatus(update.status);
     m_applying = false;
+}
+
+void TextPane::ShowStatus(const std::vector<StatusMarks::Range>& status) {
+    static const QColor kStatusText(128, 128, 128);
+    QList<QTextEdit::ExtraSelection> shown;
+    const int end = document()->characterCount() - 1;
+    for (const StatusMarks::Range& range : status) {
+        QTextEdit::ExtraSelection line;
+        line.cursor = QTextCursor(document());
+        line.cursor.setPosition(std::min(static_cast<int>(range.start), end));
+        line.cursor.setPosition(std::min(static_cast<int>(range.end), end), QTextCursor::KeepAnchor);
+        line.format.setForeground(kStatusText);
+        shown.append(line);
+    }
+    setExtraSelections(shown);
+}
+
+void TextPane::UndoOrRedo(bool undo) {
+    if (isReadOnly()) return;
+    if (undo ? m_model.Undo() : m_model.Redo()) Refresh();
+}
+
+void TextPane::SetLocked(bool locked) {
+    static const QColor kLocked(212, 212, 212);
+    setReadOnly(locked);
+    QPalette shown = palette();
+    shown.setColor(QPalette::Base, locked ? kLocked : QPalette().color(QPalette::Base));
+    setPalette(shown);
+    setAccessibleDescription(locked ? "Locked while its text is being programmed" : QString());
 }
 
 void TextPane::SyncSelection() {
@@ -84,14 +124,41 @@ void TextPane::ContentsChanged(int position, int removed, int added) {
         }
     }
     const int removedHere = std::max(0, removed - (added - (addedEnd - position)));
-    m_model.ApplyWidgetEdit(static_cast<std::size_t>(position),
-                            static_cast<std::size_t>(removedHere),
-                            inserted.toLatin1().toStdString(), exact);
+    // Qt's selections grow with typing at their end: the grey goes where the model says.
+    if (m_model.ApplyWidgetEdit(static_cast<std::size_t>(position),
+                                static_cast<std::size_t>(removedHere),
+                                inserted.toLatin1().toStdString(), exact)) {
+        if (const auto status = m_model.StatusShownNow()) ShowStatus(*status);
+    }
+}
+
+void TextPane::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        UndoOrRedo(event->matches(QKeySequence::Undo));
+        event->accept();
+        return;
+    }
+    if (key == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier) {
+        if (!isReadOnly()) insertPlainText("\t");
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) event->accept();
 }
 
 void TextPane::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = createStandardContextMenu(event->pos());
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The document keeps no history of its own: the entries take the model's.
+    for (QAction* action : menu->actions()) {
+        const bool undo = action->objectName() == "edit-undo";
+        if (!undo && action->objectName() != "edit-redo") continue;
+        action->disconnect();
+        action->setEnabled(!isReadOnly() && (undo ? m_model.CanUndo() : m_model.CanRedo()));
+        connect(action, &QAction::triggered, this, [this, undo] { UndoOrRedo(undo); });
+    }
     if (!m_contextActions.isEmpty()) {
         menu->addSeparator();
         menu->addActions(m_contextActions);

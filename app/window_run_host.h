@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "app/editor_status_sink.h"
 #include "app/run_window.h"
 #include "app/text_model.h"
 #include "app/window_queue.h"
@@ -20,7 +21,11 @@ namespace zentrip {
 class WindowRunHost final : public RunHost {
 public:
     WindowRunHost(WindowQueue& queue, RunWindow& window, TextModel& editor, TextModel& results)
-        : m_queue(queue), m_window(window), m_editor(editor), m_results(results) {}
+        : m_queue(queue),
+          m_window(window),
+          m_editor(editor),
+          m_editorStatus(editor),
+          m_results(results) {}
 
     // Worker thread, before each job: the RS232 check box as it was when the job was asked for.
     void BeginJob(bool directChecked) { m_directChecked = directChecked; }
@@ -28,6 +33,7 @@ public:
     void NoteHeights(int height, int fullHeight);
 
     TextSink& SourceEditor() override { return m_editor; }
+    TextSink& EditorStatus() override { return m_editorStatus; }
     TextSink& ResultsPane() override { return m_results; }
     // Nothing waits here for the window, except a run waiting for the unfold, which is
     // given a short pause for the animation to move on.
@@ -57,6 +63,7 @@ private:
     WindowQueue& m_queue;
     RunWindow& m_window;
     TextModel& m_editor;
+    EditorStatusSink m_editorStatus;
     TextModel& m_results;
     bool m_directChecked = false;  // worker thread only
     int m_unfoldWaitsLeft = 0;     // worker thread only

@@ -14,6 +14,9 @@ public:
 
     // The program source editor.
     virtual TextSink& SourceEditor() = 0;
+    // Where Zentrip's own lines for the editor go (the modem set-up's, the session's, notices):
+    // a window that keeps them apart from the user's program gives a sink of its own.
+    virtual TextSink& EditorStatus() { return SourceEditor(); }
     // Handles the window's pending messages (the Stop button among them) and returns.
     virtual void PumpMessages() = 0;
 };

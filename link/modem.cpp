@@ -30,7 +30,7 @@ void CModem::InitModem(int port, std::string_view modemInitString) {
     CEditWriter writer;
     const bool opened = m_port.Open(port, kModemRate) != 0;
     if (opened) {
-        writer.Append(m_host.SourceEditor(), PortText("Initializing modem on COM%d\r", port));
+        writer.Append(m_host.EditorStatus(), PortText("Initializing modem on COM%d\r", port));
         m_port.WriteString("AT\r");
         m_clock.SleepMs(kCommandPauseMs);
         m_port.WriteString("ATS11=150\r");
@@ -38,18 +38,18 @@ void CModem::InitModem(int port, std::string_view modemInitString) {
         m_port.WriteString("ATS8=1\r");
         m_clock.SleepMs(kCommandPauseMs);
         if (!modemInitString.empty()) {
-            writer.Append(m_host.SourceEditor(), "Modem Init String:");
-            writer.Append(m_host.SourceEditor(), modemInitString);
-            writer.Append(m_host.SourceEditor(), "\r");
+            writer.Append(m_host.EditorStatus(), "Modem Init String:");
+            writer.Append(m_host.EditorStatus(), modemInitString);
+            writer.Append(m_host.EditorStatus(), "\r");
             m_port.WriteString(std::string(modemInitString));
             m_port.WriteString("\r");
             m_clock.SleepMs(kCommandPauseMs);
         }
-        writer.Append(m_host.SourceEditor(), "Done.\r");
+        writer.Append(m_host.EditorStatus(), "Done.\r");
     }
     m_port.Close();
     if (!opened) {
-        writer.Append(m_host.SourceEditor(),
+        writer.Append(m_host.EditorStatus(),
                       PortText("Failed to open serial port COM%d. Can't\r\nprogram controller "
                                "under this condition!\r",
                                port));

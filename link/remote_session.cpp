@@ -46,7 +46,7 @@ std::string CloseSessionCommand(const SessionState& state) {
 void OpenRemoteSession(std::string_view line, SessionState& state, CSerialPort& port, CModem& modem,
                        Clock& clock, LinkHost& host) {
     CEditWriter writer;
-    TextSink& editor = host.SourceEditor();
+    TextSink& editor = host.EditorStatus();
     writer.Append(editor, line);
     if (state.m_sessionInProgress) {
         writer.Append(editor, "\r** Error: Remote session already in progress.\r");

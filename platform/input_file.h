@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace zentrip {
@@ -14,8 +15,9 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// A binary read stream of the regular file at `path`, or null when there is none.
-FilePtr OpenInputFile(const char* path);
+// A binary read stream of the regular file at `path`, or null when there is none, with the
+// system's reason in `reason` when one is given.
+FilePtr OpenInputFile(const char* path, std::string* reason = nullptr);
 // A read stream over `text`, which stays the caller's and must outlive the stream; null only
 // when the system has no memory for it.
 FilePtr OpenInputText(std::string_view text);

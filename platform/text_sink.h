@@ -3,6 +3,7 @@
 // progress text through it, the editor operations read and restore text and selection.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,13 @@ public:
     virtual void ClearSelection() = 0;
     // Replaces the selection (or inserts at the caret) and leaves the caret after the text.
     virtual void ReplaceSelection(std::string_view text) = 0;
+    // The program text of characters [start, end): a sink that shows Zentrip's own status
+    // lines apart from the user's program leaves them out.
+    virtual std::string ProgramText(std::size_t start, std::size_t end) const {
+        const std::string text = Text();
+        start = std::min(start, text.size());
+        return text.substr(start, std::min(end, text.size()) - start);
+    }
 };
 
 }  // namespace zentrip

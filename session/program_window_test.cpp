@@ -184,7 +184,8 @@ TEST_F(ProgramWindow, TheFileChoiceAcceptsANewFileInAnExistingFolder) {
     host.QueueFileChoice(path);
     programmer.SelectWorkingFile();
     EXPECT_EQ(programmer.WorkingFile(), path);
-    EXPECT_EQ(host.Editor(), "\r** File content couldn't be displayed. **\r");
+    EXPECT_EQ(host.Editor(),
+              "\r\n** File content couldn't be displayed. **\r\nNo such file or directory\r\n");
     EXPECT_EQ(
         host.Events()[1],
         "choose file *.* [Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||] -> " + path);
@@ -207,10 +208,12 @@ TEST_F(ProgramWindow, AProgramFileThePreprocessorCannotOpenEndsWithoutHangUp) {
     const std::string path = folder.Path() + "/gone.orv";
     programmer.SetWorkingFile(path);
     programmer.ProgramFromFile();
-    EXPECT_NE(host.Results().find("Error: Couldn't open " + path + "\r\n"), std::string::npos);
+    EXPECT_NE(host.Results().find("Error: Couldn't open " + path + "\r\nNo such file or directory\r\n"),
+              std::string::npos);
     EXPECT_EQ(line.Written(), "\r\r");
     EXPECT_EQ(line.OpenDevices(), 0);
-    EXPECT_FALSE(host.StopButtonVisible());
+    // The status area has unfolded: its button is there to fold it again.
+    EXPECT_TRUE(host.StopButtonVisible());
     EXPECT_FALSE(programmer.IsProgrammingActive());
 }
 
@@ -218,17 +221,46 @@ TEST_F(ProgramWindow, ShowFileInEditorEndsEveryLineWithCrLf) {
     const std::string longLine(600, 'L');
     programmer.ShowFileInEditor(folder.Write("show.orv", "a\r\nb\nx\ry\n" + longLine + "\nlast"));
     EXPECT_EQ(host.Editor(), "a\r\nb\r\nx\r\n" + longLine + "\r\nlast");
+    // A NUL ends its line's text, never the line.
+    programmer.ShowFileInEditor(
+        folder.Write("nul.orv", std::string("12\0 34 10 2 015 *\n\n1234 10 3 015 *\n", 35)));
+    EXPECT_EQ(host.Editor(), "12\r\n\r\n1234 10 3 015 *\r\n");
 }
 
 // The file is read as text: a CR LF is one line end even where a piece of 499 characters ends
 // between the two. Only regular files are shown: opening a FIFO would block the window.
+TEST_F(ProgramWindow, BytesThatAreNotTextAreProgrammedOnlyWhenTheUserSaysSo) {
+    const std::string path = folder.Write("nul.orv", std::string("ONE\0 2\r\nTWO\x01\f\t\n", 15));
+    programmer.SetWorkingFile(path);
+    host.QueueAnswer(MessageBoxAnswer::No);
+    programmer.ProgramFromFile();
+    EXPECT_EQ(host.MessageBoxTexts().back(),
+              path + " holds bytes that are not text. Program it anyway?");
+    EXPECT_TRUE(line.OpenedPaths().empty());
+    host.QueueAnswer(MessageBoxAnswer::Yes);
+    programmer.ProgramFromFile();
+    ASSERT_EQ(ControllerLines().size(), 2u);  // a NUL ends its line's text
+    EXPECT_EQ(ControllerLines()[0], "ONE");
+
+    host.EditorSink().SetText(std::string("ONE\0\r\n", 6));
+    host.QueueAnswer(MessageBoxAnswer::No);
+    programmer.ProgramAllInWindow();
+    EXPECT_EQ(host.MessageBoxTexts().back(),
+              "The editor holds bytes that are not text. Program it anyway?");
+    // Text and tabs, CR, LF and FF ask nothing.
+    programmer.SetWorkingFile(folder.Write("text.orv", "ONE\f\t\r\n"));
+    const std::size_t asked = host.MessageBoxTexts().size();
+    programmer.ProgramFromFile();
+    EXPECT_EQ(host.MessageBoxTexts().size(), asked);
+}
+
 TEST_F(ProgramWindow, ShowFileInEditorReadsCrLfAsOneLineEnd) {
     const std::string line498(498, 'M');
     programmer.ShowFileInEditor(folder.Write("crlf.orv", line498 + "\r\nnext\r\n"));
     EXPECT_EQ(host.Editor(), line498 + "\r\nnext\r\n");
 
     programmer.ShowFileInEditor(folder.Path());
-    EXPECT_EQ(host.Editor(), "\r** File content couldn't be displayed. **\r");
+    EXPECT_EQ(host.Editor(), "\r\n** File content couldn't be displayed. **\r\nIs a directory\r\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/edit_writer.h"
 #include "platform/format_text.h"
+#include "platform/input_file.h"
 #include "platform/temp_file.h"
 #include "script/line_kind.h"
 #include "script/preprocessor.h"
@@ -40,6 +41,18 @@ bool FileHolds(const char* key, const std::string& path) {
     std::snprintf(search.key, sizeof search.key, "%s", key);
     search.flag = 1;
     return CTokenizer().FindLineInFile(&search, path.c_str(), nullptr, 1) > 0;
+}
+
+// A program holds text: no control bytes but tab, CR, LF and FF (a NUL or the like means a
+// file that is not a program, or one damaged).
+bool HoldsNonText(const std::string& path) {
+    const FilePtr file = OpenInputFile(path.c_str());
+    if (!file) return false;
+    for (int ch; (ch = std::getc(file.get())) != EOF;) {
+        const bool control = ch < 0x20 || ch == 0x7F;
+        if (control && ch != '\t' && ch != '\r' && ch != '\n' && ch != '\f') return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -122,6 +135,13 @@ void CProgrammer::ProgramFromFile() {
     // Only the working file itself is scanned; a key in an include file does not count.
     m_session.m_remoteSession = FileHolds("#session", m_workingFile);
     m_directMode = m_host.DirectModeChecked() || FileHolds("#direct", m_workingFile);
+    if (HoldsNonText(m_workingFile)) {
+        const std::string name = m_temporaryProgram ? "The editor" : m_workingFile;
+        const std::string question = name + " holds bytes that are not text. Program it anyway?";
+        if (m_host.MessageBox(question, MessageBoxButtons::YesNo, MessageBoxIcon::Stop) !=
+            MessageBoxAnswer::Yes)
+            return;
+    }
     StartRecord();
 
     m_programmingActive = true;
@@ -159,7 +179,11 @@ void CProgrammer::ProgramFromFile() {
     preprocessor.SetWaitInterrupt(&m_abortRequested);
     RecordIncludes(preprocessor);
     if (!preprocessor.OpenFile(m_workingFile.c_str())) {
-        Show(Format("Error: Couldn't open %s\r", m_workingFile.c_str()));
+        std::string reason;
+        OpenInputFile(m_workingFile.c_str(), &reason);
+        Show(Format("Error: Couldn't open %s\r", m_workingFile.c_str()) + reason + "\r");
+        // The status area is unfolded: its button folds it again.
+        m_host.ShowStopButton("Hide Status Display");
         m_serialPort.Close();
         m_notStartedStep = "the program file could not be opened";
         FinishRecord();

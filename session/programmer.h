@@ -168,7 +168,11 @@ inline constexpr const char* kProgramFileFilter =
     "Orvane Files (*.orv) | *.orv | All Files (*.*) | *.* ||";
 
 // The source editor's text for the file at path, as ShowFileInEditor shows it: line ends
-// become CR LF; a file that cannot be read gives the editor's notice instead.
-std::string EditorTextOfFile(const std::string& path);
+// become CR LF. Nothing when the file cannot be read, with the system's reason.
+std::optional<std::string> EditorTextOfFile(const std::string& path, std::string* reason);
+// Shows what EditorTextOfFile read in the editor, or instead the notice that the file
+// cannot be shown, with the reason, among the editor's status lines.
+void ShowInEditor(TextSink& editor, TextSink& status, const std::optional<std::string>& text,
+                  const std::string& reason);
 
 }  // namespace zentrip

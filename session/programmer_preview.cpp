@@ -20,7 +20,7 @@ void CProgrammer::PreviewExpansion() {
     // The preprocessor reads files; the text goes through a private temporary one, as a run
     // from the window does, so include names resolve the same way.
     TempFile file;
-    if (!file.Create(m_host.SourceEditor().Text())) {
+    if (!file.Create(m_host.SourceEditor().ProgramText(0, std::string::npos))) {
         m_host.MessageBox("Error creating temporary file.\rUnable to preview the expansion.",
                           MessageBoxButtons::Ok, MessageBoxIcon::Stop);
         return;

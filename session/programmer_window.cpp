@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/edit_writer.h"
 #include "platform/input_file.h"
 #include "platform/temp_file.h"
 #include "script/line_reader.h"
@@ -28,24 +29,37 @@ void CProgrammer::SelectWorkingFile() {
 }
 
 void CProgrammer::ShowFileInEditor(const std::string& path) {
-    m_host.SourceEditor().SetText(EditorTextOfFile(path));
+    std::string reason;
+    const std::optional<std::string> text = EditorTextOfFile(path, &reason);
+    ShowInEditor(m_host.SourceEditor(), m_host.EditorStatus(), text, reason);
 }
 
-std::string EditorTextOfFile(const std::string& path) {
+void ShowInEditor(TextSink& editor, TextSink& status, const std::optional<std::string>& text,
+                  const std::string& reason) {
+    editor.SetText(text ? *text : "");
+    if (!text)
+        CEditWriter().Append(status, "\r** File content couldn't be displayed. **\r" + reason + "\r");
+}
+
+std::optional<std::string> EditorTextOfFile(const std::string& path, std::string* reason) {
     // Read as the run reads it (text mode: CR LF is one line end); a FIFO or a directory is
     // refused rather than left to block the window or show nothing.
-    const FilePtr file = OpenInputFile(path.c_str());
-    if (!file) return "\r** File content couldn't be displayed. **\r";
+    const FilePtr file = OpenInputFile(path.c_str(), reason);
+    if (!file) return std::nullopt;
     std::string text;
     char piece[kPieceSize];
-    while (ReadTextLine(file.get(), piece, kPieceSize) == ReadResult::kLine) {
-        std::string_view part(piece);
-        const std::size_t end = part.find_first_of("\r\n");
-        text += part.substr(0, end);
+    std::size_t length = 0;
+    auto put = [&](char ch) { piece[length++] = ch; };
+    while ((length = 0, ReadTextPiece(file.get(), kPieceSize - 1, put)) > 0) {
+        // A NUL ends the piece's text, as in a zero-terminated string, but not its line.
+        std::string_view part(piece, length);
+        const std::size_t end = part.find_first_of(std::string_view("\r\n", 2));
+        text += part.substr(0, std::min(end, part.find('\0')));
         if (end != std::string_view::npos) text += "\r\n";
     }
     return text;
 }
+
 
 void CProgrammer::ClearEditor() { m_host.SourceEditor().SetText(""); }
 
@@ -54,9 +68,11 @@ void CProgrammer::ProgramAllInWindow() {
         m_host.MessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None);
         return;
     }
-    const std::string text = m_host.SourceEditor().Text();
-    if (text.size() < 2) return;
-    if (ProgramFromText(text)) m_host.SourceEditor().SetText(text);
+    TextSink& editor = m_host.SourceEditor();
+    const std::string text = editor.Text();
+    const std::string program = editor.ProgramText(0, text.size());
+    if (program.size() < 2) return;
+    if (ProgramFromText(program)) editor.SetText(text);
 }
 
 void CProgrammer::ProgramSelected() {
@@ -66,7 +82,7 @@ void CProgrammer::ProgramSelected() {
     }
     TextSink& editor = m_host.SourceEditor();
     const std::string text = editor.Text();
-    if (text.size() < 2) return;
+    if (editor.ProgramText(0, text.size()).size() < 2) return;
     std::size_t start = 0;
     std::size_t end = 0;
     editor.GetSelection(&start, &end);
@@ -78,7 +94,7 @@ void CProgrammer::ProgramSelected() {
     }
     start = std::min(start, text.size());
     end = std::min(std::max(end, start), text.size());
-    if (!ProgramFromText(text.substr(start, end - start))) return;
+    if (!ProgramFromText(editor.ProgramText(start, end))) return;
     editor.SetText(text);
     editor.SetSelection(start, end);
     editor.ScrollCaret();

@@ -367,7 +367,8 @@ TEST_F(ProgramCliTest, NotStartedWhenFileOrPortCannotBeOpened) {
     const std::string missing = m_dir.Path("missing.orv");
     ASSERT_EQ(RunCli({"--direct", "--no-init", "--device", device, missing}), 3) << Err();
     EXPECT_EQ(Out(), "Preparing controller for direct session.\r\nBeginning programming from " +
-                         missing + "\r\n\r\nError: Couldn't open " + missing + "\r\n");
+                         missing + "\r\n\r\nError: Couldn't open " + missing +
+                             "\r\nNo such file or directory\r\n");
 
     const std::string file = m_dir.Write("prog.orv", "11\n");
     const std::string absent = m_dir.Path("no-such-device");
