@@ -25,6 +25,8 @@ public:
 
     TextSink& SourceEditor() override { return m_editor; }
     void PumpMessages() override;
+    // zentrip-cli names a failed open on stderr, once for the set-up and the run.
+    bool NamesOpenFailures() const override { return false; }
     TextSink& ResultsPane() override { return m_results; }
     void SetLineNumberText(std::string_view text) override;
     void SetTotalErrorsText(std::string_view text) override;

@@ -19,6 +19,9 @@ public:
     virtual TextSink& EditorStatus() { return SourceEditor(); }
     // Handles the window's pending messages (the Stop button among them) and returns.
     virtual void PumpMessages() = 0;
+    // Whether a failed port open is followed, on the next line of its text, by the device and
+    // the system's reason. A host that names them in its own way says no.
+    virtual bool NamesOpenFailures() const { return true; }
 };
 
 }  // namespace zentrip

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "link/open_failure.h"
 #include "platform/edit_writer.h"
 
 namespace zentrip {
@@ -53,6 +54,9 @@ void CModem::InitModem(int port, std::string_view modemInitString) {
                       PortText("Failed to open serial port COM%d. Can't\r\nprogram controller "
                                "under this condition!\r",
                                port));
+        if (m_host.NamesOpenFailures()) {
+            writer.Append(m_host.EditorStatus(), OpenFailureReason(m_port) + "\r");
+        }
     }
 }
 

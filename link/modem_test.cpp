@@ -43,7 +43,8 @@ TEST_F(ModemTest, InitModemOnAPortThatWillNotOpenOnlyReportsIt) {
     EXPECT_EQ(clock.TickMs(), 0u);
     EXPECT_EQ(
         host.editor.Text(),
-        "Failed to open serial port COM4. Can't\r\nprogram controller under this condition!\r\n");
+        "Failed to open serial port COM4. Can't\r\nprogram controller under this condition!\r\n"
+        "/dev/ttyS3: Device or resource busy\r\n");
 }
 
 TEST_F(ModemTest, HangUpSendsAtThenAth0OneSecondLater) {

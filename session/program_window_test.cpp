@@ -88,7 +88,9 @@ TEST_F(ProgramWindow, TheTemporaryFileGoesAlsoWhenTheRunCannotStart) {
     host.EditorSink().SetText("ONE\r\n");
     line.FailOpens("Permission denied");
     programmer.ProgramAllInWindow();
-    EXPECT_EQ(host.MessageBoxTexts(), std::vector<std::string>{"Failed to open serial port!"});
+    // The device and the system's reason follow the text, as zentrip-cli names them.
+    EXPECT_EQ(host.MessageBoxTexts(),
+              std::vector<std::string>{"Failed to open serial port!\n/dev/ttyS1: Permission denied"});
     EXPECT_EQ(FilesInFolder(), 0u);
     EXPECT_EQ(host.Editor(), "ONE\r\n");
     EXPECT_EQ(programmer.LastOutcome(), CProgrammer::RunOutcome::NotStarted);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "link/open_failure.h"
 #include "platform/edit_writer.h"
 #include "platform/format_text.h"
 #include "platform/input_file.h"
@@ -148,8 +149,9 @@ void CProgrammer::ProgramFromFile() {
     ShowFileInEditor(m_workingFile);
 
     if (!m_serialPort.Open(m_commSettings.port, m_commSettings.dataRate)) {
-        m_host.MessageBox("Failed to open serial port!", MessageBoxButtons::Ok,
-                          MessageBoxIcon::None);
+        std::string text = "Failed to open serial port!";
+        if (m_host.NamesOpenFailures()) text += "\n" + OpenFailureReason(m_serialPort);
+        m_host.MessageBox(text, MessageBoxButtons::Ok, MessageBoxIcon::None);
         m_notStartedStep = "the serial port could not be opened (" + m_serialPort.DevicePath() +
                            ": " + m_serialPort.OpenError() + ")";
         FinishRecord();
