@@ -532,7 +532,14 @@ void ProgrammerDlgTest::statusLinesAreShownApartAndNeverProgrammed() {
     // Typed during the start-up's modem set-up, which writes its lines meanwhile.
     editor->setFocus();
     QTest::keyClicks(editor, "ONE");
+    QTextCursor typed(editor->document());
+    typed.setPosition(3, QTextCursor::KeepAnchor);
+    editor->setTextCursor(typed);
     QVERIFY(rig.Idle());
+    // Selected while the set-up wrote its lines: the selection still programs.
+    Click(window, ids::kProgramSelected);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(rig.simulator->Controller().Lines(), std::vector<std::string>{"ONE"});
     editor->moveCursor(QTextCursor::End);
     QTest::keyClick(editor, Qt::Key_Return);
     QTest::keyClicks(editor, "TWO");
@@ -549,7 +556,7 @@ void ProgrammerDlgTest::statusLinesAreShownApartAndNeverProgrammed() {
     Click(window, ids::kProgramSelected);
     QTRY_VERIFY(!window.SerialWorkBusy());
     QCOMPARE(rig.simulator->Controller().Lines(),
-             (std::vector<std::string>{"ONE", "TWO", "ONE", "TWO"}));
+             (std::vector<std::string>{"ONE", "ONE", "TWO", "ONE", "TWO"}));
     QTRY_COMPARE(editor->extraSelections().size(), 1);
     // Undo takes back what was typed, and nothing else.
     for (int i = 0; i < 5; ++i) QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
