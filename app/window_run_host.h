@@ -14,6 +14,7 @@
 #include "app/run_window.h"
 #include "app/text_model.h"
 #include "app/window_queue.h"
+#include "platform/path_text.h"
 #include "session/run_host.h"
 
 namespace zentrip {
@@ -35,6 +36,7 @@ public:
     TextSink& SourceEditor() override { return m_editor; }
     TextSink& EditorStatus() override { return m_editorStatus; }
     TextSink& ResultsPane() override { return m_results; }
+    std::string PaneText(const std::string& path) const override { return PathAsLatin1(path); }
     // Nothing waits here for the window, except a run waiting for the unfold, which is
     // given a short pause for the animation to move on.
     void PumpMessages() override;

@@ -175,7 +175,7 @@ void CProgrammer::ProgramFromFile() {
             m_clock.SleepMs(kPollMs);
     }
 
-    Show(Format("\rBeginning programming from %s\r\r", m_workingFile.c_str()));
+    Show(Format("\rBeginning programming from %s\r\r", m_host.PaneText(m_workingFile).c_str()));
 
     CPreprocessor preprocessor(m_clock);
     preprocessor.SetWaitInterrupt(&m_abortRequested);
@@ -183,7 +183,8 @@ void CProgrammer::ProgramFromFile() {
     if (!preprocessor.OpenFile(m_workingFile.c_str())) {
         std::string reason;
         OpenInputFile(m_workingFile.c_str(), &reason);
-        Show(Format("Error: Couldn't open %s\r", m_workingFile.c_str()) + reason + "\r");
+        Show(Format("Error: Couldn't open %s\r", m_host.PaneText(m_workingFile).c_str()) + reason +
+             "\r");
         // The status area is unfolded: its button folds it again.
         m_host.ShowStopButton("Hide Status Display");
         m_serialPort.Close();

@@ -30,7 +30,7 @@ void CProgrammer::PreviewExpansion() {
     FakeClock clock(m_clock.LocalNow());
     CPreprocessor preprocessor(clock);
     if (!preprocessor.OpenFile(file.Path().c_str())) {
-        Show(Format("Error: Couldn't open %s\r", file.Path().c_str()));
+        Show(Format("Error: Couldn't open %s\r", m_host.PaneText(file.Path()).c_str()));
         return;
     }
     char buffer[kLineSize + 1] = {};

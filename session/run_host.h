@@ -29,6 +29,9 @@ public:
 
     // The "Programming Status and Results" pane.
     virtual TextSink& ResultsPane() = 0;
+    // A file's path as the panes show it; a window whose panes hold 8-bit text converts the
+    // file system's UTF-8 names.
+    virtual std::string PaneText(const std::string& path) const { return path; }
     // The "Line Number" and "Total Errors" fields; the texts come formatted ("%05d").
     virtual void SetLineNumberText(std::string_view text) = 0;
     virtual void SetTotalErrorsText(std::string_view text) = 0;
