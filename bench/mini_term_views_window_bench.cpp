@@ -4,18 +4,15 @@
 // line. Exits non-zero when either misses.
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QMenu>
-#include <QTimer>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "app/mini_term_dlg.h"
 #include "app/term_edit.h"
 #include "app/term_fixture.h"
+#include "bench/terminal_stream.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"
 #include "terminal/term_views.h"
@@ -29,7 +26,6 @@ using testing::SettingsFor;
 using testing::Title;
 
 constexpr std::size_t kStreamBytes = 1 << 20;  // whole hex lines of 16
-constexpr int kHeartbeatMs = 5;
 
 std::string ByteStream() {
     std::string bytes(kStreamBytes, '\0');
@@ -68,38 +64,21 @@ bool Stream() {
     const std::string stream = ByteStream();
     CHexView lastLine;
     const std::string tail = lastLine.Received(stream.substr(stream.size() - 16), 0) + '\n';
-    qint64 longestStall = 0;
-    QElapsedTimer sinceBeat;
-    QTimer heartbeat;
-    QObject::connect(&heartbeat, &QTimer::timeout,
-                     [&] { longestStall = std::max(longestStall, sinceBeat.restart()); });
-    std::atomic<bool> written{false};
-    QElapsedTimer clock;
-    clock.start();
-    sinceBeat.start();
-    heartbeat.start(kHeartbeatMs);
-    std::thread feeder([&] {
-        line.WriteMaster(stream, 10000);
-        written = true;
-    });
     const std::string shownTail = CTermDisplay::DisplayForm(tail);
     const QString viewTail = QString::fromLatin1(shownTail.data(), qsizetype(shownTail.size()));
     // Done when the view, which follows the text in batches, shows the stream's end.
     const auto done = [&] {
-        return written && term->Display().Text().ends_with(tail) &&
-               testing::Shown(term).endsWith(viewTail);
+        return term->Display().Text().ends_with(tail) && testing::Shown(term).endsWith(viewTail);
     };
-    const bool arrived = RunEventsUntil(done, 60000);
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    heartbeat.stop();
-    feeder.join();
+    const bench::StreamFigures figures = bench::StreamInto(line, stream, done, 60000);
 
     std::printf("Mini Terminal, Show Time and Show as Hex on: 1 MiB from a pseudo-terminal\n");
-    std::printf("  %.3f s, %.2f MiB/s; the last hex line shown: %s\n", seconds,
-                double(kStreamBytes) / double(1 << 20) / seconds, arrived ? "yes" : "NO");
+    std::printf("  %.3f s, %.2f MiB/s; the last hex line shown: %s\n", figures.seconds,
+                double(kStreamBytes) / double(1 << 20) / figures.seconds,
+                figures.arrived ? "yes" : "NO");
     std::printf("  longest stall of the window thread (%d ms heartbeat): %lld ms (at most 50)\n",
-                kHeartbeatMs, static_cast<long long>(longestStall));
-    return arrived && longestStall <= 50;
+                bench::kHeartbeatMs, static_cast<long long>(figures.longestStallMs));
+    return figures.arrived && figures.longestStallMs <= 50;
 }
 
 }  // namespace
