@@ -21,9 +21,7 @@
 namespace zentrip {
 namespace {
 
-using testing::RunEventsUntil;
 using testing::SettingsFor;
-using testing::Title;
 
 constexpr std::size_t kStreamBytes = 1 << 20;  // whole hex lines of 16
 
@@ -52,10 +50,8 @@ bool TurnOn(CTermEdit* term, const QString& text) {
 bool Stream() {
     PseudoTerminal line;
     CMiniTermDlg dialog(SettingsFor(line.SlavePath(), 1, 115200));
-    dialog.open();
     auto* term = dialog.findChild<CTermEdit*>("id1012");
-    if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
-                        10000) ||
+    if (!bench::OpenAndWait(dialog) ||
         !TurnOn(term, "Show Time") || !TurnOn(term, "Show as Hex")) {
         std::printf("the terminal did not open with its views on\n");
         return false;

@@ -62,10 +62,8 @@ std::string TextStream() {
 bool Stream() {
     PseudoTerminal line;
     CMiniTermDlg dialog(SettingsFor(line.SlavePath(), 1, 115200));
-    dialog.open();
     auto* term = dialog.findChild<CTermEdit*>("id1012");
-    if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
-                        10000)) {
+    if (!bench::OpenAndWait(dialog)) {
         std::printf("the terminal did not open\n");
         return false;
     }
@@ -103,11 +101,7 @@ bool PullAndReturn() {
     auto first = std::make_unique<PseudoTerminal>();
     if (symlink(first->SlavePath().c_str(), link.c_str()) != 0) return false;
     CMiniTermDlg dialog(SettingsFor(link, 1, 115200));
-    dialog.open();
-    if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
-                        10000)) {
-        return false;
-    }
+    if (!bench::OpenAndWait(dialog)) return false;
 
     QElapsedTimer clock;
     clock.start();
