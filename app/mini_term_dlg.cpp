@@ -214,8 +214,9 @@ void CMiniTermDlg::OnDataReceived() {
         drained = n <= 0;
         if (drained) break;
         const std::string_view bytes(chunk, static_cast<std::size_t>(n));
-        LogReceived(bytes);
-        m_term->AddReceived(bytes);
+        const std::int64_t now = m_term->NowMs();
+        LogReceived(bytes, now);
+        m_term->AddReceived(bytes, now);
         if (std::chrono::steady_clock::now() - start > kDrainBudget) break;
     }
     // The view follows in batches: redrawing for every chunk would hold the reader up.
@@ -353,9 +354,11 @@ void CMiniTermDlg::StopLogging() {
     UpdateTitle();
 }
 
-void CMiniTermDlg::LogReceived(std::string_view bytes) {
+void CMiniTermDlg::LogReceived(std::string_view bytes, std::int64_t nowMs) {
+    const std::string logged =
+        m_logTimes.Stamp(bytes, m_term->LogWithTimes() ? TimePrefix(nowMs) : std::string());
     std::string error;
-    if (m_log.Append(bytes, &error)) return;
+    if (m_log.Append(logged, &error)) return;
     m_term->SetLogging(false);
     m_logNote = LoggingStoppedNote(m_log.Path(), error);
     UpdateTitle();

@@ -23,6 +23,7 @@
 #include "link/comm_settings.h"
 #include "link/serial_port.h"
 #include "terminal/lost_device_watch.h"
+#include "terminal/term_views.h"
 #include "terminal/terminal_log.h"
 #include "terminal/wake_mailbox.h"
 
@@ -81,7 +82,7 @@ private:
     void RunTransfer(int mode, const std::string& path);
     void ChooseLogFile();
     void StopLogging();
-    void LogReceived(std::string_view bytes);
+    void LogReceived(std::string_view bytes, std::int64_t nowMs);
     void SetTitle(std::string title);
     void UpdateTitle();
 
@@ -99,6 +100,7 @@ private:
     LostDeviceWatch m_watch;
     std::optional<std::string> m_watchFailedReopen;  // as Reopen's argument, until the open
     CTerminalLog m_log;
+    CLogTimes m_logTimes;  // follows the lines also while the log is off
     std::string m_title;
     std::string m_logNote;
 

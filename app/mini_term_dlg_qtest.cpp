@@ -1,6 +1,6 @@
 // The Mini Terminal's wiring on a pseudo-terminal: received text on screen by the display
 // rules, keys on the wire, focus, titles, a device that vanishes and another at its path, Exit,
-// logging.
+// logging, the time and hex views.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +21,7 @@
 #include "app/mini_term_fixture.h"
 #include "platform/pseudo_terminal.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/time_zone.h"
 
 namespace zentrip {
 
@@ -56,6 +57,17 @@ QAction* MenuEntry(CTermEdit* term, const QString& text) {
     return nullptr;
 }
 
+// Turns the menu's checkable entry `text` over, and closes the menu.
+void Toggle(CTermEdit* term, const QString& text) {
+    QAction* entry = MenuEntry(term, text);
+    QVERIFY(entry && entry->isCheckable());
+    entry->trigger();
+    qobject_cast<QMenu*>(entry->parent())->close();
+}
+
+constexpr std::int64_t kAt = 1796825002042;  // 2026-12-09 14:03:22.042 UTC
+const QString kAtText = "14:03:22.042 ";
+
 }  // namespace
 
 class MiniTermTest : public QObject {
@@ -70,6 +82,12 @@ private slots:
     void exitClosesThePortBeforeEnding();
     void logsEveryReceivedByte();
     void logThatCannotStartOrGoOnSaysWhy();
+    void timeViewStartsLinesFromTheNextByte();
+    void hexViewEndsLinesWhenFullOrAfterAPause();
+    void logWithTimesStampsTheLogOnly();
+
+private:
+    ScopedTimeZone m_zone{"UTC0"};
 };
 
 void MiniTermTest::showsReceivedTextByTheRules() {
@@ -276,6 +294,65 @@ void MiniTermTest::logThatCannotStartOrGoOnSaysWhy() {
                  open + Title(" Logging to " + fifo + " stopped (Broken pipe)."));
     QVERIFY(MenuEntry(t.term, "Log to File...")->isEnabled());
     QVERIFY(!MenuEntry(t.term, "Stop Logging")->isEnabled());
+}
+
+void MiniTermTest::timeViewStartsLinesFromTheNextByte() {
+    PseudoTerminal line;
+    OpenTerminal t(line.SlavePath());
+    QVERIFY(t.WaitOpen());
+    t.term->SetClockFn([] { return kAt; });
+    QVERIFY(line.WriteMaster("a"));
+    QTRY_COMPARE(Shown(t.term), QString("a"));
+
+    Toggle(t.term, "Show Time");
+    QVERIFY(line.WriteMaster("b\rc\r"));
+    QTRY_COMPARE(Shown(t.term), "ab\n" + kAtText + "c\n");
+    Toggle(t.term, "Show Time");
+    QVERIFY(line.WriteMaster("d"));
+    QTRY_COMPARE(Shown(t.term), "ab\n" + kAtText + "c\nd");
+}
+
+void MiniTermTest::hexViewEndsLinesWhenFullOrAfterAPause() {
+    PseudoTerminal line;
+    OpenTerminal t(line.SlavePath());
+    QVERIFY(t.WaitOpen());
+    std::int64_t now = kAt;
+    t.term->SetClockFn([&now] { return now; });
+    QVERIFY(line.WriteMaster("x"));
+    QTRY_COMPARE(Shown(t.term), QString("x"));
+
+    Toggle(t.term, "Show as Hex");
+    QVERIFY(line.WriteMaster("0123456789ABCDEF\x01"));
+    const QString full = "x\n30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46  0123456789ABCDEF\n";
+    QTRY_COMPARE(Shown(t.term), full);
+    now = kAt + 101;
+    const QString paused = full + "01                                               .\n";
+    QTRY_COMPARE(Shown(t.term), paused);
+    Toggle(t.term, "Show as Hex");
+    QVERIFY(line.WriteMaster("y"));
+    QTRY_COMPARE(Shown(t.term), paused + "y");
+    QCOMPARE(line.ReadMaster(100, 0), std::string());
+}
+
+void MiniTermTest::logWithTimesStampsTheLogOnly() {
+    PseudoTerminal line;
+    TempDir dir;
+    const std::string path = dir.Path("session.log");
+    OpenTerminal t(line.SlavePath());
+    QVERIFY(t.WaitOpen());
+    t.term->SetClockFn([] { return kAt; });
+    emit t.term->LogToFileRequested();
+    QFileDialog* files = WaitForDialog<QFileDialog>(t.dialog);
+    QVERIFY(files);
+    ChooseFile(files, path);
+    QTRY_VERIFY(t.dialog.windowTitle() != OpenTerminal::kOpenTitle);
+
+    QVERIFY(line.WriteMaster("p\r\nq"));
+    QTRY_COMPARE(TempDir::Read(path), std::string("p\r\nq"));
+    Toggle(t.term, "Log with Times");
+    QVERIFY(line.WriteMaster("r\r\ns"));
+    QTRY_COMPARE(TempDir::Read(path), std::string("p\r\nqr\r\n14:03:22.042 s"));
+    QTRY_COMPARE(Shown(t.term), QString("p\nqr\ns"));
 }
 
 }  // namespace zentrip

@@ -6,11 +6,23 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTextCursor>
+#include <algorithm>
+#include <chrono>
 
 #include "app/qt_text.h"
 #include "app/term_keys.h"
 
 namespace zentrip {
+
+namespace {
+
+std::int64_t SystemNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 CTermEdit::CTermEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
@@ -19,6 +31,44 @@ CTermEdit::CTermEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setFocusPolicy(Qt::StrongFocus);
     m_pasteTimer.setInterval(PastePacer::kTickMs);
     connect(&m_pasteTimer, &QTimer::timeout, this, &CTermEdit::SendPasted);
+    m_clock = SystemNowMs;
+    m_hexTimer.setSingleShot(true);
+    connect(&m_hexTimer, &QTimer::timeout, this, &CTermEdit::FlushHex);
+}
+
+void CTermEdit::AddReceived(std::string_view chunk, std::int64_t nowMs) {
+    if (m_showHex) {
+        ShowHex(m_hex.Received(chunk, nowMs));
+        return ScheduleHexFlush();
+    }
+    m_display.ShowReceived(chunk, m_showTime ? TimePrefix(nowMs) : std::string());
+}
+
+// Hex lines start lines of their own, also after echoed text.
+void CTermEdit::ShowHex(const std::string& lines) {
+    if (lines.empty()) return;
+    if (!m_display.AtLineStart()) m_display.ShowReceived("\r");
+    m_display.ShowReceived(lines);
+}
+
+void CTermEdit::FlushHex() {
+    ShowHex(m_hex.Flush(NowMs()));
+    SyncView();
+    ScheduleHexFlush();
+}
+
+void CTermEdit::ScheduleHexFlush() {
+    const std::optional<std::int64_t> due = m_hex.FlushDue();
+    if (!due) return m_hexTimer.stop();
+    m_hexTimer.start(static_cast<int>(std::max<std::int64_t>(0, *due - NowMs())));
+}
+
+// Off: the line begun is shown as it stands, and what follows by the plain rules.
+void CTermEdit::HexViewChanged() {
+    if (m_showHex) return;
+    m_hexTimer.stop();
+    ShowHex(m_hex.TakePartial());
+    SyncView();
 }
 
 void CTermEdit::SyncView() {
@@ -91,9 +141,24 @@ void CTermEdit::contextMenuEvent(QContextMenuEvent* event) {
     menu->addSeparator();
     QAction* start = menu->addAction("Log to File...", this, &CTermEdit::LogToFileRequested);
     QAction* stop = menu->addAction("Stop Logging", this, &CTermEdit::StopLoggingRequested);
+    AddCheckable(menu, "Log with Times", &m_logTimes, nullptr);
     start->setEnabled(!m_logging);
     stop->setEnabled(m_logging);
+    menu->addSeparator();
+    AddCheckable(menu, "Show Time", &m_showTime, &CTermEdit::TimeViewChanged);
+    AddCheckable(menu, "Show as Hex", &m_showHex, &CTermEdit::HexViewChanged);
     menu->popup(event->globalPos());
+}
+
+void CTermEdit::AddCheckable(QMenu* menu, const char* text, bool* on,
+                             void (CTermEdit::*changed)()) {
+    QAction* entry = menu->addAction(text);
+    entry->setCheckable(true);
+    entry->setChecked(*on);
+    connect(entry, &QAction::toggled, this, [this, on, changed](bool checked) {
+        *on = checked;
+        if (changed) (this->*changed)();
+    });
 }
 
 }  // namespace zentrip

@@ -13,16 +13,15 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "app/mini_term_dlg.h"
 #include "app/term_edit.h"
 #include "app/term_fixture.h"
+#include "bench/terminal_stream.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"
 #include "tests/support/qt_wait.h"
@@ -37,7 +36,6 @@ using testing::Shown;
 using testing::Title;
 
 constexpr std::size_t kStreamBytes = 1 << 20;
-constexpr int kHeartbeatMs = 5;
 constexpr int kGoneSeconds = 5;
 
 double CpuSeconds() {
@@ -64,38 +62,21 @@ std::string TextStream() {
 bool Stream() {
     PseudoTerminal line;
     CMiniTermDlg dialog(SettingsFor(line.SlavePath(), 1, 115200));
-    dialog.open();
     auto* term = dialog.findChild<CTermEdit*>("id1012");
-    if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
-                        10000)) {
+    if (!bench::OpenAndWait(dialog)) {
         std::printf("the terminal did not open\n");
         return false;
     }
 
     const std::string stream = TextStream();
     const std::string tail = stream.substr(stream.size() - 64);
-    qint64 longestStall = 0;
-    QElapsedTimer sinceBeat;
-    QTimer heartbeat;
-    QObject::connect(&heartbeat, &QTimer::timeout,
-                     [&] { longestStall = std::max(longestStall, sinceBeat.restart()); });
-    std::atomic<bool> written{false};
-    QElapsedTimer clock;
-    clock.start();
-    sinceBeat.start();
-    heartbeat.start(kHeartbeatMs);
-    std::thread feeder([&] {
-        line.WriteMaster(stream, 10000);
-        written = true;
-    });
     // Done when the view shows the stream's end (the view follows the text in batches).
     const std::string shownTail = CTermDisplay::DisplayForm(tail);
     const QString viewTail = QString::fromLatin1(shownTail.data(), qsizetype(shownTail.size()));
-    const auto done = [&] { return written && Shown(term).endsWith(viewTail); };
-    const bool arrived = RunEventsUntil(done, 30000);
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    heartbeat.stop();
-    feeder.join();
+    const bench::StreamFigures figures =
+        bench::StreamInto(line, stream, [&] { return Shown(term).endsWith(viewTail); }, 30000);
+    const double seconds = figures.seconds;
+    const qint64 longestStall = figures.longestStallMs;
 
     const std::string& text = term->Display().Text();
     const bool isTail = text.size() >= CTermDisplay::kKeep && text.size() <= stream.size() &&
@@ -107,11 +88,11 @@ bool Stream() {
     std::printf("Mini Terminal: 1 MiB of text from a pseudo-terminal at full speed\n");
     std::printf("  %.3f s, %.2f MiB/s (at least 1 MiB/s)\n", seconds, rate);
     std::printf("  longest stall of the window thread (%d ms heartbeat): %lld ms (at most 50)\n",
-                kHeartbeatMs, static_cast<long long>(longestStall));
+                bench::kHeartbeatMs, static_cast<long long>(longestStall));
     std::printf(
         "  the terminal holds the stream's last %zu characters: %s; its view shows them: %s\n",
         text.size(), isTail ? "yes" : "NO", viewMatches ? "yes" : "NO");
-    return arrived && isTail && viewMatches && rate >= 1.0 && longestStall <= 50;
+    return figures.arrived && isTail && viewMatches && rate >= 1.0 && longestStall <= 50;
 }
 
 bool PullAndReturn() {
@@ -120,11 +101,7 @@ bool PullAndReturn() {
     auto first = std::make_unique<PseudoTerminal>();
     if (symlink(first->SlavePath().c_str(), link.c_str()) != 0) return false;
     CMiniTermDlg dialog(SettingsFor(link, 1, 115200));
-    dialog.open();
-    if (!RunEventsUntil([&] { return dialog.windowTitle() == Title(TerminalOpenTitle(1, 115200)); },
-                        10000)) {
-        return false;
-    }
+    if (!bench::OpenAndWait(dialog)) return false;
 
     QElapsedTimer clock;
     clock.start();

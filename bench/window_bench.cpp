@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const testing::TempDir folder("zentrip-window-bench-");
     setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+    setenv("XDG_STATE_HOME", folder.Path().c_str(), 1);  // its runs leave their records here
     const std::string program = folder.Path("direct.orv");
     const std::uint64_t prescribed = bench::WriteDirectProgram(program);
     QApplication application(argc, argv);
