@@ -346,8 +346,14 @@ void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgram
         m_miniTerminalWanted = false;
     }
     // The run replaces the editor's text and puts it back; the marks and history come back too.
-    if (lock == EditorLock::WhileRunning) m_keptEditor = m_editorModel.Keep();
-    StartJob(kind, [operation](CProgrammer& programmer) { (programmer.*operation)(); });
+    // They are taken when the run begins, after any set-up lines queued before it.
+    m_keptEditor = nullptr;
+    if (lock == EditorLock::WhileRunning)
+        m_keptEditor = std::make_shared<std::shared_ptr<const TextModel::Kept>>();
+    StartJob(kind, [this, operation, kept = m_keptEditor](CProgrammer& programmer) {
+        if (kept) *kept = m_editorModel.Keep();
+        (programmer.*operation)();
+    });
 }
 
 void CProgrammerDlg::FocusOnlyVisible(int height) {

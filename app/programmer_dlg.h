@@ -176,7 +176,8 @@ private:
     bool m_startupDone = false;
     EditorLock m_editorLock = EditorLock::None;
     std::size_t m_loadsAtLock = 0;  // the editor model's loads when it was locked
-    std::shared_ptr<const TextModel::Kept> m_keptEditor;  // during a run from the editor
+    // During a run from the editor: what the run found when it began on the worker.
+    std::shared_ptr<std::shared_ptr<const TextModel::Kept>> m_keptEditor;
     CProgrammer::RunOutcome m_lastOutcome = CProgrammer::RunOutcome::NotStarted;
 
     TextModel m_editorModel;

@@ -46,7 +46,8 @@ void CProgrammerDlg::JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd
     if (kind == SerialWork::JobKind::Run) {
         m_lastOutcome = end.outcome;
         LockEditor(EditorLock::None);
-        if (m_keptEditor) m_editorModel.Reinstate(*std::exchange(m_keptEditor, nullptr));
+        const auto kept = std::exchange(m_keptEditor, nullptr);
+        if (kept && *kept) m_editorModel.Reinstate(**kept);
     }
     if (m_work->Busy()) return;
     if (std::exchange(m_miniTerminalWanted, false)) OpenMiniTerminal();

@@ -222,8 +222,14 @@ std::shared_ptr<const TextModel::Kept> TextModel::Keep() const {
 
 void TextModel::Reinstate(const Kept& kept) {
     std::unique_lock lock(m_mutex);
-    if (m_text != kept.text) return;
+    // A modem set-up may have appended its lines since; they stay, marked as they are.
+    const std::size_t end = kept.text.size();
+    if (m_text.size() < end || m_text.compare(0, end, kept.text) != 0 ||
+        !m_marks.Unmarked(m_text, end, m_text.size()).empty())
+        return;
+    const std::vector<StatusMarks::Range> appended = m_marks.Within(end, m_text.size());
     m_marks = kept.marks;
+    m_marks.Mark(end, appended);
     m_undo = kept.undo;
     m_redo = kept.redo;
     m_typed = kept.typed;

@@ -86,7 +86,8 @@ public:
     bool CanUndo() const;
     bool CanRedo() const;
     std::shared_ptr<const Kept> Keep() const;
-    // Puts the kept state back if the text is again the kept one.
+    // Puts the kept state back if the text is again the kept one, perhaps followed by status
+    // lines appended since.
     void Reinstate(const Kept& kept);
 
     // The widget's side (window thread). At most about `budget` characters of edits.

@@ -161,6 +161,41 @@ TEST(TextModel, StatusLinesAreNeverProgramTextAndUndoTakesBackOnlyTheUsersEdits)
     EXPECT_FALSE(model.CanUndo());
 }
 
+// A run replaces the text and puts it back; the marks and history come back with it, also
+// when a set-up appended its lines meanwhile, but never over text the user's would lose.
+TEST(TextModel, ARunPutsBackMarksAndHistoryOnlyOverItsOwnText) {
+    struct Case {
+        const char* name;
+        const char* restored;  // what the editor holds when the run ends
+        const char* appended;  // status lines written after it
+        const char* status;    // StatusText() after Reinstate
+        bool undoes;
+    };
+    const Case cases[] = {
+        {"the same text", "ONEx\r\nDone.\r\n", "", "Done.\r\n", true},
+        {"status appended since", "ONEx\r\nDone.\r\n", "Again\r\n", "Done.\r\nAgain\r\n", true},
+        {"other text", "TWO\r\n", "", "", false},
+        {"user text after it", "ONEx\r\nDone.\r\nTWO", "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextModel model;
+        FakeWidget widget;
+        model.SetText("ONE\r\n");
+        model.AppendStatus("Done.\r\n");
+        widget.Refresh(model);
+        model.ApplyWidgetEdit(3, 0, "x", true);
+        ASSERT_EQ(model.Text(), "ONEx\r\nDone.\r\n");
+        const auto kept = model.Keep();
+        model.SetText(c.restored);
+        model.AppendStatus(c.appended);
+        model.Reinstate(*kept);
+        EXPECT_EQ(model.StatusText(), c.status);
+        EXPECT_EQ(model.Typed(), c.undoes);
+        EXPECT_EQ(model.Undo(), c.undoes);
+    }
+}
+
 TEST(TextModel, SelectionsCountCrLfAsTwoInTheModelAndOneInTheWidget) {
     TextModel model;
     model.SetText("AB\r\nCD\r\nEF");
