@@ -42,7 +42,7 @@ void CProgrammerDlg::AskToClose(std::vector<CloseStep> steps) {
         return;
     }
     OpenBox("A controller is being programmed. Stop programming and exit?",
-            MessageBoxButtons::YesNo, MessageBoxIcon::None,
+            MessageBoxButtons::YesNoDefaultNo, MessageBoxIcon::None,
             [close = std::move(close)](MessageBoxAnswer answer) {
                 if (answer == MessageBoxAnswer::Yes) close();
             });

@@ -315,16 +315,18 @@ void ProgrammerDlgTest::exitAndCloseAskDuringARunAndSignalsDoNot() {
         QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
         QVERIFY(rig.RunFromFileTo("00003"));
         QSignalSpy closed(&window, &CProgrammerDlg::Closed);
-        const std::function<void()> ways[] = {[&] { window.close(); },
-                                               [&] { Click(window, ids::kExit); }};
-        for (const std::function<void()>& way : ways) {
+        // A stray Return or Escape at the question answers No.
+        const std::pair<std::function<void()>, Qt::Key> ways[] = {
+            {[&] { window.close(); }, Qt::Key_Return},
+            {[&] { Click(window, ids::kExit); }, Qt::Key_Escape}};
+        for (const auto& [way, key] : ways) {
             way();
             QMessageBox* box = WaitForDialog<QMessageBox>(window);
             QVERIFY(box);
             QCOMPARE(box->text(),
                      QString("A controller is being programmed. Stop programming and exit?"));
             QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-            QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+            QTest::keyClick(box, key);
             QTest::qWait(50);
             QVERIFY(window.RunInProgress());
         }

@@ -96,9 +96,10 @@ void CProgrammerDlg::OpenBox(const QString& text, MessageBoxButtons buttons, Mes
     }
     auto* box = new QMessageBox(
         BoxIcon(icon), "Zentrip", text,
-        buttons == MessageBoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+        buttons == MessageBoxButtons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
         this);
     box->setTextFormat(Qt::PlainText);
+    if (buttons == MessageBoxButtons::YesNoDefaultNo) box->setDefaultButton(QMessageBox::No);
     if (answered) {
         connect(box, &QDialog::finished, box, [box, answered = std::move(answered)] {
             answered(box->clickedButton() == box->button(QMessageBox::Yes) ? MessageBoxAnswer::Yes

@@ -139,7 +139,7 @@ void CProgrammer::ProgramFromFile() {
     if (HoldsNonText(m_workingFile)) {
         const std::string name = m_temporaryProgram ? "The editor" : m_workingFile;
         const std::string question = name + " holds bytes that are not text. Program it anyway?";
-        if (m_host.MessageBox(question, MessageBoxButtons::YesNo, MessageBoxIcon::Stop) !=
+        if (m_host.MessageBox(question, MessageBoxButtons::YesNoDefaultNo, MessageBoxIcon::Stop) !=
             MessageBoxAnswer::Yes)
             return;
     }

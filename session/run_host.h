@@ -18,7 +18,9 @@
 
 namespace zentrip {
 
-enum class MessageBoxButtons { Ok, YesNo };
+// YesNoDefaultNo: Return answers No, for a question whose Yes ends a run or sends what the user
+// may not mean.
+enum class MessageBoxButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageBoxIcon { None, Information, Stop };
 enum class MessageBoxAnswer { Ok, Yes, No };
 enum class RunCursor { Wait, Arrow };

@@ -57,13 +57,13 @@ MessageBoxAnswer MemoryRunHost::MessageBox(std::string_view text, MessageBoxButt
                                            MessageBoxIcon icon) {
     m_boxTexts.emplace_back(text);
     if (m_onBox) m_onBox(text);
-    MessageBoxAnswer answer =
-        buttons == MessageBoxButtons::YesNo ? MessageBoxAnswer::No : MessageBoxAnswer::Ok;
+    const bool question = buttons != MessageBoxButtons::Ok;
+    MessageBoxAnswer answer = question ? MessageBoxAnswer::No : MessageBoxAnswer::Ok;
     if (!m_answers.empty()) {
         answer = m_answers.front();
         m_answers.pop_front();
     }
-    std::string event = buttons == MessageBoxButtons::YesNo ? "box yesno" : "box ok";
+    std::string event = question ? "box yesno" : "box ok";
     if (icon == MessageBoxIcon::Stop) event += " stop";
     if (icon == MessageBoxIcon::Information) event += " information";
     event += answer == MessageBoxAnswer::Yes  ? " -> yes"
