@@ -64,6 +64,18 @@ inline constexpr std::array<RunColumn, 5> kRunColumns{RunColumn::Start, RunColum
 std::string_view RunColumnTitle(RunColumn column);
 const std::string& RunColumnValue(const RunRecordRow& row, RunColumn column);
 
+// The list's order: newest first at the start; a click on a column's title orders by it (the
+// start newest first, the others from the smallest), a second click the other way round.
+struct RunRecordOrder {
+    RunColumn column = RunColumn::Start;
+    bool ascending = false;
+
+    void Click(RunColumn clicked) {
+        ascending = clicked == column ? !ascending : clicked != RunColumn::Start;
+        column = clicked;
+    }
+};
+
 // Orders the rows by `column`: the start by time, the errors by count (a record without one
 // before every count), the rest byte by byte; equal rows stay newest first.
 void SortRunRecordRows(std::vector<RunRecordRow>& rows, RunColumn column, bool ascending);
