@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,7 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QHeaderView>
 #include <QSlider>
 #include <QTest>
 #include <QTreeWidget>

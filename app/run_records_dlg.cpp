@@ -19,10 +19,7 @@ namespace zentrip {
 bool OpenOnDesktop(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 CRunRecordsDlg::CRunRecordsDlg(std::string folder, UrlOpener openUrl, QWidget* parent)
-    : QDialog(parent),
-      m_folder(std::move(folder)),
-      m_openUrl(std::move(openUrl)),
-      m_queue([this] {
+    : QDialog(parent), m_folder(std::move(folder)), m_openUrl(std::move(openUrl)), m_queue([this] {
           QMetaObject::invokeMethod(this, &CRunRecordsDlg::DrainQueue, Qt::QueuedConnection);
       }) {
     setWindowTitle("Run Records");
@@ -103,8 +100,8 @@ void CRunRecordsDlg::TakeRows(std::vector<RunRecordRow> rows) {
 void CRunRecordsDlg::OrderBy(int column) {
     if (column < 0 || column >= static_cast<int>(kRunColumns.size())) return;
     m_order.Click(kRunColumns[static_cast<std::size_t>(column)]);
-    m_list->header()->setSortIndicator(column,
-                                       m_order.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_list->header()->setSortIndicator(
+        column, m_order.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     SortRunRecordRows(m_rows, m_order.column, m_order.ascending);
     FillList();
 }

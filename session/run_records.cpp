@@ -123,22 +123,32 @@ RunRecordRow ReadRunRecordRow(std::size_t number, const std::string& path) {
 
 std::string_view RunColumnTitle(RunColumn column) {
     switch (column) {
-        case RunColumn::Start: return "Start";
-        case RunColumn::Program: return "Program";
-        case RunColumn::Device: return "Device";
-        case RunColumn::Outcome: return "Outcome";
-        case RunColumn::Errors: return "Errors";
+        case RunColumn::Start:
+            return "Start";
+        case RunColumn::Program:
+            return "Program";
+        case RunColumn::Device:
+            return "Device";
+        case RunColumn::Outcome:
+            return "Outcome";
+        case RunColumn::Errors:
+            return "Errors";
     }
     return "";
 }
 
 const std::string& RunColumnValue(const RunRecordRow& row, RunColumn column) {
     switch (column) {
-        case RunColumn::Start: return row.start;
-        case RunColumn::Program: return row.program;
-        case RunColumn::Device: return row.device;
-        case RunColumn::Outcome: return row.outcome;
-        case RunColumn::Errors: break;
+        case RunColumn::Start:
+            return row.start;
+        case RunColumn::Program:
+            return row.program;
+        case RunColumn::Device:
+            return row.device;
+        case RunColumn::Outcome:
+            return row.outcome;
+        case RunColumn::Errors:
+            break;
     }
     return row.errors;
 }

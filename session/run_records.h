@@ -58,9 +58,8 @@ struct RunRecordRow {
 RunRecordRow ReadRunRecordRow(std::size_t number, const std::string& path);
 
 enum class RunColumn { Start, Program, Device, Outcome, Errors };
-inline constexpr std::array<RunColumn, 5> kRunColumns{RunColumn::Start, RunColumn::Program,
-                                                      RunColumn::Device, RunColumn::Outcome,
-                                                      RunColumn::Errors};
+inline constexpr std::array<RunColumn, 5> kRunColumns{
+    RunColumn::Start, RunColumn::Program, RunColumn::Device, RunColumn::Outcome, RunColumn::Errors};
 std::string_view RunColumnTitle(RunColumn column);
 const std::string& RunColumnValue(const RunRecordRow& row, RunColumn column);
 

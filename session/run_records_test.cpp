@@ -20,10 +20,10 @@ TEST(RunRecordRows, SortByEachColumnKeepingEqualRowsNewestFirst) {
         std::vector<std::size_t> order;
     };
     const Case cases[] = {
-        {RunColumn::Start, false, {1, 2, 3, 4}},   {RunColumn::Start, true, {4, 3, 2, 1}},
-        {RunColumn::Program, true, {2, 1, 3, 4}},  {RunColumn::Program, false, {4, 1, 3, 2}},
-        {RunColumn::Device, true, {2, 3, 1, 4}},   {RunColumn::Outcome, true, {1, 3, 4, 2}},
-        {RunColumn::Errors, true, {2, 1, 4, 3}},   {RunColumn::Errors, false, {3, 4, 1, 2}},
+        {RunColumn::Start, false, {1, 2, 3, 4}},  {RunColumn::Start, true, {4, 3, 2, 1}},
+        {RunColumn::Program, true, {2, 1, 3, 4}}, {RunColumn::Program, false, {4, 1, 3, 2}},
+        {RunColumn::Device, true, {2, 3, 1, 4}},  {RunColumn::Outcome, true, {1, 3, 4, 2}},
+        {RunColumn::Errors, true, {2, 1, 4, 3}},  {RunColumn::Errors, false, {3, 4, 1, 2}},
     };
     for (const Case& c : cases) {
         std::vector<RunRecordRow> rows = newestFirst;
