@@ -6,10 +6,12 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/qt_text.h"
 #include "app/window_fonts.h"
@@ -48,10 +50,10 @@ CRunRecordsDlg::CRunRecordsDlg(std::string folder, UrlOpener openUrl, QWidget* p
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setFont(FixedPitchFont());
 
-    auto* panes = new QSplitter(Qt::Horizontal, this);
-    panes->addWidget(m_list);
-    panes->addWidget(m_text);
-    panes->setStretchFactor(1, 1);
+    m_panes = new QSplitter(Qt::Horizontal, this);
+    m_panes->addWidget(m_list);
+    m_panes->addWidget(m_text);
+    m_panes->setStretchFactor(1, 1);
 
     m_openFolder = new QPushButton("Open Folder", this);
     m_openFolder->setObjectName("openFolder");
@@ -62,9 +64,9 @@ CRunRecordsDlg::CRunRecordsDlg(std::string folder, UrlOpener openUrl, QWidget* p
     buttons->addStretch();
     buttons->addWidget(m_openFolder);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(panes, 1);
+    layout->addWidget(m_panes, 1);
     layout->addLayout(buttons);
-    resize(900, 420);
+    resize(1100, 460);
 
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &CRunRecordsDlg::OrderBy);
     connect(m_list, &QTreeWidget::currentItemChanged, this, &CRunRecordsDlg::ShowChosen);
@@ -119,8 +121,18 @@ void CRunRecordsDlg::FillList() {
         if (row.path == chosen) current = items.back();
     }
     m_list->addTopLevelItems(items);
-    for (int column = 0; column < m_list->columnCount(); ++column)
+    int wanted = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < m_list->columnCount(); ++column) {
         m_list->resizeColumnToContents(column);
+        wanted += m_list->columnWidth(column);
+    }
+    // The first rows decide the list's share: every column if it fits in three fifths.
+    if (!m_sized && !m_rows.empty()) {
+        m_sized = true;
+        const int width = m_panes->width();
+        const int list = std::min(wanted, width * 3 / 5);
+        m_panes->setSizes({list, width - list});
+    }
     if (current) {
         m_list->setCurrentItem(current);
         m_list->scrollToItem(current);

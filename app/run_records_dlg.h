@@ -17,6 +17,7 @@
 
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTreeWidget;
 class QUrl;
 
@@ -53,7 +54,9 @@ private:
     std::string m_shown;        // the path of the record shown, or being read to be shown
     std::uint64_t m_reads = 0;  // folder reads asked for; only the last one's answer counts
     std::uint64_t m_shows = 0;  // the same for the record shown
+    bool m_sized = false;       // the list's share of the width is set
 
+    QSplitter* m_panes = nullptr;
     QTreeWidget* m_list = nullptr;
     QPlainTextEdit* m_text = nullptr;
     QPushButton* m_openFolder = nullptr;
