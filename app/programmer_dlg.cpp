@@ -34,6 +34,7 @@
 #include "app/window_fonts.h"
 #include "link/comm_settings_choices.h"
 #include "platform/edit_writer.h"
+#include "session/run_records.h"
 
 namespace zentrip {
 
@@ -277,6 +278,9 @@ void CProgrammerDlg::ConnectControls() {
     auto* save = new QAction("Save Results As...", this);
     connect(save, &QAction::triggered, this, &CProgrammerDlg::OnSaveResults);
     m_results->AddContextAction(save);
+    auto* records = new QAction("Run Records...", this);
+    connect(records, &QAction::triggered, this, &CProgrammerDlg::OnRunRecords);
+    m_results->AddContextAction(records);
 }
 
 CommSettings CProgrammerDlg::EffectiveSettings() const {
@@ -450,6 +454,18 @@ void CProgrammerDlg::OnSaveResults() {
             OpenBox("Couldn't save the results to " + PathText(*path) + ".", MessageBoxButtons::Ok,
                     MessageBoxIcon::Stop, nullptr);
     }));
+}
+
+void CProgrammerDlg::OnRunRecords() {
+    if (m_closing) return;
+    if (m_runRecords) {
+        m_runRecords->Reload();
+    } else {
+        m_runRecords = new CRunRecordsDlg(DefaultRunRecordFolder(), m_services.openUrl, this);
+        m_runRecords->show();
+    }
+    m_runRecords->raise();
+    m_runRecords->activateWindow();
 }
 
 void CProgrammerDlg::keyPressEvent(QKeyEvent* event) {

@@ -18,6 +18,7 @@
 
 #include "app/background_queue.h"
 #include "app/fold_animator.h"
+#include "app/run_records_dlg.h"
 #include "app/run_window.h"
 #include "app/serial_work.h"
 #include "app/text_model.h"
@@ -41,6 +42,8 @@ struct WindowServices {
     SerialDeviceOpener* opener = &PosixSerialOpener();
     // With --simulate: the device every job's COM port opens instead of the stored one.
     std::string simulatedDevice;
+    // Shows the run records' folder ("Open Folder").
+    UrlOpener openUrl = &OpenOnDesktop;
 };
 
 class CProgrammerDlg final : public QDialog, private RunWindow {
@@ -112,6 +115,8 @@ private:
     void OnClearWindow();
     void OnStop();
     void OnSaveResults();
+    // The one Run Records window, opened or brought to the front and read again.
+    void OnRunRecords();
     void OnComPort();
     void OnModemString();
     void OnAbout();
@@ -198,6 +203,7 @@ private:
     std::unique_ptr<FoldAnimator> m_animator;
     WindowDrag m_drag;
     std::vector<std::pair<QWidget*, Qt::FocusPolicy>> m_foldedControls;  // and their policy
+    QPointer<CRunRecordsDlg> m_runRecords;
     std::vector<QPointer<QDialog>> m_openDialogs;  // answered No or cancelled on a way out
     std::deque<CloseStep> m_closeSteps;
     bool m_closing = false;

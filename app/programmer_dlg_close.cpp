@@ -53,6 +53,7 @@ void CProgrammerDlg::RequestClose(std::vector<CloseStep> steps) {
     m_closing = true;
     m_closeSteps.assign(steps.begin(), steps.end());
     AnswerOpenDialogsNo();
+    if (m_runRecords) m_runRecords->close();
     m_work->Abort();
     if (PortsInUse()) {
         m_waitingForWorker = true;

@@ -11,8 +11,10 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -21,6 +23,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 #include <csignal>
 #include <cstdlib>
@@ -36,9 +39,11 @@
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
 #include "app/qtest_fixture.h"
+#include "app/run_records_dlg.h"
 #include "app/termination_signals.h"
 #include "app/window_fonts.h"
 #include "platform/pseudo_terminal.h"
+#include "session/run_records.h"
 #include "sim/fake_line_simulator.h"
 #include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
@@ -87,7 +92,11 @@ struct Rig {
         std::string error;
         simulator = sim::Simulator::Create(options, &error);
         sim::AttachSimulator(line, simulator);
-        window = std::make_unique<CProgrammerDlg>(WindowServices{&clock, &opener, {}});
+        window = std::make_unique<CProgrammerDlg>(
+            WindowServices{&clock, &opener, {}, [this](const QUrl& url) {
+                               openedUrls.push_back(url);
+                               return true;
+                           }});
         window->show();
     }
     std::string SettingsFile() const {
@@ -120,6 +129,7 @@ struct Rig {
     FakeSerialLine line{clock};
     FakeSerialOpener opener{line};
     std::shared_ptr<sim::Simulator> simulator;
+    std::vector<QUrl> openedUrls;  // what "Open Folder" asked the desktop to show
     std::unique_ptr<CProgrammerDlg> window;
 };
 
@@ -156,6 +166,7 @@ private slots:
     void extrasDropPreviewSaveAndAbout();
     void draggingTheBackgroundMovesTheWindow();
     void miniTerminalWaitsItsTurnAndHandsItsSettingsBack();
+    void runRecordsShowTheRunAsThePaneShowedIt();
 };
 
 void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
@@ -840,6 +851,85 @@ void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
     QCOMPARE(box->text(), QString("Mini Terminal mode unavailable during programming."));
     QCOMPARE(box->standardButtons(), QMessageBox::Ok);
     QVERIFY(!window.findChild<CMiniTermDlg*>());
+}
+
+// "Run Records..." from the results pane: one window, the run just made first and its record
+// holding the results as the pane showed them, ordered by a column's title, the folder opened.
+void ProgrammerDlgTest::runRecordsShowTheRunAsThePaneShowedIt() {
+    const TempDir state;
+    const EnvironmentOverride stateHome("XDG_STATE_HOME", state.Path());
+    const std::string runs = state.Path() + "/zentrip/runs";
+    std::filesystem::create_directories(runs);
+    std::ofstream(runs + "/1960-01-01T00-00-00_a.orv.txt", std::ios::binary)
+        << "Zentrip run record\r\nStart: 1960-01-01 00:00:00 +0000\r\nProgram: a.orv\r\n"
+           "Device: /dev/ttyS9\r\nOutcome: complete\r\nErrors: 0\r\nResults: 0\r\n\r\n";
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("ONE\n\xE9t\xE9\n"));
+    Find<QCheckBox>(window, "id1011")->setChecked(true);
+    Click(window, ids::kProgramFromFile);
+    QTRY_COMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::Complete);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    const QString shown = PaneText(window, ids::kResults);
+    QVERIFY(shown.contains(QString("] ") + QChar(0xE9) + "t" + QChar(0xE9) + "\n"));
+
+    auto* results = Find(window, "id1013");
+    for (int open = 0; open < 2; ++open) {
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                  results->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(results, &menuKey);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        for (QAction* action : menu->actions())
+            if (action->text() == "Run Records...") action->trigger();
+        menu->close();
+    }
+    CRunRecordsDlg* records = WaitForDialog<CRunRecordsDlg>(window);
+    QVERIFY(records);
+    QCOMPARE(window.findChildren<CRunRecordsDlg*>().size(), 1);
+    QVERIFY(!records->isModal());
+    auto* list = Find<QTreeWidget>(*records, "runList");
+    QTRY_COMPARE(list->topLevelItemCount(), 2);
+    const auto column = [&](int row, RunColumn c) {
+        return list->topLevelItem(row)->text(static_cast<int>(c));
+    };
+    QCOMPARE(column(0, RunColumn::Program), QString("p.orv"));
+    QCOMPARE(column(0, RunColumn::Outcome), QString("complete"));
+    QCOMPARE(column(1, RunColumn::Program), QString("a.orv"));
+
+    // The record holds the pane's text byte for byte, and the window shows the record whole.
+    const std::vector<std::string> files = RunRecordFiles(runs);
+    std::string why;
+    const auto record = ReadRunRecord(files.front(), false, &why);
+    QVERIFY(record);
+    QCOMPARE(record->results, shown.toLatin1().replace("\n", "\r\n").toStdString());
+    auto* text = Find<QPlainTextEdit>(*records, "recordText");
+    QTRY_VERIFY(text->toPlainText().endsWith("\n\n" + shown));
+    QVERIFY(text->isReadOnly());
+    QAccessibleTextInterface* read =
+        QAccessible::queryAccessibleInterface(text)->textInterface();
+    QVERIFY(read);
+    QCOMPARE(read->text(0, read->characterCount()), text->toPlainText());
+
+    QHeaderView* header = list->header();
+    const auto clickTitle = [&](RunColumn c) {
+        const int section = static_cast<int>(c);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 5, 5));
+    };
+    clickTitle(RunColumn::Program);
+    QCOMPARE(column(0, RunColumn::Program), QString("a.orv"));
+    QCOMPARE(header->sortIndicatorSection(), static_cast<int>(RunColumn::Program));
+    clickTitle(RunColumn::Program);
+    QCOMPARE(column(0, RunColumn::Program), QString("p.orv"));
+    QCOMPARE(list->currentItem(), list->topLevelItem(0));  // the run's record stays chosen
+
+    Click(*records, "openFolder");
+    QCOMPARE(rig.openedUrls, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(runs))});
+
+    QTest::keyClick(records, Qt::Key_Escape);
+    QTRY_VERIFY(!window.findChild<CRunRecordsDlg*>());
 }
 
 }  // namespace zentrip

@@ -11,7 +11,6 @@
 #include "cli/port_options.h"
 #include "platform/escaped_text.h"
 #include "platform/format_text.h"
-#include "session/run_record.h"
 #include "session/run_records.h"
 
 namespace zentrip::cli {
@@ -112,33 +111,28 @@ int Parse(int argc, char** argv, RunsOptions& options) {
 }
 
 void List(const std::vector<std::string>& files, const RunsOptions& options) {
-    using namespace record_key;
     const std::size_t count =
         options.count == 0 ? files.size() : std::min<std::size_t>(files.size(), options.count);
     if (options.json) std::fputs("[", stdout);
     for (std::size_t i = 0; i < count; ++i) {
-        std::string why;
-        const auto view = ReadRunRecord(files[i], true, &why);
-        const auto value = [&](std::string_view key) {
-            return view ? view->Value(key) : std::string(kUnfinished);
-        };
-        const std::string outcome = view ? value(kOutcome) : "unreadable: " + why;
+        const RunRecordRow row = ReadRunRecordRow(i + 1, files[i]);
         if (options.json) {
-            const std::string errors = value(kErrors);
-            const bool counted =
-                !errors.empty() && errors.find_first_not_of("0123456789") == std::string::npos;
+            const bool counted = !row.errors.empty() &&
+                                 row.errors.find_first_not_of("0123456789") == std::string::npos;
             std::printf(
                 "%s\n  {\"number\": %zu, \"file\": %s, \"start\": %s, \"program\": %s, "
                 "\"device\": %s, \"outcome\": %s, \"errors\": %s, \"finished\": %s}",
-                i ? "," : "", i + 1, Json(files[i]).c_str(), Json(value(kStart)).c_str(),
-                Json(Unescaped(value(kProgram))).c_str(), Json(Unescaped(value(kDevice))).c_str(),
-                Json(Unescaped(outcome)).c_str(), counted ? errors.c_str() : "null",
-                view && view->finished ? "true" : "false");
+                i ? "," : "", row.number, Json(row.path).c_str(), Json(row.start).c_str(),
+                Json(Unescaped(row.program)).c_str(), Json(Unescaped(row.device)).c_str(),
+                Json(Unescaped(row.outcome)).c_str(), counted ? row.errors.c_str() : "null",
+                row.finished ? "true" : "false");
         } else {
-            std::printf(
-                "%4zu  %s  %s  %s  %s  errors: %s\n", i + 1, Visible(value(kStart), false).c_str(),
-                Visible(value(kProgram), false).c_str(), Visible(value(kDevice), false).c_str(),
-                Visible(outcome, false).c_str(), Visible(value(kErrors), false).c_str());
+            std::printf("%4zu", row.number);
+            for (const RunColumn column : kRunColumns) {
+                std::printf("  %s%s", column == RunColumn::Errors ? "errors: " : "",
+                            Visible(RunColumnValue(row, column), false).c_str());
+            }
+            std::fputs("\n", stdout);
         }
     }
     if (options.json) std::fputs(count ? "\n]\n" : "]\n", stdout);
@@ -169,9 +163,7 @@ int Show(const std::vector<std::string>& files, const RunsOptions& options) {
                     Json(view->rest).c_str());
         return 0;
     }
-    std::string text = std::string(record_key::kTitle) + "\r\n";
-    for (const auto& [key, value] : view->header) text += key + ": " + value + "\r\n";
-    text += "\r\n" + view->results + view->rest;
+    std::string text = RunRecordText(*view);
     if (isatty(STDOUT_FILENO)) text = Visible(text, true);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;

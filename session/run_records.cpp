@@ -102,4 +102,84 @@ std::optional<RunRecordView> ReadRunRecord(const std::string& path, bool headerO
     return view;
 }
 
+std::string RunRecordText(const RunRecordView& view) {
+    std::string text = std::string(record_key::kTitle) + "\r\n";
+    for (const auto& [key, value] : view.header) text += key + ": " + value + "\r\n";
+    return text + "\r\n" + view.results + view.rest;
+}
+
+RunRecordRow ReadRunRecordRow(std::size_t number, const std::string& path) {
+    using namespace record_key;
+    std::string why;
+    const auto view = ReadRunRecord(path, true, &why);
+    const auto value = [&](std::string_view key) {
+        return view ? view->Value(key) : std::string(kUnfinished);
+    };
+    return {number,         path,
+            value(kStart),  value(kProgram),
+            value(kDevice), view ? value(kOutcome) : "unreadable: " + why,
+            value(kErrors), view && view->finished};
+}
+
+std::string_view RunColumnTitle(RunColumn column) {
+    switch (column) {
+        case RunColumn::Start:
+            return "Start";
+        case RunColumn::Program:
+            return "Program";
+        case RunColumn::Device:
+            return "Device";
+        case RunColumn::Outcome:
+            return "Outcome";
+        case RunColumn::Errors:
+            return "Errors";
+    }
+    return "";
+}
+
+const std::string& RunColumnValue(const RunRecordRow& row, RunColumn column) {
+    switch (column) {
+        case RunColumn::Start:
+            return row.start;
+        case RunColumn::Program:
+            return row.program;
+        case RunColumn::Device:
+            return row.device;
+        case RunColumn::Outcome:
+            return row.outcome;
+        case RunColumn::Errors:
+            break;
+    }
+    return row.errors;
+}
+
+void SortRunRecordRows(std::vector<RunRecordRow>& rows, RunColumn column, bool ascending) {
+    // -1 for a record without a count (unfinished or unreadable).
+    const auto count = [](const RunRecordRow& row) -> long long {
+        const std::string& errors = row.errors;
+        if (errors.empty() || errors.size() > 9 ||
+            errors.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        return std::stoll(errors);
+    };
+    // <0, 0 or >0 as a comes before, with or after b in ascending order.
+    const auto compare = [&](const RunRecordRow& a, const RunRecordRow& b) -> int {
+        switch (column) {
+            case RunColumn::Start:
+                return a.number == b.number ? 0 : a.number > b.number ? -1 : 1;
+            case RunColumn::Errors: {
+                const long long x = count(a), y = count(b);
+                return x == y ? 0 : x < y ? -1 : 1;
+            }
+            default:
+                return RunColumnValue(a, column).compare(RunColumnValue(b, column));
+        }
+    };
+    std::sort(rows.begin(), rows.end(), [&](const RunRecordRow& a, const RunRecordRow& b) {
+        const int order = compare(a, b);
+        if (order != 0) return ascending ? order < 0 : order > 0;
+        return a.number < b.number;
+    });
+}
+
 }  // namespace zentrip
