@@ -26,13 +26,18 @@
 #include "link/comm_settings.h"
 #include "platform/clock.h"
 #include "platform/serial_device.h"
+#include "script/source_place.h"
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QTextBlock;
+class QTimer;
 
 namespace zentrip {
 
+class EditorHighlighter;
 class TextPane;
 
 // What the window works with: the real clock and devices, or a test's fakes.
@@ -80,6 +85,7 @@ signals:
     void Closed();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -152,6 +158,24 @@ private:
     void RequestClose(std::vector<CloseStep> steps);
     void NextCloseStep();
 
+    // The editor's colours and problem marks, and the way from a results line to its source
+    // (programmer_dlg_source.cpp).
+    void SetUpSourceViews();
+    // Analyses the editor's text off the window thread; the highlighter shows the result.
+    void AnalyseEditor();
+    void ShowProblemTip(const QPoint& at, const QPoint& global);
+    // Where a results line's run line was read, and the editor line (from 0) that holds it
+    // when the editor shows it (-1 otherwise).
+    struct LineSource {
+        SourcePlace place;
+        int editorLine = -1;
+    };
+    std::optional<LineSource> SourceOfResultsLine(const QTextBlock& line) const;
+    void ShowSourceOfResultsLine(const QPoint& at, const QPoint& global);
+    void OpenIncludeFile();
+    void ShowIncludeFile(const SourcePlace& place, const std::optional<std::string>& text,
+                         const std::string& reason);
+
     // RunWindow: the worker's window operations, on the window thread.
     void SetLineNumberText(const std::string& text) override;
     void SetTotalErrorsText(const std::string& text) override;
@@ -177,6 +201,14 @@ private:
     EditorLock m_editorLock = EditorLock::None;
     std::size_t m_loadsAtLock = 0;  // the editor model's loads when it was locked
     std::shared_ptr<const TextModel::Kept> m_keptEditor;  // during a run from the editor
+    // What the results pane's line numbers count: the lines of the editor's text from `start`
+    // (a preview: the text as it is, `kept` empty) or the working file's.
+    struct ResultsProgram {
+        bool fromEditor = false;
+        std::shared_ptr<const TextModel::Kept> kept;
+        std::size_t start = 0;
+    };
+    ResultsProgram m_resultsProgram;
     CProgrammer::RunOutcome m_lastOutcome = CProgrammer::RunOutcome::NotStarted;
 
     TextModel m_editorModel;
@@ -193,6 +225,11 @@ private:
     QLineEdit* m_lineNumber = nullptr;
     QLineEdit* m_totalErrors = nullptr;
     QPixmap m_background;
+    EditorHighlighter* m_highlighter = nullptr;
+    QTimer* m_analysisTimer = nullptr;  // starts again with each change of the editor's text
+    QAction* m_openInclude = nullptr;
+    bool m_analysing = false;
+    bool m_analysisWanted = false;  // the text changed while an analysis was under way
 
     std::unique_ptr<FoldAnimator> m_animator;
     WindowDrag m_drag;
@@ -207,6 +244,7 @@ private:
 
     std::uint64_t m_loads = 0;  // files given to the loader; only the last one's result counts
     BackgroundQueue m_loader;   // reads the files the editor shows
+    BackgroundQueue m_analyser;  // analyses the editor's text
     std::unique_ptr<SerialWork> m_work;  // last: its worker uses everything above
 };
 

@@ -46,6 +46,10 @@ void CProgrammerDlg::JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd
     if (kind == SerialWork::JobKind::Run) {
         m_lastOutcome = end.outcome;
         LockEditor(EditorLock::None);
+        // A run from the editor has put its text back, with the selection it programmed.
+        std::size_t start = 0;
+        m_editorModel.GetSelection(&start, nullptr);
+        m_resultsProgram = {m_keptEditor != nullptr, m_keptEditor, start};
         if (m_keptEditor) m_editorModel.Reinstate(*std::exchange(m_keptEditor, nullptr));
     }
     if (m_work->Busy()) return;
