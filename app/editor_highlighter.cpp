@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <algorithm>
 
+#include "app/text_pane.h"
 #include "script/preprocessor.h"
 
 namespace zentrip {
@@ -27,15 +28,12 @@ QTextCharFormat SpanFormat(SpanKind kind, const QColor& text) {
     switch (kind) {
         case SpanKind::kComment:
             format.setForeground(tint(120));
-            format.setFontItalic(true);
             break;
         case SpanKind::kDirective:
             format.setForeground(tint(275));
-            format.setFontWeight(QFont::Bold);
             break;
         case SpanKind::kCommand:
             format.setForeground(tint(320));
-            format.setFontWeight(QFont::Bold);
             break;
         case SpanKind::kSymbol:
             format.setForeground(tint(30));
@@ -67,11 +65,12 @@ int ShownAnalysis(const QTextBlock& block) {
 
 }  // namespace
 
-EditorHighlighter::EditorHighlighter(QPlainTextEdit& editor)
+EditorHighlighter::EditorHighlighter(TextPane& editor)
     : QSyntaxHighlighter(static_cast<QObject*>(&editor)), m_editor(editor) {
     // Counted before the highlighter sees the change, so the changed lines know the analysis
     // is no longer the text's.
     connect(editor.document(), &QTextDocument::contentsChange, this, &EditorHighlighter::Changed);
+    connect(&editor, &TextPane::LongEditShown, this, [this] { Changed(0, 0, kTypedChange + 1); });
     setDocument(editor.document());
     connect(editor.verticalScrollBar(), &QScrollBar::valueChanged, this,
             &EditorHighlighter::RefreshInView);
@@ -79,6 +78,7 @@ EditorHighlighter::EditorHighlighter(QPlainTextEdit& editor)
 }
 
 void EditorHighlighter::Changed(int, int removed, int added) {
+
     ++m_edits;
     m_smallChange = std::max(removed, added) <= kTypedChange;
 }
@@ -97,21 +97,20 @@ const EditorAnalysis* EditorHighlighter::Current() const {
 
 void EditorHighlighter::RefreshInView() {
     if (!Current()) return;
-    const QTextBlock last = m_editor.cursorForPosition({0, m_editor.viewport()->height()}).block();
-    for (QTextBlock block = m_editor.cursorForPosition({0, 0}).block(); block.isValid();
-         block = block.next()) {
+    m_editor.ForLinesInView([this](const QTextBlock& block) {
         if (ShownAnalysis(block) != m_shown) rehighlightBlock(block);
-        if (block == last) break;
-    }
+    });
 }
 
 void EditorHighlighter::highlightBlock(const QString& text) {
     const EditorAnalysis* analysis = Current();
-    setCurrentBlockUserData(new ShownBy(analysis ? m_shown : -1));
     if (!analysis) {
+        // A long text's lines are not each given data of their own while it loads.
+        if (currentBlockUserData()) setCurrentBlockUserData(nullptr);
         if (m_smallChange) ColourAlone(text);
         return;
     }
+    setCurrentBlockUserData(new ShownBy(m_shown));
     const QColor textColour = m_editor.palette().color(QPalette::Text);
     const int line = analysis->ProgramLine(currentBlock().blockNumber());
     if (line == 0) return;

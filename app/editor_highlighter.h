@@ -12,15 +12,15 @@
 
 #include "app/editor_analysis.h"
 
-class QPlainTextEdit;
-
 namespace zentrip {
+
+class TextPane;
 
 class EditorHighlighter final : public QSyntaxHighlighter {
     Q_OBJECT
 
 public:
-    explicit EditorHighlighter(QPlainTextEdit& editor);
+    explicit EditorHighlighter(TextPane& editor);
 
     // Changes of the editor's text so far: an analysis made after the count was read is the
     // text's as long as the count stays.
@@ -39,7 +39,7 @@ private:
     // Lines in view that another analysis coloured are coloured by this one.
     void RefreshInView();
 
-    QPlainTextEdit& m_editor;
+    TextPane& m_editor;
     std::shared_ptr<const EditorAnalysis> m_analysis;
     std::uint64_t m_edits = 0;
     std::uint64_t m_analysedEdits = 0;  // Edits() of the text m_analysis is of

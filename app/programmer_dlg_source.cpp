@@ -36,6 +36,7 @@ void CProgrammerDlg::SetUpSourceViews() {
     connect(m_analysisTimer, &QTimer::timeout, this, &CProgrammerDlg::AnalyseEditor);
     connect(m_editor->document(), &QTextDocument::contentsChange, m_analysisTimer,
             qOverload<>(&QTimer::start));
+    connect(m_editor, &TextPane::LongEditShown, m_analysisTimer, qOverload<>(&QTimer::start));
     m_editor->viewport()->installEventFilter(this);
     m_results->viewport()->installEventFilter(this);
     // The results pane's cursor can be moved by keys, so its menu entry is reached without

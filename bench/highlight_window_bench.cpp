@@ -16,6 +16,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -102,12 +103,13 @@ bool Bench(const std::string& path) {
     const qint64 loadStall = heartbeat.Stop();
     ok = ok && ViewColoured(*editor) && highlighter->Current()->program.problems.size() == 1;
 
-    // Typing a line in the middle of the text.
+    // Typing a new line in the middle of the text.
     heartbeat.Start();
     QTextCursor middle(editor->document()->findBlockByNumber(kLines / 2));
+    middle.movePosition(QTextCursor::EndOfBlock);
     editor->setTextCursor(middle);
     editor->centerCursor();
-    const QString keys = "1234 12 ZONE_5 *\r";
+    const QString keys = "\r1234 12 ZONE_5 *";
     int typed = 0;
     QTimer keyTimer;
     QObject::connect(&keyTimer, &QTimer::timeout, [&] { Type(*editor, keys, typed); });
@@ -119,9 +121,12 @@ bool Bench(const std::string& path) {
     ok = ok && testing::RunEventsUntil(analysed, 60000);
     const qint64 marksAfter = heartbeat.Now() - lastKey;
     ok = ok && ViewColoured(*editor) &&
-         editor->document()->findBlockByNumber(kLines / 2).text() == "1234 12 ZONE_5 *";
+         editor->document()->findBlockByNumber(kLines / 2 + 1).text() == "1234 12 ZONE_5 *";
+
+    const qint64 typingStall = heartbeat.Stop();
 
     // Scrolling through the text, a page at a time, then to its end and back to its start.
+    heartbeat.Start();
     QScrollBar* bar = editor->verticalScrollBar();
     const int page = bar->pageStep();
     int pages = 0;
@@ -134,21 +139,20 @@ bool Bench(const std::string& path) {
     ok = ok && testing::RunEventsUntil([&] { return pages > 300; }, 60000);
     scrollTimer.stop();
     testing::RunEventsUntil([] { return false; }, 100);
-    const qint64 stall = heartbeat.Stop();
+    const qint64 scrollStall = heartbeat.Stop();
     ok = ok && ViewColoured(*editor);
 
     std::printf(
-        "300,000 lines: shown and analysed in %lld ms, longest window stall %lld ms meanwhile; "
-        "typing and scrolling: longest window stall %lld ms (limit %lld); marks %lld ms after "
-        "the last key\n",
+        "300,000 lines: shown and analysed in %lld ms; longest window stall while loading %lld "
+        "ms, typing %lld ms, scrolling %lld ms (limit %lld); marks %lld ms after the last key\n",
         static_cast<long long>(shown), static_cast<long long>(loadStall),
-        static_cast<long long>(stall), static_cast<long long>(kStallLimitMs),
-        static_cast<long long>(marksAfter));
+        static_cast<long long>(typingStall), static_cast<long long>(scrollStall),
+        static_cast<long long>(kStallLimitMs), static_cast<long long>(marksAfter));
     window.CloseAsSystemCommand();
     testing::RunEventsUntil([&] { return !window.isVisible() && !window.SerialWorkBusy(); },
                             10000);
     if (!ok) std::printf("the colours or the marks were not the program's\n");
-    return ok && loadStall <= kStallLimitMs && stall <= kStallLimitMs;
+    return ok && std::max({loadStall, typingStall, scrollStall}) <= kStallLimitMs;
 }
 
 }  // namespace
