@@ -1,7 +1,12 @@
 // The main window: folded as it starts, and unfolded after programming the demo.
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "app/comm_settings_dialog.h"
+#include "app/editor_highlighter.h"
 #include "app/programmer_app.h"
 #include "app/programmer_dlg.h"
 #include "app/screenshots/shots.h"
@@ -30,6 +35,31 @@ const ShotRegistrar kAfterRun({20, "main-window-after-run.png", [](Session& sess
                                    session.Settle();
                                    return session.Save(window);
                                }});
+
+// The demo in colour, with a line typed in that names an include file that is not there.
+const ShotRegistrar kHighlighted({25, "main-window-highlighted.png", [](Session& session) {
+    CProgrammerDlg& window = session.App().Window();
+    auto* editor = window.findChild<QPlainTextEdit*>("id1001");
+    auto* highlighter = editor ? editor->findChild<EditorHighlighter*>() : nullptr;
+    if (!highlighter) return false;
+    QTextCursor cursor(editor->document()->findBlockByNumber(8));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    editor->setTextCursor(cursor);
+    editor->insertPlainText("\n#include examples/south_hill.inc");
+    // The commands and controller lines below it in view too.
+    editor->verticalScrollBar()->setValue(5);
+    const auto underlined = [&] {
+        if (!highlighter->Current()) return false;
+        for (const QTextLayout::FormatRange& range :
+             editor->document()->findBlockByNumber(9).layout()->formats()) {
+            if (range.format.underlineStyle() == QTextCharFormat::WaveUnderline) return true;
+        }
+        return false;
+    };
+    if (!session.WaitUntil(underlined)) return false;
+    session.Settle();
+    return session.Save(window);
+}});
 
 // A dialog the main window opens from one of its buttons, pictured and then cancelled.
 template <typename Dialog>
