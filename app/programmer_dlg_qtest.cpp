@@ -888,7 +888,7 @@ void ProgrammerDlgTest::doubleClickOnAResultsLineShowsItsSource() {
     QCOMPARE(editor->textCursor().blockNumber(), 3);
     auto* results = Find<QPlainTextEdit>(window, "id1013");
     results->setTextCursor(QTextCursor(refused));
-    auto* open = window.findChild<QAction*>();
+    QAction* open = nullptr;
     for (QAction* action : window.findChildren<QAction*>()) {
         if (action->text() == "Open Include File") open = action;
     }
@@ -907,6 +907,19 @@ void ProgrammerDlgTest::doubleClickOnAResultsLineShowsItsSource() {
     // A results line with no run line number leads nowhere.
     results->setTextCursor(QTextCursor(ResultsLine(window, "Beginning programming")));
     QVERIFY(!open->isEnabled());
+
+    // A preview numbers the editor's lines as a run does; the include's lines stay its own.
+    editor->setPlainText("ONE\n#include " + QString::fromStdString(include) + "\nTWO\n");
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (action->text() == "Preview Expansion") action->trigger();
+    }
+    QTRY_VERIFY(ResultsLine(window, "[    5] TWO").isValid());
+    DoubleClick(window, ResultsLine(window, "[    5] TWO"));
+    QCOMPARE(editor->textCursor().blockNumber(), 2);
+    QToolTip::hideText();
+    DoubleClick(window, ResultsLine(window, "[    4] BAD 1"));
+    QTRY_VERIFY(QToolTip::text().startsWith(QString::fromStdString(include) + ":2: "));
+    QCOMPARE(editor->textCursor().blockNumber(), 2);
 }
 
 void ProgrammerDlgTest::aProblemIsUnderlinedAndNamedOnHover() {
