@@ -42,11 +42,10 @@ EditorAnalysis AnalyseEditorText(const std::string& text, const StatusMarks& mar
     analysis.lineStarts = ProgramLineStarts(text, marks.Ranges());
     analysis.byLine.resize(analysis.program.problems.size());
     for (std::size_t i = 0; i < analysis.byLine.size(); ++i) analysis.byLine[i] = i;
-    std::stable_sort(analysis.byLine.begin(), analysis.byLine.end(),
-                     [&](std::size_t a, std::size_t b) {
-                         return analysis.program.problems[a].line <
-                                analysis.program.problems[b].line;
-                     });
+    std::stable_sort(
+        analysis.byLine.begin(), analysis.byLine.end(), [&](std::size_t a, std::size_t b) {
+            return analysis.program.problems[a].line < analysis.program.problems[b].line;
+        });
     return analysis;
 }
 

@@ -25,7 +25,7 @@ struct EditorAnalysis {
 
     std::string path;  // what the program was analysed as
     ProgramAnalysis program;
-    std::vector<int> lineStarts;       // the editor line of each program line
+    std::vector<int> lineStarts;      // the editor line of each program line
     std::vector<std::size_t> byLine;  // indices in program.problems, by their line
 };
 

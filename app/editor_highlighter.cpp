@@ -78,7 +78,6 @@ EditorHighlighter::EditorHighlighter(TextPane& editor)
 }
 
 void EditorHighlighter::Changed(int, int removed, int added) {
-
     ++m_edits;
     m_smallChange = std::max(removed, added) <= kTypedChange;
 }
@@ -117,7 +116,8 @@ void EditorHighlighter::highlightBlock(const QString& text) {
     for (const Span& span : analysis->program.SpansOfLine(line))
         setFormat(span.start, span.length, SpanFormat(span.kind, textColour));
     for (const Problem* problem : analysis->ProblemsOf(line)) {
-        const int end = std::min(problem->start + std::max(problem->length, 1), static_cast<int>(text.size()));
+        const int end =
+            std::min(problem->start + std::max(problem->length, 1), static_cast<int>(text.size()));
         for (int i = problem->start; i < end; ++i) {
             QTextCharFormat marked = format(i);
             marked.setUnderlineStyle(QTextCharFormat::WaveUnderline);

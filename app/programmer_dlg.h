@@ -164,13 +164,14 @@ private:
     // Analyses the editor's text off the window thread; the highlighter shows the result.
     void AnalyseEditor();
     void ShowProblemTip(const QPoint& at, const QPoint& global);
-    // Where a results line's run line was read, and the editor line (from 0) that holds it
-    // when the editor shows it (-1 otherwise).
+    // Where a results line's run line was read, and whether the editor shows that file.
     struct LineSource {
         SourcePlace place;
-        int editorLine = -1;
+        bool inEditor = false;
     };
     std::optional<LineSource> SourceOfResultsLine(const QTextBlock& line) const;
+    // The editor line (from 0) of a place in the editor; -1 when the text has no such line.
+    int EditorLineOf(const SourcePlace& place) const;
     void ShowSourceOfResultsLine(const QPoint& at, const QPoint& global);
     void OpenIncludeFile();
     void ShowIncludeFile(const SourcePlace& place, const std::optional<std::string>& text,

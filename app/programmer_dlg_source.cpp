@@ -47,8 +47,9 @@ void CProgrammerDlg::SetUpSourceViews() {
     m_openInclude->setEnabled(false);
     connect(m_openInclude, &QAction::triggered, this, &CProgrammerDlg::OpenIncludeFile);
     connect(m_results, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-        const std::optional<LineSource> source = SourceOfResultsLine(m_results->textCursor().block());
-        m_openInclude->setEnabled(source && source->editorLine < 0);
+        const std::optional<LineSource> source =
+            SourceOfResultsLine(m_results->textCursor().block());
+        m_openInclude->setEnabled(source && !source->inEditor);
     });
     m_results->AddContextAction(m_openInclude);
 }
@@ -109,29 +110,31 @@ std::optional<CProgrammerDlg::LineSource> CProgrammerDlg::SourceOfResultsLine(
     const RunPlaces& places = m_work->Places();
     const std::optional<SourcePlace> place = places.Find(*runLine);
     if (!place) return std::nullopt;
-    LineSource source{*place, -1};
-    if (place->path != places.ProgramPath()) return source;
-    if (m_work->RunInProgress()) {
-        // The run shows the file it programs in the editor, a run from the editor too.
-        source.editorLine = place->line - 1;
-    } else if (m_resultsProgram.fromEditor) {
-        const std::shared_ptr<const TextModel::Kept> kept =
-            m_resultsProgram.kept ? m_resultsProgram.kept : m_editorModel.Keep();
-        const std::vector<int> starts =
-            ProgramLineStarts(kept->text, kept->marks.Ranges(), m_resultsProgram.start);
-        if (place->line <= static_cast<int>(starts.size()))
-            source.editorLine = starts[static_cast<std::size_t>(place->line - 1)];
-    } else if (place->path == m_editorFile) {
-        source.editorLine = place->line - 1;
-    }
-    return source;
+    // A run shows the file it programs in the editor, a run from the editor too.
+    const bool inEditor =
+        place->path == places.ProgramPath() &&
+        (m_work->RunInProgress() || m_resultsProgram.fromEditor || place->path == m_editorFile);
+    return LineSource{*place, inEditor};
+}
+
+int CProgrammerDlg::EditorLineOf(const SourcePlace& place) const {
+    if (m_work->RunInProgress() || !m_resultsProgram.fromEditor) return place.line - 1;
+    const std::shared_ptr<const TextModel::Kept> kept =
+        m_resultsProgram.kept ? m_resultsProgram.kept : m_editorModel.Keep();
+    const std::vector<int> starts =
+        ProgramLineStarts(kept->text, kept->marks.Ranges(), m_resultsProgram.start);
+    return place.line <= static_cast<int>(starts.size())
+               ? starts[static_cast<std::size_t>(place.line - 1)]
+               : -1;
 }
 
 void CProgrammerDlg::ShowSourceOfResultsLine(const QPoint& at, const QPoint& global) {
     const std::optional<LineSource> source =
         SourceOfResultsLine(m_results->cursorForPosition(at).block());
     if (!source) return;
-    const QTextBlock block = m_editor->document()->findBlockByNumber(source->editorLine);
+    const QTextBlock block =
+        source->inEditor ? m_editor->document()->findBlockByNumber(EditorLineOf(source->place))
+                         : QTextBlock();
     if (block.isValid()) {
         QTextCursor line(block);
         line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
@@ -141,14 +144,15 @@ void CProgrammerDlg::ShowSourceOfResultsLine(const QPoint& at, const QPoint& glo
     }
     const std::string where = source->place.path + ":" + std::to_string(source->place.line);
     QToolTip::showText(global,
-                       PathText(where) + ": not in the editor; Open Include File on this "
-                                         "pane's menu shows it",
+                       PathText(where) +
+                           ": not in the editor; Open Include File on this "
+                           "pane's menu shows it",
                        m_results->viewport());
 }
 
 void CProgrammerDlg::OpenIncludeFile() {
     const std::optional<LineSource> source = SourceOfResultsLine(m_results->textCursor().block());
-    if (!source || source->editorLine >= 0) return;
+    if (!source || source->inEditor) return;
     m_loader.Post([this, place = source->place] {
         std::string reason;
         const std::optional<std::string> text = EditorTextOfFile(place.path, &reason);

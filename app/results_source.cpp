@@ -11,7 +11,8 @@ namespace {
 // The number at the start of `text` (at most 9 digits), and what follows it.
 std::optional<int> LeadingNumber(std::string_view text, std::string_view* rest) {
     const std::size_t digits =
-        std::find_if(text.begin(), text.end(), [](char ch) { return !std::isdigit(static_cast<unsigned char>(ch)); }) -
+        std::find_if(text.begin(), text.end(),
+                     [](char ch) { return !std::isdigit(static_cast<unsigned char>(ch)); }) -
         text.begin();
     int number = 0;
     if (digits == 0 || digits > 9) return std::nullopt;

@@ -47,7 +47,7 @@ void WriteProgram(const std::string& path) {
                 file << "1234 12 ZONE_" << line % 1000 << " ZONE_7 * ; front door\n";
                 break;
             case 2:
-                file << (line == 150002  ? "#include missing.inc\n"
+                file << (line == 150002     ? "#include missing.inc\n"
                          : line % 3000 == 2 ? "#include site.inc\n"
                                             : "#wait 1\n");
                 break;
@@ -149,8 +149,7 @@ bool Bench(const std::string& path) {
         static_cast<long long>(typingStall), static_cast<long long>(scrollStall),
         static_cast<long long>(kStallLimitMs), static_cast<long long>(marksAfter));
     window.CloseAsSystemCommand();
-    testing::RunEventsUntil([&] { return !window.isVisible() && !window.SerialWorkBusy(); },
-                            10000);
+    testing::RunEventsUntil([&] { return !window.isVisible() && !window.SerialWorkBusy(); }, 10000);
     if (!ok) std::printf("the colours or the marks were not the program's\n");
     return ok && std::max({loadStall, typingStall, scrollStall}) <= kStallLimitMs;
 }
