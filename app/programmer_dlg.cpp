@@ -107,6 +107,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
         FocusOnlyVisible(height);
     });
     ConnectControls();
+    SetUpSourceViews();
 
     // The start-up's order: the Stop button's caption, the settings and the port button,
     // the modem set-up (on the worker, so the window shows at once), then the fold.
@@ -256,8 +257,11 @@ void CProgrammerDlg::ConnectControls() {
 
     auto* preview = new QAction("Preview Expansion", this);
     connect(preview, &QAction::triggered, this, [this] {
-        // Its lines go to the results pane, which must show.
-        if (!m_work->RunInProgress()) ShowStatusDisplay();
+        // Its lines go to the results pane, which must show; they count the editor's lines.
+        if (!m_work->RunInProgress()) {
+            ShowStatusDisplay();
+            m_resultsProgram = {true, nullptr, 0};
+        }
         StartUnlessRunning(SerialWork::JobKind::Preview, &CProgrammer::PreviewExpansion);
     });
     m_editor->AddContextAction(preview);

@@ -27,13 +27,18 @@
 #include "link/comm_settings.h"
 #include "platform/clock.h"
 #include "platform/serial_device.h"
+#include "script/source_place.h"
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QTextBlock;
+class QTimer;
 
 namespace zentrip {
 
+class EditorHighlighter;
 class TextPane;
 
 // What the window works with: the real clock and devices, or a test's fakes.
@@ -83,6 +88,7 @@ signals:
     void Closed();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -157,6 +163,25 @@ private:
     void RequestClose(std::vector<CloseStep> steps);
     void NextCloseStep();
 
+    // The editor's colours and problem marks, and the way from a results line to its source
+    // (programmer_dlg_source.cpp).
+    void SetUpSourceViews();
+    // Analyses the editor's text off the window thread; the highlighter shows the result.
+    void AnalyseEditor();
+    void ShowProblemTip(const QPoint& at, const QPoint& global);
+    // Where a results line's run line was read, and whether the editor shows that file.
+    struct LineSource {
+        SourcePlace place;
+        bool inEditor = false;
+    };
+    std::optional<LineSource> SourceOfResultsLine(const QTextBlock& line) const;
+    // The editor line (from 0) of a place in the editor; -1 when the text has no such line.
+    int EditorLineOf(const SourcePlace& place) const;
+    void ShowSourceOfResultsLine(const QPoint& at, const QPoint& global);
+    void OpenIncludeFile();
+    void ShowIncludeFile(const SourcePlace& place, const std::optional<std::string>& text,
+                         const std::string& reason);
+
     // RunWindow: the worker's window operations, on the window thread.
     void SetLineNumberText(const std::string& text) override;
     void SetTotalErrorsText(const std::string& text) override;
@@ -183,6 +208,14 @@ private:
     std::size_t m_loadsAtLock = 0;  // the editor model's loads when it was locked
     // During a run from the editor: what the run found when it began on the worker.
     std::shared_ptr<std::shared_ptr<const TextModel::Kept>> m_keptEditor;
+    // What the results pane's line numbers count: the lines of the editor's text from `start`
+    // (a preview: the text as it is, `kept` empty) or the working file's.
+    struct ResultsProgram {
+        bool fromEditor = false;
+        std::shared_ptr<const TextModel::Kept> kept;
+        std::size_t start = 0;
+    };
+    ResultsProgram m_resultsProgram;
     CProgrammer::RunOutcome m_lastOutcome = CProgrammer::RunOutcome::NotStarted;
 
     TextModel m_editorModel;
@@ -199,6 +232,11 @@ private:
     QLineEdit* m_lineNumber = nullptr;
     QLineEdit* m_totalErrors = nullptr;
     QPixmap m_background;
+    EditorHighlighter* m_highlighter = nullptr;
+    QTimer* m_analysisTimer = nullptr;  // starts again with each change of the editor's text
+    QAction* m_openInclude = nullptr;
+    bool m_analysing = false;
+    bool m_analysisWanted = false;  // the text changed while an analysis was under way
 
     std::unique_ptr<FoldAnimator> m_animator;
     WindowDrag m_drag;
@@ -214,6 +252,7 @@ private:
 
     std::uint64_t m_loads = 0;  // files given to the loader; only the last one's result counts
     BackgroundQueue m_loader;   // reads the files the editor shows
+    BackgroundQueue m_analyser;  // analyses the editor's text
     std::unique_ptr<SerialWork> m_work;  // last: its worker uses everything above
 };
 

@@ -24,6 +24,9 @@
 #include <QSlider>
 #include <QTest>
 #include <QTreeWidget>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolTip>
 #include <QUrl>
 #include <csignal>
 #include <cstdlib>
@@ -34,6 +37,7 @@
 
 #include "app/about_dialog.h"
 #include "app/comm_settings_dialog.h"
+#include "app/editor_highlighter.h"
 #include "app/mini_term_dlg.h"
 #include "app/programmer_dlg.h"
 #include "app/programmer_dlg_template.h"
@@ -167,6 +171,8 @@ private slots:
     void draggingTheBackgroundMovesTheWindow();
     void miniTerminalWaitsItsTurnAndHandsItsSettingsBack();
     void runRecordsShowTheRunAsThePaneShowedIt();
+    void doubleClickOnAResultsLineShowsItsSource();
+    void aProblemIsUnderlinedAndNamedOnHover();
 };
 
 void ProgrammerDlgTest::startsFoldedWithEveryControlOfTheTemplate() {
@@ -930,6 +936,113 @@ void ProgrammerDlgTest::runRecordsShowTheRunAsThePaneShowedIt() {
 
     QTest::keyClick(records, Qt::Key_Escape);
     QTRY_VERIFY(!window.findChild<CRunRecordsDlg*>());
+}
+
+namespace {
+
+// The results pane's first line that begins with `start`.
+QTextBlock ResultsLine(const QWidget& window, const QString& start) {
+    const auto* results = Find<QPlainTextEdit>(window, "id1013");
+    for (QTextBlock block = results->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.text().startsWith(start)) return block;
+    }
+    return {};
+}
+
+void DoubleClick(QWidget& window, const QTextBlock& line) {
+    auto* results = Find<QPlainTextEdit>(window, "id1013");
+    QTest::mouseDClick(results->viewport(), Qt::LeftButton, {},
+                       results->cursorRect(QTextCursor(line)).center());
+}
+
+}  // namespace
+
+void ProgrammerDlgTest::doubleClickOnAResultsLineShowsItsSource() {
+    Rig rig(Complaining());
+    CProgrammerDlg& window = *rig.window;
+    QVERIFY(rig.Idle());
+    const std::string include = rig.folder.Write("site.inc", "; site\nBAD 1\n");
+    QVERIFY(rig.ShowProgram("#direct\nONE\n#include " + include + "\nTWO\n"));
+    Click(window, ids::kProgramFromFile);
+    QMessageBox* box = WaitForDialog<QMessageBox>(window);
+    QVERIFY(box);
+    QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+
+    // A line of the program: the editor selects it.
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    DoubleClick(window, ResultsLine(window, "[    6] TWO"));
+    QCOMPARE(editor->textCursor().selectedText(), QString("TWO"));
+    QCOMPARE(editor->textCursor().blockNumber(), 3);
+
+    // The refused line of the include file: named at the pointer, and shown on asking.
+    const QTextBlock refused = ResultsLine(window, "Error in Line 5 ");
+    DoubleClick(window, refused);
+    QTRY_VERIFY(QToolTip::text().startsWith(QString::fromStdString(include) + ":2: "));
+    QCOMPARE(editor->textCursor().blockNumber(), 3);
+    auto* results = Find<QPlainTextEdit>(window, "id1013");
+    results->setTextCursor(QTextCursor(refused));
+    QAction* open = nullptr;
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (action->text() == "Open Include File") open = action;
+    }
+    QVERIFY(open->isEnabled());
+    open->trigger();
+    QDialog* shown = WaitForDialog<QDialog>(window);
+    QVERIFY(shown);
+    QCOMPARE(shown->windowTitle(), QString::fromStdString(include) + " (read-only)");
+    auto* view = shown->findChild<QPlainTextEdit*>();
+    QVERIFY(view->isReadOnly());
+    QCOMPARE(view->textCursor().selectedText(), QString("BAD 1"));
+    QCOMPARE(Find<QLineEdit>(window, "id1003")->text(),
+             QString::fromStdString(rig.folder.Path("p.orv")));
+    shown->close();
+
+    // A results line with no run line number leads nowhere.
+    results->setTextCursor(QTextCursor(ResultsLine(window, "Beginning programming")));
+    QVERIFY(!open->isEnabled());
+
+    // A preview numbers the editor's lines as a run does; the include's lines stay its own.
+    editor->setPlainText("ONE\n#include " + QString::fromStdString(include) + "\nTWO\n");
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (action->text() == "Preview Expansion") action->trigger();
+    }
+    QTRY_VERIFY(ResultsLine(window, "[    5] TWO").isValid());
+    DoubleClick(window, ResultsLine(window, "[    5] TWO"));
+    QCOMPARE(editor->textCursor().blockNumber(), 2);
+    QToolTip::hideText();
+    DoubleClick(window, ResultsLine(window, "[    4] BAD 1"));
+    QTRY_VERIFY(QToolTip::text().startsWith(QString::fromStdString(include) + ":2: "));
+    QCOMPARE(editor->textCursor().blockNumber(), 2);
+}
+
+void ProgrammerDlgTest::aProblemIsUnderlinedAndNamedOnHover() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QVERIFY(rig.Idle());
+    QVERIFY(rig.ShowProgram("ONE\n#include missing.inc\n; fine\n"));
+    auto* editor = Find<QPlainTextEdit>(window, "id1001");
+    auto* highlighter = editor->findChild<EditorHighlighter*>();
+    QTRY_VERIFY(highlighter->Current());
+    const QTextBlock line = editor->document()->findBlockByNumber(1);
+    QTRY_VERIFY(!line.layout()->formats().isEmpty());
+    const auto marked = [](const QTextBlock& block) {
+        std::vector<std::pair<int, int>> underlined;
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (range.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+                underlined.emplace_back(range.start, range.length);
+        }
+        return underlined;
+    };
+    QCOMPARE(marked(line), (std::vector<std::pair<int, int>>{{9, 11}}));
+    QVERIFY(marked(editor->document()->findBlockByNumber(2)).empty());
+
+    QTextCursor name(line);
+    name.setPosition(line.position() + 12);
+    const QPoint at = editor->cursorRect(name).center();
+    QHelpEvent hover(QEvent::ToolTip, at, editor->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(editor->viewport(), &hover);
+    QCOMPARE(QToolTip::text(), QString("Unable to open include file 'missing.inc'."));
 }
 
 }  // namespace zentrip

@@ -47,6 +47,11 @@ void CProgrammerDlg::JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd
         m_lastOutcome = end.outcome;
         LockEditor(EditorLock::None);
         const auto kept = std::exchange(m_keptEditor, nullptr);
+        // A run from the editor has put its text back, with the selection it programmed; one
+        // whose job never began leaves the results pane's program as it was.
+        std::size_t start = 0;
+        m_editorModel.GetSelection(&start, nullptr);
+        if (!kept || *kept) m_resultsProgram = {kept != nullptr, kept ? *kept : nullptr, start};
         if (kept && *kept) m_editorModel.Reinstate(**kept);
     }
     if (m_work->Busy()) return;

@@ -66,6 +66,8 @@ public:
     void Abort();
 
     WindowRunHost& Host() { return m_host; }
+    // Where the lines of the last (or current) run or preview were read; any thread.
+    const RunPlaces& Places() const { return m_programmer.Places(); }
 
 private:
     struct Queued {

@@ -4,7 +4,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QTimer>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
@@ -45,15 +47,23 @@ void TextPane::Refresh() {
     }
     m_applying = true;
     QTextCursor cursor(document());
+    bool longEdit = false;
     for (const TextModel::Edit& edit : update.edits) {
         const int end = document()->characterCount() - 1;
         const int start = static_cast<int>(std::min<std::size_t>(edit.start, end));
         const int removed = static_cast<int>(std::min<std::size_t>(edit.removed, end - start));
         cursor.setPosition(start);
         cursor.setPosition(start + removed, QTextCursor::KeepAnchor);
+        // A long edit passes unannounced: what follows each change of the text (an editor's
+        // highlighter) would otherwise go through every line of it, and then for the lines
+        // in view only.
+        const bool quiet = std::max<std::size_t>(removed, edit.text.size()) > kLongEdit;
+        const QSignalBlocker blocker(quiet ? document() : nullptr);
+        longEdit = longEdit || quiet;
         // Qt makes a line break of each CR LF, lone CR and lone LF, as the model counts them.
         cursor.insertText(Latin1(edit.text));
     }
+    if (longEdit) emit LongEditShown();
     if (update.selectionChanged) {
         const int end = document()->characterCount() - 1;
         QTextCursor selection(document());
@@ -94,6 +104,15 @@ void TextPane::SetLocked(bool locked) {
     shown.setColor(QPalette::Base, locked ? kLocked : QPalette().color(QPalette::Base));
     setPalette(shown);
     setAccessibleDescription(locked ? "Locked while its text is being programmed" : QString());
+}
+
+void TextPane::ForLinesInView(const std::function<void(const QTextBlock&)>& visit) const {
+    const qreal bottom = viewport()->height();
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock();
+         block.isValid() && blockBoundingGeometry(block).translated(offset).top() <= bottom;
+         block = block.next())
+        visit(block);
 }
 
 void TextPane::SyncSelection() {

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QPlainTextEdit>
+#include <functional>
 
 #include "app/text_model.h"
 
@@ -23,6 +24,9 @@ public:
 
     // Characters of the model's changes shown per turn of the event loop.
     static constexpr std::size_t kStepCharacters = 64 * 1024;
+    // An edit of the model longer than this is shown without the document's change signals;
+    // LongEditShown follows.
+    static constexpr std::size_t kLongEdit = 4096;
 
     // Shows the model's pending changes (window thread); what is left of a long change
     // follows on the next turns of the event loop.
@@ -33,11 +37,14 @@ public:
     void SyncSelection();
     // Entries added under the standard ones of the context menu.
     void AddContextAction(QAction* action) { m_contextActions.append(action); }
+    // The lines in view, top to bottom; `visit` is called for each.
+    void ForLinesInView(const std::function<void(const QTextBlock&)>& visit) const;
     // Dropped files are offered with FileDropped instead of being pasted as text.
     void AcceptFileDrops() { m_fileDrops = true; }
 
 signals:
     void FileDropped(const QString& path);
+    void LongEditShown();
 
 protected:
     // Return is swallowed where it does nothing (a read-only pane), so it never reaches the

@@ -30,6 +30,7 @@
 
 #include "app/programmer_app.h"
 #include "bench/direct_program.h"
+#include "bench/heartbeat.h"
 #include "platform/edit_writer.h"
 #include "sim/fake_line_simulator.h"
 #include "sim/fake_serial_line.h"
@@ -40,6 +41,7 @@
 namespace {
 
 using namespace zentrip;
+using bench::Heartbeat;
 
 // Milliseconds since boot, on the clock the kernel dates process starts with.
 double BootMs() {
@@ -57,36 +59,6 @@ double ProcessStartMs() {
     for (int i = 3; i <= 22; ++i) fields >> field;  // field 22: starttime
     return std::stod(field) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
-
-// Measures the window thread's longest gap between 5 ms ticks while `work` runs.
-class Heartbeat {
-public:
-    Heartbeat() {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.elapsed();
-            m_longest = std::max(m_longest, now - m_last);
-            m_last = now;
-        });
-        m_clock.start();
-    }
-    void Start() {
-        m_longest = 0;
-        m_last = m_clock.elapsed();
-        m_timer.start(5);
-    }
-    qint64 Stop() {
-        m_timer.stop();
-        return m_longest;
-    }
-    qint64 Now() const { return m_clock.elapsed(); }
-
-private:
-    QElapsedTimer m_clock;
-    QTimer m_timer;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
 
 // A 10,000-line direct run on the fake line in virtual time; false when it went wrong.
 bool LongRun(const testing::TempDir& folder, Heartbeat& heartbeat) {

@@ -179,6 +179,7 @@ void CProgrammer::ProgramFromFile() {
 
     CPreprocessor preprocessor(m_clock);
     preprocessor.SetWaitInterrupt(&m_abortRequested);
+    m_places.Clear(m_workingFile);
     RecordIncludes(preprocessor);
     if (!preprocessor.OpenFile(m_workingFile.c_str())) {
         std::string reason;

@@ -29,6 +29,8 @@ void CProgrammer::PreviewExpansion() {
     // time from now on.
     FakeClock clock(m_clock.LocalNow());
     CPreprocessor preprocessor(clock);
+    // Its line numbers name source places as a run's do.
+    m_places.Clear(file.Path());
     if (!preprocessor.OpenFile(file.Path().c_str())) {
         Show(Format("Error: Couldn't open %s\r", m_host.PaneText(file.Path()).c_str()));
         return;
@@ -37,6 +39,7 @@ void CProgrammer::PreviewExpansion() {
     for (int lineNumber = 1;; ++lineNumber) {
         const int length = preprocessor.ReadLine(buffer, kLineSize);
         if (length == CPreprocessor::kEndOfFile) return;
+        m_places.Record(lineNumber, preprocessor.LinePlace());
         if (length < 0) {
             Show(Format("\r\nFatal Error in Line %d (%s)\r", lineNumber, preprocessor.ErrorText()));
             return;

@@ -1,11 +1,13 @@
 #include "session/run_places.h"
 
 #include <new>
+#include <utility>
 
 namespace zentrip {
 
-void RunPlaces::Clear() {
+void RunPlaces::Clear(std::string programPath) {
     const std::lock_guard lock(m_mutex);
+    m_programPath = std::move(programPath);
     m_paths.clear();
     m_pathIndex.clear();
     m_lines.clear();
@@ -24,6 +26,11 @@ void RunPlaces::Record(int lineNumber, const SourcePlace& place) {
         m_lines[index] = {it->second, place.line};
     } catch (const std::bad_alloc&) {
     }
+}
+
+std::string RunPlaces::ProgramPath() const {
+    const std::lock_guard lock(m_mutex);
+    return m_programPath;
 }
 
 std::optional<SourcePlace> RunPlaces::Find(int lineNumber) const {

@@ -16,7 +16,10 @@ namespace zentrip {
 
 class RunPlaces {
 public:
-    void Clear();
+    // A new run of the program at `programPath` (as the run opens it).
+    void Clear(std::string programPath = {});
+    // The program's own lines have this path; an include file's lines another.
+    std::string ProgramPath() const;
     // The place of line `lineNumber` (from 1) of the run.
     void Record(int lineNumber, const SourcePlace& place);
     // Path and line of that line; empty for a number the run has not delivered.
@@ -29,6 +32,7 @@ private:
     };
 
     mutable std::mutex m_mutex;
+    std::string m_programPath;
     std::vector<std::string> m_paths;  // each path once: a run reads few files
     std::unordered_map<std::string, std::uint32_t> m_pathIndex;
     std::vector<Entry> m_lines;  // line number n at index n - 1

@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
     // The user's own settings stay untouched: Zentrip reads and saves a private copy.
     const testing::TempDir config("zentrip-shots-");
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
-    // Nor do its runs join the user's run records.
+    // Nor do its runs join the user's run records, and the text a shot types goes to a
+    // recovery file there.
     const testing::TempDir state("zentrip-shots-");
     setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
     QApplication application(argc, argv);

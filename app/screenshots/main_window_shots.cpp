@@ -1,10 +1,14 @@
-// The main window: folded as it starts, unfolded after programming the demo, and the record
-// that run left in the Run Records window.
+// The main window: folded as it starts, unfolded after programming the demo, the record that
+// run left in the Run Records window, and the demo in colour with one problem underlined.
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "app/comm_settings_dialog.h"
+#include "app/editor_highlighter.h"
 #include "app/programmer_app.h"
 #include "app/programmer_dlg.h"
 #include "app/run_records_dlg.h"
@@ -54,6 +58,31 @@ bool ShotOfRunRecords(Session& session) {
 }
 
 const ShotRegistrar kRunRecords({25, "run-records.png", &ShotOfRunRecords});
+
+// The demo in colour, with a line typed in that names an include file that is not there.
+const ShotRegistrar kHighlighted({27, "main-window-highlighted.png", [](Session& session) {
+    CProgrammerDlg& window = session.App().Window();
+    auto* editor = window.findChild<QPlainTextEdit*>("id1001");
+    auto* highlighter = editor ? editor->findChild<EditorHighlighter*>() : nullptr;
+    if (!highlighter) return false;
+    QTextCursor cursor(editor->document()->findBlockByNumber(8));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    editor->setTextCursor(cursor);
+    editor->insertPlainText("\n#include examples/south_hill.inc");
+    // The commands and controller lines below it in view too.
+    editor->verticalScrollBar()->setValue(5);
+    const auto underlined = [&] {
+        if (!highlighter->Current()) return false;
+        for (const QTextLayout::FormatRange& range :
+             editor->document()->findBlockByNumber(9).layout()->formats()) {
+            if (range.format.underlineStyle() == QTextCharFormat::WaveUnderline) return true;
+        }
+        return false;
+    };
+    if (!session.WaitUntil(underlined)) return false;
+    session.Settle();
+    return session.Save(window);
+}});
 
 // A dialog the main window opens from one of its buttons, pictured and then cancelled.
 template <typename Dialog>
