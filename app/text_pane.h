@@ -23,7 +23,7 @@ public:
     TextPane(TextModel& model, QWidget* parent);
 
     // Characters of the model's changes shown per turn of the event loop.
-    static constexpr std::size_t kStepCharacters = 64 * 1024;
+    static constexpr std::size_t kStepCharacters = 32 * 1024;
     // An edit of the model longer than this is shown without the document's change signals;
     // LongEditShown follows.
     static constexpr std::size_t kLongEdit = 4096;
