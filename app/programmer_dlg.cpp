@@ -33,7 +33,7 @@
 #include "app/text_pane.h"
 #include "app/window_fonts.h"
 #include "link/comm_settings_choices.h"
-#include "platform/edit_writer.h"
+#include "text/edit_writer.h"
 
 namespace zentrip {
 

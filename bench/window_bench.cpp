@@ -30,12 +30,12 @@
 
 #include "app/programmer_app.h"
 #include "bench/direct_program.h"
-#include "platform/edit_writer.h"
 #include "sim/fake_line_simulator.h"
 #include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
+#include "text/edit_writer.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "cli/console_output.h"
 #include "cli/error_policy.h"
 #include "cli/interrupt.h"
-#include "platform/memory_text_sink.h"
 #include "session/run_host.h"
+#include "text/memory_text_sink.h"
 
 namespace zentrip::cli {
 

@@ -17,9 +17,9 @@
 #include "cli/simulated_line.h"
 #include "link/comm_settings.h"
 #include "platform/clock.h"
-#include "platform/format_text.h"
 #include "session/programmer.h"
 #include "session/run_records.h"
+#include "text/format_text.h"
 
 namespace zentrip::cli {
 

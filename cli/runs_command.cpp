@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "platform/escaped_text.h"
-#include "platform/format_text.h"
 #include "session/run_record.h"
 #include "session/run_records.h"
+#include "text/escaped_text.h"
+#include "text/format_text.h"
 
 namespace zentrip::cli {
 

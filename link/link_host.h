@@ -4,7 +4,7 @@
 // extends it; keeping it here lets link/ stay below session/.
 #pragma once
 
-#include "platform/text_sink.h"
+#include "text/text_sink.h"
 
 namespace zentrip {
 

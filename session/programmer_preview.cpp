@@ -1,10 +1,10 @@
 // The expansion preview: the editor's text expanded as a run would deliver it, shown in the
 // results pane in the run's echo form, with nothing sent and no port opened.
-#include "platform/format_text.h"
 #include "platform/temp_file.h"
 #include "script/preprocessor.h"
 #include "session/programmer.h"
 #include "session/run_text.h"
+#include "text/format_text.h"
 
 namespace zentrip {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "link/link_host.h"
-#include "platform/text_sink.h"
 #include "script/source_place.h"
+#include "text/text_sink.h"
 
 namespace zentrip {
 

@@ -1,4 +1,4 @@
-#include "platform/edit_writer.h"
+#include "text/edit_writer.h"
 
 #include <string>
 
