@@ -151,7 +151,8 @@ int RunExpand(int argc, char** argv) {
         return status;
     }
     if (files.empty()) return PrintUsageError(argv[0], "FILE missing");
-    if (files.size() > 1) return PrintUsageError(argv[0], "more than one FILE ('" + files[1] + "')");
+    if (files.size() > 1)
+        return PrintUsageError(argv[0], "more than one FILE ('" + files[1] + "')");
     options.file = files[0].c_str();
     return Expand(options);
 }

@@ -39,7 +39,8 @@ void PrintUsage(std::FILE* to) {
 
 int ReadCommandArgs(int argc, char** argv, const std::vector<CommandOption>& options,
                     std::string_view help, std::vector<std::string>* operands) {
-    const CommandLine line = ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), options);
+    const CommandLine line =
+        ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), options);
     switch (line.outcome) {
         case CommandLine::Outcome::kHelp:
             std::fwrite(help.data(), 1, help.size(), stdout);
@@ -73,7 +74,9 @@ int main(int argc, char** argv) {
     for (const Command& command : kCommands) {
         if (std::strcmp(command.name, argv[1]) == 0) return command.run(argc - 1, argv + 1);
     }
-    std::fputs(zentrip::UsageErrorText("zentrip-cli", "unknown command '" + std::string(argv[1]) + "'").c_str(),
-               stderr);
+    std::fputs(
+        zentrip::UsageErrorText("zentrip-cli", "unknown command '" + std::string(argv[1]) + "'")
+            .c_str(),
+        stderr);
     return zentrip::kUsageStatus;
 }

@@ -26,7 +26,8 @@ int RunPorts(int argc, char** argv) {
     if (const int status = ReadCommandArgs(argc, argv, {}, kUsage, &operands); status >= 0) {
         return status;
     }
-    if (!operands.empty()) return PrintUsageError(argv[0], "unknown argument '" + operands[0] + "'");
+    if (!operands.empty())
+        return PrintUsageError(argv[0], "unknown argument '" + operands[0] + "'");
     std::fputs(SerialDeviceListText(ListSerialDevices()).c_str(), stdout);
     return 0;
 }

@@ -96,19 +96,19 @@ struct ProgramOptions {
 // or the usage error).
 int ParseOptions(int argc, char** argv, ProgramOptions& options) {
     std::vector<CommandOption> table = PortCommandOptions(options.port);
-    table.insert(table.end(),
-                 {Flag("--direct", &options.direct),
-                  Flag("--no-init", &options.noInit),
-                  Flag("--simulate", &options.simulate),
-                  Flag("--no-record", &options.noRecord),
-                  {"--on-error", "a value",
-                   [&options](const std::string& value, std::string* error) {
-                       options.onError = ParseErrorPolicy(value);
-                       if (!options.onError) {
-                           *error = "--on-error takes ask, continue or stop, not '" + value + "'";
-                       }
-                       return options.onError.has_value();
-                   }}});
+    table.insert(
+        table.end(),
+        {Flag("--direct", &options.direct),
+         Flag("--no-init", &options.noInit),
+         Flag("--simulate", &options.simulate),
+         Flag("--no-record", &options.noRecord),
+         {"--on-error", "a value", [&options](const std::string& value, std::string* error) {
+              options.onError = ParseErrorPolicy(value);
+              if (!options.onError) {
+                  *error = "--on-error takes ask, continue or stop, not '" + value + "'";
+              }
+              return options.onError.has_value();
+          }}});
     std::vector<std::string> files;
     const int status = ReadCommandArgs(argc, argv, table, Format(kHelp, kPortOptionsHelp), &files);
     if (status >= 0) return status;

@@ -43,7 +43,8 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimArgs* parsed, std::st
              std::uint32_t ms = 0;
              const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), ms);
              if (ec != std::errc() || ptr != value.data() + value.size() || ms > 600000) {
-                 *why = "--delay must be a number of milliseconds up to 600000, not '" + value + "'";
+                 *why =
+                     "--delay must be a number of milliseconds up to 600000, not '" + value + "'";
                  return false;
              }
              controller.replyDelayMs = ms;

@@ -31,7 +31,8 @@ struct CommandOption {
 // An option without a value that sets *on.
 CommandOption Flag(std::string_view name, bool* on);
 // An option whose value is stored in *to as it is.
-CommandOption TextOption(std::string_view name, std::string* to, std::string_view needs = "a value");
+CommandOption TextOption(std::string_view name, std::string* to,
+                         std::string_view needs = "a value");
 
 struct CommandLine {
     enum class Outcome { kRun, kHelp, kUsageError };
