@@ -90,7 +90,7 @@ private:
 
 // A 10,000-line direct run on the fake line in virtual time; false when it went wrong.
 bool LongRun(const testing::TempDir& folder, Heartbeat& heartbeat) {
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line(clock);
     FakeSerialOpener opener(line);
     std::string error;

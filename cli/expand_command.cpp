@@ -90,8 +90,8 @@ int Expand(const Options& options) {
     std::unique_ptr<Clock> ownClock;
     Clock* clock = &DefaultClock();
     if (options.noWait) {
-        ownClock = options.time ? std::make_unique<FakeClock>(*options.time)
-                                : std::make_unique<FakeClock>(DefaultClock().CalendarSeconds());
+        ownClock = options.time ? std::make_unique<VirtualClock>(*options.time)
+                                : std::make_unique<VirtualClock>(DefaultClock().CalendarSeconds());
         clock = ownClock.get();
     } else if (options.time) {
         ownClock = std::make_unique<FixedStartClock>(DefaultClock(), *options.time);

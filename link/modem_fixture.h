@@ -45,7 +45,7 @@ class ModemLineTest : public ::testing::Test {
 protected:
     Writes Recorded() const { return RecordedWrites(line); }
 
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line{clock};
     FakeSerialOpener opener{line};
     CSerialPort port{opener};

@@ -27,7 +27,7 @@ void CProgrammer::PreviewExpansion() {
     }
     // Wait commands move virtual time on instead of pausing; time-set lines read the local
     // time from now on.
-    FakeClock clock(m_clock.LocalNow());
+    VirtualClock clock(m_clock.LocalNow());
     CPreprocessor preprocessor(clock);
     if (!preprocessor.OpenFile(file.Path().c_str())) {
         Show(Format("Error: Couldn't open %s\r", m_host.PaneText(file.Path()).c_str()));
