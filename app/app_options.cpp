@@ -1,5 +1,7 @@
 #include "app/app_options.h"
 
+#include "text/command_line.h"
+
 namespace zentrip {
 
 const char kAppHelp[] =
@@ -19,19 +21,13 @@ const char kAppHelp[] =
 
 AppOptions ParseAppOptions(const std::vector<std::string>& args) {
     AppOptions options;
-    for (const std::string& arg : args) {
-        if (arg == "--simulate") {
-            options.simulate = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            options.error = "unknown option '" + arg + "'";
-        } else if (!options.workingFile.empty()) {
-            options.error = "one program file only";
-        } else {
-            options.workingFile = arg;
-        }
-        if (!options.error.empty()) break;
+    const CommandLine line = ReadCommandLine(args, {Flag("--simulate", &options.simulate)});
+    options.help = line.outcome == CommandLine::Outcome::kHelp;
+    options.error = line.error;
+    if (line.operands.size() > 1) {
+        options.error = "one program file only";
+    } else if (!line.operands.empty()) {
+        options.workingFile = line.operands[0];
     }
     return options;
 }

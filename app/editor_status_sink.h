@@ -1,5 +1,5 @@
 // EditorStatusSink: the editor's status lines as a text sink of their own, for the progress
-// writer (platform/edit_writer.h): its text is theirs alone, what it is given is appended to
+// writer (text/edit_writer.h): its text is theirs alone, what it is given is appended to
 // the editor's end as Zentrip's own, and neither the user's selection nor the user's text
 // is touched, so a cut of long progress text takes only old status lines.
 #pragma once

@@ -33,8 +33,8 @@
 #include "app/text_pane.h"
 #include "app/window_fonts.h"
 #include "link/comm_settings_choices.h"
-#include "platform/edit_writer.h"
 #include "session/run_records.h"
+#include "text/edit_writer.h"
 
 namespace zentrip {
 

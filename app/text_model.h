@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "app/status_marks.h"
-#include "platform/text_sink.h"
+#include "text/text_sink.h"
 
 namespace zentrip {
 

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "app/editor_status_sink.h"
-#include "platform/edit_writer.h"
+#include "text/edit_writer.h"
 
 namespace zentrip {
 namespace {

@@ -14,8 +14,8 @@
 #include "app/run_window.h"
 #include "app/text_model.h"
 #include "app/window_queue.h"
-#include "platform/path_text.h"
 #include "session/run_host.h"
+#include "text/path_text.h"
 
 namespace zentrip {
 

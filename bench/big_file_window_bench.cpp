@@ -54,7 +54,7 @@ std::string WriteProgram(const std::string& path, std::size_t bytes, std::size_t
 
 // Shows `path` in a fresh window; false when it never got there or a limit was missed.
 bool ShowBigFile(const std::string& what, const std::string& path) {
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line(clock);
     FakeSerialOpener opener(line);
     CProgrammerDlg window(WindowServices{&clock, &opener, {}});

@@ -81,7 +81,7 @@ void Type(QWidget& target, const QString& keys, int& at) {
 }
 
 bool Bench(const std::string& path) {
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line(clock);
     FakeSerialOpener opener(line);
     CProgrammerDlg window(WindowServices{&clock, &opener, {}});

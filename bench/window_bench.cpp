@@ -31,12 +31,12 @@
 #include "app/programmer_app.h"
 #include "bench/direct_program.h"
 #include "bench/heartbeat.h"
-#include "platform/edit_writer.h"
 #include "sim/fake_line_simulator.h"
 #include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
+#include "text/edit_writer.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ double ProcessStartMs() {
 
 // A 10,000-line direct run on the fake line in virtual time; false when it went wrong.
 bool LongRun(const testing::TempDir& folder, Heartbeat& heartbeat) {
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line(clock);
     FakeSerialOpener opener(line);
     std::string error;

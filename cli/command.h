@@ -1,9 +1,11 @@
-// The subcommands of zentrip-cli. Each lives in its own file and registers itself with a
-// static CommandRegistrar, so main.cpp only dispatches.
+// The subcommands of zentrip-cli, each in its own file; main.cpp lists them in one table.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "text/command_line.h"
 
 namespace zentrip::cli {
 
@@ -13,16 +15,23 @@ struct Command {
     int (*run)(int argc, char** argv);  // argv[0] is the command's name
 };
 
-class CommandRegistrar {
-public:
-    explicit CommandRegistrar(const Command& command);
-};
+int RunExpand(int argc, char** argv);
+int RunPorts(int argc, char** argv);
+int RunProgram(int argc, char** argv);
+int RunReceive(int argc, char** argv);
+int RunRuns(int argc, char** argv);
+int RunSend(int argc, char** argv);
+int RunSendText(int argc, char** argv);
+int RunSettings(int argc, char** argv);
+int RunTerminal(int argc, char** argv);
 
-const std::vector<Command>& Commands();
+// Reads a command's arguments after its name by the table. Prints `help` on stdout when it is
+// asked for, and the usage error on stderr. -1 when the command should run, with its operands
+// in *operands; else the status to exit with.
+int ReadCommandArgs(int argc, char** argv, const std::vector<CommandOption>& options,
+                    std::string_view help, std::vector<std::string>* operands);
 
-// Exit status of a command line that cannot be understood, the same in every command.
-inline constexpr int kUsageError = 64;
-// "zentrip-cli COMMAND: MESSAGE" and where to find the command's help, on stderr.
-void PrintUsageError(const char* command, const std::string& message);
+// "zentrip-cli COMMAND: MESSAGE (see zentrip-cli COMMAND --help)" on stderr; kUsageStatus.
+int PrintUsageError(const char* command, std::string_view message);
 
 }  // namespace zentrip::cli

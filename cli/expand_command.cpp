@@ -1,10 +1,10 @@
 // zentrip-cli expand: a dry run of the preprocessor. Prints the lines a programming run would
 // receive, byte for byte, or in the results pane's echo form.
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/command.h"
 #include "platform/clock.h"
@@ -56,13 +56,6 @@ struct Options {
     std::optional<LocalTime> time;
 };
 
-int UsageError(const std::string& message) {
-    std::fprintf(stderr,
-                 "zentrip-cli expand: %s\n'zentrip-cli expand --help' explains the options.\n",
-                 message.c_str());
-    return kUsageError;
-}
-
 // The results pane's form of a line: the run has turned its end into a CR; CR shows as a
 // newline, LF adds nothing and a backspace takes back the character before it in this text.
 std::string EchoText(int lineNumber, const char* line) {
@@ -97,8 +90,8 @@ int Expand(const Options& options) {
     std::unique_ptr<Clock> ownClock;
     Clock* clock = &DefaultClock();
     if (options.noWait) {
-        ownClock = options.time ? std::make_unique<FakeClock>(*options.time)
-                                : std::make_unique<FakeClock>(DefaultClock().CalendarSeconds());
+        ownClock = options.time ? std::make_unique<VirtualClock>(*options.time)
+                                : std::make_unique<VirtualClock>(DefaultClock().CalendarSeconds());
         clock = ownClock.get();
     } else if (options.time) {
         ownClock = std::make_unique<FixedStartClock>(DefaultClock(), *options.time);
@@ -137,43 +130,31 @@ int Expand(const Options& options) {
     }
 }
 
+}  // namespace
+
 int RunExpand(int argc, char** argv) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
-        if (std::strcmp(arg, "--no-wait") == 0) {
-            options.noWait = true;
-        } else if (std::strcmp(arg, "--echo") == 0) {
-            options.echo = true;
-        } else if (std::strcmp(arg, "--where") == 0) {
-            options.where = true;
-        } else if (std::strcmp(arg, "--time") == 0 || std::strncmp(arg, "--time=", 7) == 0) {
-            const char* value = arg[6] == '=' ? arg + 7 : (i + 1 < argc ? argv[++i] : nullptr);
-            if (value == nullptr) return UsageError("--time needs a time");
-            std::string why;
-            options.time = ParseLocalTime(value, &why);
-            if (!options.time) {
-                return UsageError("bad time '" + std::string(value) + "': " + why);
-            }
-        } else if (arg[0] == '-' && arg[1] != '\0') {
-            return UsageError("unknown option '" + std::string(arg) + "'");
-        } else if (options.file != nullptr) {
-            return UsageError("more than one FILE ('" + std::string(arg) + "')");
-        } else {
-            options.file = arg;
-        }
+    const std::vector<CommandOption> table = {
+        Flag("--no-wait", &options.noWait),
+        Flag("--echo", &options.echo),
+        Flag("--where", &options.where),
+        {"--time", "a time",
+         [&options](const std::string& value, std::string* error) {
+             std::string why;
+             options.time = ParseLocalTime(value.c_str(), &why);
+             if (!options.time) *error = "bad time '" + value + "': " + why;
+             return options.time.has_value();
+         }},
+    };
+    std::vector<std::string> files;
+    if (const int status = ReadCommandArgs(argc, argv, table, kHelp, &files); status >= 0) {
+        return status;
     }
-    if (options.file == nullptr) return UsageError("FILE missing");
+    if (files.empty()) return PrintUsageError(argv[0], "FILE missing");
+    if (files.size() > 1)
+        return PrintUsageError(argv[0], "more than one FILE ('" + files[1] + "')");
+    options.file = files[0].c_str();
     return Expand(options);
 }
-
-const CommandRegistrar kRegistrar({"expand", "print a program file as a run receives it",
-                                   RunExpand});
-
-}  // namespace
 
 }  // namespace zentrip::cli

@@ -2,10 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
-#include "cli/command.h"
 #include "link/comm_settings.h"
 #include "link/comm_settings_choices.h"
 
@@ -20,23 +18,11 @@ bool ParseNumber(const std::string& text, long* number) {
     return *end == '\0';
 }
 
+constexpr std::string_view kPortNeeds = "a port number from 1 to 4";
+constexpr std::string_view kRateNeeds = "a data rate in bits per second";
+constexpr std::string_view kDeviceNeeds = "a device path";
+
 }  // namespace
-
-bool IsOption(std::string_view arg, std::string_view name) {
-    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
-                           arg[name.size()] == '=');
-}
-
-bool OptionValue(int argc, char** argv, int& index, std::string_view name, std::string* value) {
-    const std::string_view arg = argv[index];
-    if (arg.size() > name.size() && arg[name.size()] == '=') {
-        *value = std::string(arg.substr(name.size() + 1));
-        return true;
-    }
-    if (index + 1 >= argc) return false;
-    *value = argv[++index];
-    return true;
-}
 
 const char* const kPortOptionsHelp =
     "  --port N        COM port 1 to 4; its device is the one stored for it\n"
@@ -64,61 +50,44 @@ PortOptions StoredPortOptions(const CommSettings& settings) {
     return options;
 }
 
-OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
-                           std::string* error) {
-    const std::string_view arg = argv[index];
-    std::string value;
-    long number = 0;
-    if (IsOption(arg, "--port")) {
-        if (!OptionValue(argc, argv, index, "--port", &value) || !ParseNumber(value, &number) ||
-            number < 1 || number > 4) {
-            *error = "--port needs a port number from 1 to 4";
-            return OptionTaken::kError;
-        }
-        options.port = static_cast<int>(number);
-        return OptionTaken::kYes;
-    }
-    if (IsOption(arg, "--rate")) {
-        if (!OptionValue(argc, argv, index, "--rate", &value) || !ParseNumber(value, &number)) {
-            *error = "--rate needs a data rate in bits per second";
-            return OptionTaken::kError;
-        }
-        for (std::uint32_t rate : kDataRates) {
-            if (number == static_cast<long>(rate)) {
-                options.rate = rate;
-                return OptionTaken::kYes;
-            }
-        }
-        *error = "--rate: unsupported data rate " + value;
-        return OptionTaken::kError;
-    }
-    if (IsOption(arg, "--device")) {
-        if (!OptionValue(argc, argv, index, "--device", &value) || value.empty()) {
-            *error = "--device needs a device path";
-            return OptionTaken::kError;
-        }
-        options.device = value;
-        return OptionTaken::kYes;
-    }
-    return OptionTaken::kNo;
-}
-
-bool TakeCommonOption(int argc, char** argv, int& index, const char* help, PortOptions& options,
-                      int* endStatus) {
-    const std::string_view arg = argv[index];
-    if (arg == "--help" || arg == "-h") {
-        std::fputs(help, stdout);
-        std::fputs(kPortOptionsHelp, stdout);
-        *endStatus = 0;
-        return true;
-    }
-    std::string error;
-    const OptionTaken taken = TakePortOption(argc, argv, index, options, &error);
-    if (taken == OptionTaken::kError) {
-        PrintUsageError(argv[0], error);
-        *endStatus = kUsageError;
-    }
-    return taken != OptionTaken::kNo;
+std::vector<CommandOption> PortCommandOptions(PortOptions& options) {
+    return {
+        {"--port", kPortNeeds,
+         [&options](const std::string& value, std::string* error) {
+             long number = 0;
+             if (!ParseNumber(value, &number) || number < 1 || number > 4) {
+                 *error = "--port needs " + std::string(kPortNeeds);
+                 return false;
+             }
+             options.port = static_cast<int>(number);
+             return true;
+         }},
+        {"--rate", kRateNeeds,
+         [&options](const std::string& value, std::string* error) {
+             long number = 0;
+             if (!ParseNumber(value, &number)) {
+                 *error = "--rate needs " + std::string(kRateNeeds);
+                 return false;
+             }
+             for (std::uint32_t rate : kDataRates) {
+                 if (number == static_cast<long>(rate)) {
+                     options.rate = rate;
+                     return true;
+                 }
+             }
+             *error = "--rate: unsupported data rate " + value;
+             return false;
+         }},
+        {"--device", kDeviceNeeds,
+         [&options](const std::string& value, std::string* error) {
+             if (value.empty()) {
+                 *error = "--device needs " + std::string(kDeviceNeeds);
+                 return false;
+             }
+             options.device = value;
+             return true;
+         }},
+    };
 }
 
 void ApplyPortOptions(CSerialPort& port, const PortOptions& options) {

@@ -4,10 +4,11 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "link/comm_settings.h"
 #include "link/serial_port.h"
+#include "text/command_line.h"
 
 namespace zentrip::cli {
 
@@ -24,25 +25,8 @@ PortOptions StoredPortOptions(const CommSettings& settings);
 // The same, from the settings store (its warnings said on stderr).
 PortOptions DefaultPortOptions();
 
-// Whether arg is the option `name`, alone or as name=VALUE.
-bool IsOption(std::string_view arg, std::string_view name);
-// The value of the option at argv[index]: after '=' in the same argument, else the next
-// argument (index then points at it). False when there is none.
-bool OptionValue(int argc, char** argv, int& index, std::string_view name, std::string* value);
-
-enum class OptionTaken { kNo, kYes, kError };
-
-// Takes argv[index] (and its value, as the next argument or after '=') when it is a port
-// option; index then points at the last argument taken. On kError, *error says why.
-OptionTaken TakePortOption(int argc, char** argv, int& index, PortOptions& options,
-                           std::string* error);
-
-// The options of every command with a port: --help (printing `help` and the port options'
-// help) and the port options. True when argv[index] was one; the command then ends with
-// *endStatus when that became 0 or more (0 after the help, the usage status after a bad port
-// option, whose message is printed).
-bool TakeCommonOption(int argc, char** argv, int& index, const char* help, PortOptions& options,
-                      int* endStatus);
+// The table entries of the three options, which set `options`.
+std::vector<CommandOption> PortCommandOptions(PortOptions& options);
 
 // Points the port's device lookup at --device, when given (for every port number), else at
 // the stored devices.

@@ -1,6 +1,7 @@
 // `zentrip-cli ports`: the serial devices present, to choose one for `settings --device`.
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "cli/command.h"
 #include "platform/serial_device_list.h"
@@ -18,19 +19,17 @@ const char* const kUsage =
     "\n"
     "exit status: 0, or 64 for a command line that cannot be understood.\n";
 
+}  // namespace
+
 int RunPorts(int argc, char** argv) {
-    if (argc > 1) {
-        const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
-        if (!help) std::fprintf(stderr, "zentrip-cli ports: unknown option '%s'\n\n", argv[1]);
-        std::fputs(kUsage, help ? stdout : stderr);
-        return help ? 0 : kUsageError;
+    std::vector<std::string> operands;
+    if (const int status = ReadCommandArgs(argc, argv, {}, kUsage, &operands); status >= 0) {
+        return status;
     }
+    if (!operands.empty())
+        return PrintUsageError(argv[0], "unknown argument '" + operands[0] + "'");
     std::fputs(SerialDeviceListText(ListSerialDevices()).c_str(), stdout);
     return 0;
 }
-
-const CommandRegistrar registrar({"ports", "list the serial devices present", &RunPorts});
-
-}  // namespace
 
 }  // namespace zentrip::cli

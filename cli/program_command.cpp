@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/command.h"
 #include "cli/console_host.h"
@@ -19,6 +19,7 @@
 #include "platform/clock.h"
 #include "session/programmer.h"
 #include "session/run_records.h"
+#include "text/format_text.h"
 
 namespace zentrip::cli {
 
@@ -91,59 +92,30 @@ struct ProgramOptions {
     std::string file;
 };
 
-// Parses the command line; false (after saying why on stderr) when it is wrong.
-bool ParseOptions(int argc, char** argv, ProgramOptions& options, bool& help) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        std::string portError;
-        auto value = [&](const char* name) -> const char* {
-            if (i + 1 < argc) return argv[++i];
-            std::fprintf(stderr, "zentrip-cli program: %s needs a value\n", name);
-            return nullptr;
-        };
-        if (arg == "--help" || arg == "-h") {
-            help = true;
-            return true;
-        } else if (arg == "--direct") {
-            options.direct = true;
-        } else if (arg == "--no-init") {
-            options.noInit = true;
-        } else if (arg == "--simulate") {
-            options.simulate = true;
-        } else if (arg == "--no-record") {
-            options.noRecord = true;
-        } else if (arg == "--on-error") {
-            const char* text = value("--on-error");
-            if (!text) return false;
-            options.onError = ParseErrorPolicy(text);
-            if (!options.onError) {
-                std::fprintf(stderr,
-                             "zentrip-cli program: --on-error takes ask, continue or stop, "
-                             "not '%s'\n",
-                             text);
-                return false;
-            }
-        } else if (const auto taken = TakePortOption(argc, argv, i, options.port, &portError);
-                   taken != OptionTaken::kNo) {
-            if (taken == OptionTaken::kError) {
-                std::fprintf(stderr, "zentrip-cli program: %s\n", portError.c_str());
-                return false;
-            }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "zentrip-cli program: unknown option '%s'\n", arg.c_str());
-            return false;
-        } else if (!options.file.empty()) {
-            std::fprintf(stderr, "zentrip-cli program: one program file only\n");
-            return false;
-        } else {
-            options.file = arg;
-        }
-    }
-    if (options.file.empty()) {
-        std::fprintf(stderr, "zentrip-cli program: which program file? (see --help)\n");
-        return false;
-    }
-    return true;
+// Reads the command line: -1 when the run should start, else the exit status (after the help
+// or the usage error).
+int ParseOptions(int argc, char** argv, ProgramOptions& options) {
+    std::vector<CommandOption> table = PortCommandOptions(options.port);
+    table.insert(
+        table.end(),
+        {Flag("--direct", &options.direct),
+         Flag("--no-init", &options.noInit),
+         Flag("--simulate", &options.simulate),
+         Flag("--no-record", &options.noRecord),
+         {"--on-error", "a value", [&options](const std::string& value, std::string* error) {
+              options.onError = ParseErrorPolicy(value);
+              if (!options.onError) {
+                  *error = "--on-error takes ask, continue or stop, not '" + value + "'";
+              }
+              return options.onError.has_value();
+          }}});
+    std::vector<std::string> files;
+    const int status = ReadCommandArgs(argc, argv, table, Format(kHelp, kPortOptionsHelp), &files);
+    if (status >= 0) return status;
+    if (files.empty()) return PrintUsageError(argv[0], "which program file?");
+    if (files.size() > 1) return PrintUsageError(argv[0], "one program file only");
+    options.file = files[0];
+    return -1;
 }
 
 int ExitStatus(const CProgrammer& programmer) {
@@ -160,16 +132,13 @@ int ExitStatus(const CProgrammer& programmer) {
 // The run's reaction to a signal: stop, and cut a wait command short.
 void AbortProgramming(void* programmer) { static_cast<CProgrammer*>(programmer)->AbortRun(); }
 
-int Program(int argc, char** argv) {
+}  // namespace
+
+int RunProgram(int argc, char** argv) {
     CommSettings settings = LoadStoredSettings();
     ProgramOptions options;
     options.port = StoredPortOptions(settings);
-    bool help = false;
-    if (!ParseOptions(argc, argv, options, help)) return kUsageError;
-    if (help) {
-        std::printf(kHelp, kPortOptionsHelp);
-        return kComplete;
-    }
+    if (const int status = ParseOptions(argc, argv, options); status >= 0) return status;
 
     ConsoleOutput output(stdout, stderr, true);
     output.Err(UnofferedNote(options.port));
@@ -224,10 +193,5 @@ int Program(int argc, char** argv) {
     }
     return ExitStatus(programmer);
 }
-
-const CommandRegistrar kRegistrar({"program", "program a controller from a program file",
-                                   &Program});
-
-}  // namespace
 
 }  // namespace zentrip::cli

@@ -26,12 +26,10 @@ const char kHelp[] =
     "15 cannot open the serial port), 64 for a command line that cannot be understood.\n\n"
     "options:\n";
 
-int Run(int argc, char** argv) {
+}  // namespace
+
+int RunReceive(int argc, char** argv) {
     return RunTransferCommand(argc, argv, kHelp, TransferKind::kReceive);
 }
-
-const CommandRegistrar registrar({"receive", "receive a file with XMODEM", Run});
-
-}  // namespace
 
 }  // namespace zentrip::cli

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/command.h"
-#include "cli/port_options.h"
-#include "platform/escaped_text.h"
-#include "platform/format_text.h"
 #include "session/run_records.h"
+#include "text/escaped_text.h"
+#include "text/format_text.h"
 
 namespace zentrip::cli {
 
@@ -76,37 +76,36 @@ std::string Unescaped(const std::string& value) {
     return UnescapeText(value, QuoteEscape::Bare).value_or(value);
 }
 
+// A table entry for --count or --show, which take a number from 1 on.
+CommandOption NumberOption(std::string_view name, int* to) {
+    return {name, "a number from 1 on", [name, to](const std::string& value, std::string* error) {
+                char* end = nullptr;
+                const long n = std::strtol(value.c_str(), &end, 10);
+                if (!value.empty() && *end == '\0' && n > 0 && n <= 1000000) {
+                    *to = static_cast<int>(n);
+                    return true;
+                }
+                *error = std::string(name) + " needs a number from 1 on";
+                return false;
+            }};
+}
+
 int Parse(int argc, char** argv, RunsOptions& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        std::string value;
-        const auto number = [&](const char* name, int* to) {
-            char* end = nullptr;
-            const long n =
-                OptionValue(argc, argv, i, name, &value) ? std::strtol(value.c_str(), &end, 10) : 0;
-            if (end && *end == '\0' && n > 0 && n <= 1000000) {
-                *to = static_cast<int>(n);
-                return true;
-            }
-            PrintUsageError(argv[0], std::string(name) + " needs a number from 1 on");
-            return false;
-        };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        } else if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--all") {
-            options.count = 0;
-        } else if (IsOption(arg, "--count")) {
-            if (!number("--count", &options.count)) return kUsageError;
-        } else if (IsOption(arg, "--show")) {
-            if (!number("--show", &options.show)) return kUsageError;
-        } else {
-            PrintUsageError(argv[0], "unknown argument " + arg);
-            return kUsageError;
-        }
+    const std::vector<CommandOption> table = {
+        Flag("--json", &options.json),
+        {"--all", "",
+         [&options](const std::string&, std::string*) {
+             options.count = 0;
+             return true;
+         }},
+        NumberOption("--count", &options.count),
+        NumberOption("--show", &options.show),
+    };
+    std::vector<std::string> operands;
+    if (const int status = ReadCommandArgs(argc, argv, table, kHelp, &operands); status >= 0) {
+        return status;
     }
+    if (!operands.empty()) return PrintUsageError(argv[0], "unknown argument " + operands[0]);
     return -1;
 }
 
@@ -169,7 +168,9 @@ int Show(const std::vector<std::string>& files, const RunsOptions& options) {
     return 0;
 }
 
-int Runs(int argc, char** argv) {
+}  // namespace
+
+int RunRuns(int argc, char** argv) {
     RunsOptions options;
     if (const int status = Parse(argc, argv, options); status >= 0) return status;
     const std::vector<std::string> files = RunRecordFiles(DefaultRunRecordFolder());
@@ -177,9 +178,5 @@ int Runs(int argc, char** argv) {
     List(files, options);
     return 0;
 }
-
-const CommandRegistrar kRegistrar({"runs", "list the records of past programming runs", &Runs});
-
-}  // namespace
 
 }  // namespace zentrip::cli

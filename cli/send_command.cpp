@@ -18,12 +18,10 @@ const char kHelp[] =
     "response after a block, 5 end not acknowledged, 6 cannot open FILE, 15 cannot open the\n"
     "serial port), 64 for a command line that cannot be understood.\n\noptions:\n";
 
-int Run(int argc, char** argv) {
+}  // namespace
+
+int RunSend(int argc, char** argv) {
     return RunTransferCommand(argc, argv, kHelp, TransferKind::kTransmit);
 }
-
-const CommandRegistrar registrar({"send", "send a file with XMODEM", Run});
-
-}  // namespace
 
 }  // namespace zentrip::cli

@@ -17,12 +17,10 @@ const char kHelp[] =
     "lost, 6 when FILE cannot be opened, 15 when the serial port cannot be opened, 64 for a\n"
     "command line that cannot be understood.\n\noptions:\n";
 
-int Run(int argc, char** argv) {
+}  // namespace
+
+int RunSendText(int argc, char** argv) {
     return RunTransferCommand(argc, argv, kHelp, TransferKind::kText);
 }
-
-const CommandRegistrar registrar({"send-text", "send a text file line by line", Run});
-
-}  // namespace
 
 }  // namespace zentrip::cli

@@ -2,10 +2,10 @@
 // window uses. Every value is checked before anything is written: one bad value changes nothing.
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "cli/command.h"
 #include "cli/port_options.h"
@@ -58,85 +58,88 @@ void Show(const CommSettings& settings) {
     }
 }
 
-// Applies the options to settings and names the stored values they set in *given; false with
-// the message for the user in *error.
-bool ApplyOptions(int argc, char** argv, CommSettings& settings, std::set<std::string>* given,
-                  std::string* error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option != "--port" && option != "--rate" && option != "--modem-init" &&
-            option != "--device") {
-            *error = "unknown option '" + option + "'";
-            return false;
-        }
-        if (i + 1 == argc) {
-            *error = option + " needs a value";
-            return false;
-        }
-        const std::string value = argv[++i];
-        if (option == "--port") {
-            const auto port = ParseNumber(value);
-            if (!port || *port < 1 || *port > kComPortCount) {
-                *error = "--port must be 1, 2, 3 or 4, not '" + value + "'";
-                return false;
-            }
-            settings.port = static_cast<std::int32_t>(*port);
-            given->insert(kComPortValue);
-        } else if (option == "--rate") {
-            const auto rate = ParseNumber(value);
-            if (!rate || *rate < 0 || *rate > UINT32_MAX ||
-                !IsOfferedRate(static_cast<std::uint32_t>(*rate))) {
-                *error =
-                    "--rate must be one of 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
-                    "115200, 230400, not '" +
-                    value + "'";
-                return false;
-            }
-            settings.dataRate = static_cast<std::uint32_t>(*rate);
-            given->insert(kDataRateValue);
-        } else if (option == "--modem-init") {
-            if (value.size() > kModemInitStringMax) {
-                *error = "--modem-init holds at most 127 characters, this one has " +
-                         std::to_string(value.size());
-                return false;
-            }
-            settings.modemInitString = value;
-            given->insert(kModemInitStringValue);
-        } else {
-            const auto eq = value.find('=');
-            const auto port =
-                eq == std::string::npos ? std::nullopt : ParseNumber(value.substr(0, eq));
-            if (!port || *port < 1 || *port > kComPortCount) {
-                *error = "--device takes N=PATH with N from 1 to 4, not '" + value + "'";
-                return false;
-            }
-            const std::string path = value.substr(eq + 1);
-            if (!IsUsableDevicePath(path)) {
-                *error = "--device " + std::to_string(*port) + ": '" + path +
-                         "' is not a usable device path (absolute, no control characters)";
-                return false;
-            }
-            settings.devicePaths[static_cast<std::size_t>(*port - 1)] = path;
-            given->insert(DevicePathValueName(static_cast<int>(*port)));
-        }
-    }
-    return true;
+// The options, which set values of settings and name the stored values they set in given.
+std::vector<CommandOption> SettingOptions(CommSettings& settings, std::set<std::string>& given) {
+    return {
+        {"--port", "a value",
+         [&](const std::string& value, std::string* error) {
+             const auto port = ParseNumber(value);
+             if (!port || *port < 1 || *port > kComPortCount) {
+                 *error = "--port must be 1, 2, 3 or 4, not '" + value + "'";
+                 return false;
+             }
+             settings.port = static_cast<std::int32_t>(*port);
+             given.insert(kComPortValue);
+             return true;
+         }},
+        {"--rate", "a value",
+         [&](const std::string& value, std::string* error) {
+             const auto rate = ParseNumber(value);
+             if (!rate || *rate < 0 || *rate > UINT32_MAX ||
+                 !IsOfferedRate(static_cast<std::uint32_t>(*rate))) {
+                 *error =
+                     "--rate must be one of 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+                     "115200, 230400, not '" +
+                     value + "'";
+                 return false;
+             }
+             settings.dataRate = static_cast<std::uint32_t>(*rate);
+             given.insert(kDataRateValue);
+             return true;
+         }},
+        {"--modem-init", "a value",
+         [&](const std::string& value, std::string* error) {
+             if (value.size() > kModemInitStringMax) {
+                 *error = "--modem-init holds at most 127 characters, this one has " +
+                          std::to_string(value.size());
+                 return false;
+             }
+             settings.modemInitString = value;
+             given.insert(kModemInitStringValue);
+             return true;
+         }},
+        {"--device", "a value",
+         [&](const std::string& value, std::string* error) {
+             const auto eq = value.find('=');
+             const auto port =
+                 eq == std::string::npos ? std::nullopt : ParseNumber(value.substr(0, eq));
+             if (!port || *port < 1 || *port > kComPortCount) {
+                 *error = "--device takes N=PATH with N from 1 to 4, not '" + value + "'";
+                 return false;
+             }
+             const std::string path = value.substr(eq + 1);
+             if (!IsUsableDevicePath(path)) {
+                 *error = "--device " + std::to_string(*port) + ": '" + path +
+                          "' is not a usable device path (absolute, no control characters)";
+                 return false;
+             }
+             settings.devicePaths[static_cast<std::size_t>(*port - 1)] = path;
+             given.insert(DevicePathValueName(static_cast<int>(*port)));
+             return true;
+         }},
+    };
 }
 
+}  // namespace
+
 int RunSettings(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-    }
-    CommSettings settings = LoadStoredSettings();
-    std::string error;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    CommSettings settings;
     std::set<std::string> given;
-    if (!ApplyOptions(argc, argv, settings, &given, &error)) {
-        std::fprintf(stderr, "zentrip-cli settings: %s; nothing changed\n", error.c_str());
-        return kUsageError;
+    // The help reads no stored settings; otherwise the values are read again onto them.
+    CommandLine line = ReadCommandLine(args, SettingOptions(settings, given));
+    if (line.outcome == CommandLine::Outcome::kHelp) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
+    settings = LoadStoredSettings();
+    given.clear();
+    line = ReadCommandLine(args, SettingOptions(settings, given));
+    if (line.outcome == CommandLine::Outcome::kRun && !line.operands.empty()) {
+        line.error = "unknown argument '" + line.operands[0] + "'";
+    }
+    if (!line.error.empty()) return PrintUsageError(argv[0], line.error + "; nothing changed");
+    std::string error;
     IniValues changes;
     for (auto& [name, value] : StoredValues(settings)) {
         if (given.count(name)) changes.emplace(name, std::move(value));
@@ -150,10 +153,5 @@ int RunSettings(int argc, char** argv) {
     Show(settings);
     return 0;
 }
-
-const CommandRegistrar registrar({"settings", "show or change the stored serial settings",
-                                  &RunSettings});
-
-}  // namespace
 
 }  // namespace zentrip::cli

@@ -25,7 +25,7 @@ public:
 private:
     explicit SimulatedLine(std::shared_ptr<sim::Simulator> simulator);
 
-    FakeClock m_clock;
+    VirtualClock m_clock;
     FakeSerialLine m_line;
     FakeSerialOpener m_opener;
     std::shared_ptr<sim::Simulator> m_simulator;

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/command.h"
 #include "cli/console_terminal.h"
@@ -52,38 +53,31 @@ struct TerminalOptions {
 // -1 when the terminal should run, else the exit status (help or a usage error was printed).
 int Parse(int argc, char** argv, TerminalOptions& options) {
     options.port = DefaultPortOptions();
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (int status = -1; TakeCommonOption(argc, argv, i, kHelp, options.port, &status)) {
-            if (status >= 0) return status;
-            continue;
-        }
-        if (arg == "--echo") {
-            options.echo = true;
-        } else if (arg == "--time") {
-            options.views.time = true;
-        } else if (arg == "--hex") {
-            options.views.hex = true;
-        } else if (arg == "--log-times") {
-            options.views.logTimes = true;
-        } else if (IsOption(arg, "--log")) {
-            if (!OptionValue(argc, argv, i, "--log", &options.log) || options.log.empty()) {
-                PrintUsageError(argv[0], "--log needs a file");
-                return kUsageError;
-            }
-        } else {
-            PrintUsageError(argv[0], "unknown argument " + arg);
-            return kUsageError;
-        }
-    }
+    std::vector<CommandOption> table = PortCommandOptions(options.port);
+    table.insert(table.end(),
+                 {Flag("--echo", &options.echo),
+                  Flag("--time", &options.views.time),
+                  Flag("--hex", &options.views.hex),
+                  Flag("--log-times", &options.views.logTimes),
+                  {"--log", "a file", [&options](const std::string& value, std::string* error) {
+                       options.log = value;
+                       if (value.empty()) *error = "--log needs a file";
+                       return !value.empty();
+                   }}});
+    std::vector<std::string> operands;
+    const int status =
+        ReadCommandArgs(argc, argv, table, std::string(kHelp) + kPortOptionsHelp, &operands);
+    if (status >= 0) return status;
+    if (!operands.empty()) return PrintUsageError(argv[0], "unknown argument " + operands[0]);
     if (options.views.logTimes && options.log.empty()) {
-        PrintUsageError(argv[0], "--log-times needs --log FILE");
-        return kUsageError;
+        return PrintUsageError(argv[0], "--log-times needs --log FILE");
     }
     return -1;
 }
 
-int Run(int argc, char** argv) {
+}  // namespace
+
+int RunTerminal(int argc, char** argv) {
     std::setlocale(LC_CTYPE, "");  // the console's character set decides how text is shown
     TerminalOptions options;
     if (const int status = Parse(argc, argv, options); status >= 0) return status;
@@ -119,9 +113,5 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "%sMini Terminal ended.\n", atLineStart ? "" : "\n");
     return status;
 }
-
-const CommandRegistrar registrar({"terminal", "a serial terminal on this console", Run});
-
-}  // namespace
 
 }  // namespace zentrip::cli

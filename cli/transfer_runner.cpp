@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "cli/interrupt.h"
 #include "terminal/term_texts.h"
@@ -73,27 +74,13 @@ std::string ProgressLine(TransferKind kind, const CXmodem& engine) {
 int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& options,
                       std::string& path) {
     options = DefaultPortOptions();
-    path.clear();
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (int status = -1; TakeCommonOption(argc, argv, i, help, options, &status)) {
-            if (status >= 0) return status;
-            continue;
-        }
-        if (arg.size() > 1 && arg[0] == '-') {
-            PrintUsageError(argv[0], "unknown option " + arg);
-            return kUsageError;
-        }
-        if (!path.empty()) {
-            PrintUsageError(argv[0], "one FILE only");
-            return kUsageError;
-        }
-        path = arg;
-    }
-    if (path.empty()) {
-        PrintUsageError(argv[0], "FILE is missing");
-        return kUsageError;
-    }
+    std::vector<std::string> files;
+    const int status = ReadCommandArgs(argc, argv, PortCommandOptions(options),
+                                       std::string(help) + kPortOptionsHelp, &files);
+    if (status >= 0) return status;
+    if (files.empty()) return PrintUsageError(argv[0], "FILE is missing");
+    if (files.size() > 1) return PrintUsageError(argv[0], "one FILE only");
+    path = files[0];
     return -1;
 }
 

@@ -1,8 +1,7 @@
 # Build conventions shared by every folder.
 #
-# A core module is a folder of zentrip_core: its *.cpp files go into the library, its
-# *_test.cpp files into one test program named after the folder, labelled "core" and with the
-# extra labels given.
+# A layer of the core is a folder with a library of its own and one test program named after
+# the folder, labelled "core", the folder's name and the extra labels given.
 #
 # Test programs are gathered in two targets, so a sanitizer build makes only what its tests
 # run: zentrip_tests (every test program and the programs the tests start) and
@@ -11,18 +10,16 @@
 add_custom_target(zentrip_tests)
 add_custom_target(zentrip_threaded_tests)
 
-function(zentrip_add_core_module module)
-  set(dir ${CMAKE_CURRENT_SOURCE_DIR}/${module})
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
-  file(GLOB tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
-  if(tests)
-    list(REMOVE_ITEM sources ${tests})
-  endif()
-  if(sources)
-    target_sources(zentrip_core PRIVATE ${sources})
-  endif()
-  if(tests)
-    zentrip_add_test(${module}_test LABELS core ${module} ${ARGN} SOURCES ${tests})
+# zentrip_add_layer(name [BELOW lib...] SOURCES s... [TESTS t...] [LABELS l...]): the static
+# library zentrip_<name> of one layer of the core, which links only the layers below it
+# (those they stand on come with them), and its tests as one program <name>_test.
+function(zentrip_add_layer name)
+  cmake_parse_arguments(ARG "" "" "BELOW;SOURCES;TESTS;LABELS" ${ARGN})
+  add_library(zentrip_${name} STATIC ${ARG_SOURCES})
+  target_include_directories(zentrip_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(zentrip_${name} PUBLIC ${ARG_BELOW} Threads::Threads)
+  if(ARG_TESTS)
+    zentrip_add_test(${name}_test LABELS core ${name} ${ARG_LABELS} SOURCES ${ARG_TESTS})
   endif()
 endfunction()
 

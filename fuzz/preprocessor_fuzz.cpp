@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes through CPreprocessor::ReadLine. The input is cut at each "\n%%\n"
 // into up to four files, f0.orv to f3.orv, written into a scratch directory that is the
 // working directory while they are read, so include lines can name one another. A first byte
-// from 0x80 on picks a small read size instead of the run's 2047. Waits run on a FakeClock.
+// from 0x80 on picks a small read size instead of the run's 2047. Waits run on a VirtualClock.
 #include <unistd.h>
 
 #include <cstdint>
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char oldDir[4096];
     if (getcwd(oldDir, sizeof oldDir) == nullptr || chdir(dir.c_str()) != 0) std::abort();
     {
-        zentrip::FakeClock clock;
+        zentrip::VirtualClock clock;
         zentrip::CPreprocessor root(clock);
         FUZZ_CHECK(root.OpenFile("f0.orv"));
         std::vector<char> buf(static_cast<std::size_t>(n) + 1, '\x55');

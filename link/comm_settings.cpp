@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "link/comm_settings_choices.h"
-#include "platform/escaped_text.h"
+#include "text/escaped_text.h"
 
 namespace zentrip {
 

@@ -1,10 +1,10 @@
 // LinkHost: the two window services the modem operations and the remote session need: the
-// program source editor, where their progress lines go, and the message pump that keeps the
-// window alive during a tone-dial wait. The programming run's host (session/run_host.h)
+// program source editor, where their progress lines go, and the pump the logic calls between
+// its steps and during a tone-dial wait. The programming run's host (session/run_host.h)
 // extends it; keeping it here lets link/ stay below session/.
 #pragma once
 
-#include "platform/text_sink.h"
+#include "text/text_sink.h"
 
 namespace zentrip {
 
@@ -17,7 +17,9 @@ public:
     // Where Zentrip's own lines for the editor go (the modem set-up's, the session's, notices):
     // a window that keeps them apart from the user's program gives a sink of its own.
     virtual TextSink& EditorStatus() { return SourceEditor(); }
-    // Handles the window's pending messages (the Stop button among them) and returns.
+    // Called between the logic's steps; returns soon. A host that shares the logic's thread
+    // takes its pending stop request here; the window, whose events run on a thread of their
+    // own, only waits here for the status area to unfold.
     virtual void PumpMessages() = 0;
     // Whether a failed port open is followed, on the next line of its text, by the device and
     // the system's reason. A host that names them in its own way says no.

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "link/open_failure.h"
-#include "platform/edit_writer.h"
+#include "text/edit_writer.h"
 
 namespace zentrip {
 

@@ -14,8 +14,8 @@
 #include "link/modem.h"
 #include "link/serial_port.h"
 #include "platform/clock.h"
-#include "platform/memory_text_sink.h"
 #include "sim/fake_serial_line.h"
+#include "text/memory_text_sink.h"
 
 namespace zentrip::testing {
 
@@ -45,7 +45,7 @@ class ModemLineTest : public ::testing::Test {
 protected:
     Writes Recorded() const { return RecordedWrites(line); }
 
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line{clock};
     FakeSerialOpener opener{line};
     CSerialPort port{opener};

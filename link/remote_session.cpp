@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cstdint>
 
-#include "platform/edit_writer.h"
 #include "script/tokenizer.h"
+#include "text/edit_writer.h"
 
 namespace zentrip {
 

@@ -113,20 +113,21 @@ Clock& DefaultClock() {
     return clock;
 }
 
-FakeClock::FakeClock(LocalTime start) : m_startSeconds(StartSeconds(start)) {}
+VirtualClock::VirtualClock(LocalTime start) : m_startSeconds(StartSeconds(start)) {}
 
-FakeClock::FakeClock(std::int64_t startCalendarSeconds) : m_startSeconds(startCalendarSeconds) {}
+VirtualClock::VirtualClock(std::int64_t startCalendarSeconds)
+    : m_startSeconds(startCalendarSeconds) {}
 
-void FakeClock::SleepMs(std::uint32_t ms) {
+void VirtualClock::SleepMs(std::uint32_t ms) {
     m_sleeps.push_back(ms);
     m_nowMs += ms;
 }
 
-std::int64_t FakeClock::CalendarSeconds() {
+std::int64_t VirtualClock::CalendarSeconds() {
     return m_startSeconds + static_cast<std::int64_t>(m_nowMs / 1000);
 }
 
-LocalTime FakeClock::LocalNow() { return LocalTimeAt(CalendarSeconds()); }
+LocalTime VirtualClock::LocalNow() { return LocalTimeAt(CalendarSeconds()); }
 
 FixedStartClock::FixedStartClock(Clock& base, LocalTime start)
     : m_base(base), m_startTick(base.TickMs()), m_startSeconds(StartSeconds(start)) {}

@@ -1,5 +1,6 @@
-// The one way the logic reads time and pauses. Tests hand the logic a FakeClock, whose sleeps
-// advance virtual time at once, so a 15-second pause costs nothing and can still be asserted.
+// The one way the logic reads time and pauses. Tests and dry runs (the preview, expand, the
+// simulated line) hand the logic a VirtualClock, whose sleeps advance virtual time at once, so
+// a 15-second pause costs nothing and can still be asserted.
 #pragma once
 
 #include <atomic>
@@ -55,11 +56,11 @@ Clock& DefaultClock();
 // Virtual time for tests and dry runs: SleepMs advances the tick count and the calendar at once
 // and records the pause. The calendar moves on in real seconds from the start and reads as
 // local time the way the system's does, daylight-saving changes included.
-class FakeClock final : public Clock {
+class VirtualClock final : public Clock {
 public:
     // A local start time that occurs twice is the earlier one (see LocalTimeToSeconds).
-    explicit FakeClock(LocalTime start = {});
-    explicit FakeClock(std::int64_t startCalendarSeconds);
+    explicit VirtualClock(LocalTime start = {});
+    explicit VirtualClock(std::int64_t startCalendarSeconds);
 
     std::uint64_t TickMs() override { return m_nowMs; }
     void SleepMs(std::uint32_t ms) override;

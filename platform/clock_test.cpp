@@ -30,8 +30,8 @@ TEST(ParseLocalTime, RefusesInvalidTimes) {
     EXPECT_FALSE(ParseLocalTime(""));
 }
 
-TEST(FakeClock, SleepAdvancesVirtualTimeAndCalendar) {
-    FakeClock clock(*ParseLocalTime("2026-12-31 23:59:59"));
+TEST(VirtualClock, SleepAdvancesVirtualTimeAndCalendar) {
+    VirtualClock clock(*ParseLocalTime("2026-12-31 23:59:59"));
     clock.SleepMs(1500);
     clock.SleepMs(0);
     EXPECT_EQ(clock.TickMs(), 1500u);
@@ -45,7 +45,7 @@ TEST(FakeClock, SleepAdvancesVirtualTimeAndCalendar) {
 }
 
 TEST(FixedStartClock, StartsAtTheGivenTime) {
-    FakeClock base;
+    VirtualClock base;
     base.AdvanceMs(777);
     FixedStartClock clock(base, *ParseLocalTime("2027-03-07 09:05:03"));
     base.AdvanceMs(2000);
@@ -73,18 +73,18 @@ private:
 // on 31 October 2027. Virtual time runs in real seconds across both.
 TEST_F(ZoneTest, VirtualClocksCrossDaylightSavingChangesInRealSeconds) {
     const LocalTime beforeSpring = *ParseLocalTime("2027-03-28 01:59:30");
-    FakeClock fake(beforeSpring);
+    VirtualClock fake(beforeSpring);
     fake.SleepMs(60000);
     EXPECT_EQ(Wall(fake.LocalNow()), "2027-03-28 03:00:30");
     EXPECT_EQ(fake.LocalNow().weekday, 0);
 
-    FakeClock base;
+    VirtualClock base;
     FixedStartClock fixed(base, beforeSpring);
     base.AdvanceMs(60000);
     EXPECT_EQ(Wall(fixed.LocalNow()), "2027-03-28 03:00:30");
 
     // 02:30 comes twice in autumn: the first, in summer time; an hour later it is 02:30 again.
-    FakeClock autumn(*ParseLocalTime("2027-10-31 02:30:00"));
+    VirtualClock autumn(*ParseLocalTime("2027-10-31 02:30:00"));
     autumn.SleepMs(3600 * 1000);
     EXPECT_EQ(Wall(autumn.LocalNow()), "2027-10-31 02:30:00");
     autumn.SleepMs(3600 * 1000);
@@ -115,7 +115,7 @@ TEST(InterruptibleSleep, AnotherThreadCutsASystemSleepShort) {
 }
 
 TEST(InterruptibleSleep, VirtualTimeSkipsTheWholeSleepOnceInterrupted) {
-    FakeClock clock;
+    VirtualClock clock;
     std::atomic<bool> interrupt{false};
     EXPECT_TRUE(clock.InterruptibleSleepMs(700, interrupt));
     interrupt = true;

@@ -35,7 +35,7 @@ namespace zentrip {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 constexpr const char* kNotATerminal = "not a terminal device";
 
@@ -122,12 +122,12 @@ public:
     std::size_t Write(const void* data, std::size_t n) override {
         const auto* p = static_cast<const char*>(data);
         std::size_t done = 0;
-        auto lastProgress = Clock::now();
+        auto lastProgress = SteadyClock::now();
         while (done < n && !IsLost()) {
             const ssize_t w = ::write(m_fd, p + done, n - done);
             if (w > 0) {
                 done += static_cast<std::size_t>(w);
-                lastProgress = Clock::now();
+                lastProgress = SteadyClock::now();
             } else if (w < 0 && errno == EINTR) {
                 continue;
             } else if (w < 0 && errno == EAGAIN) {
@@ -189,12 +189,12 @@ private:
         if (poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) MarkLost(EIO);
     }
 
-    void WaitForRoom(Clock::time_point lastProgress) {
+    void WaitForRoom(SteadyClock::time_point lastProgress) {
         pollfd pfd{m_fd, POLLOUT, 0};
         const int ready = poll(&pfd, 1, kWritePollMs);
         if (ready < 0 && errno != EINTR) return MarkLost(errno);
         if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) return MarkLost(EIO);
-        if (Clock::now() - lastProgress > kWriteStall) MarkLost(ETIMEDOUT);
+        if (SteadyClock::now() - lastProgress > kWriteStall) MarkLost(ETIMEDOUT);
     }
 
     // tcdrain would wait forever on a line that never empties; watch the output queue instead,
@@ -202,9 +202,9 @@ private:
     void Drain() {
         int queued = 0;
         if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
-        const auto start = Clock::now();
+        const auto start = SteadyClock::now();
         const auto elapsedMs = [&] {
-            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start)
+            return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start)
                 .count();
         };
         DrainWatch watch(m_rate, 0, queued);

@@ -12,9 +12,9 @@
 #include <ctime>
 #include <thread>
 
-#include "platform/escaped_text.h"
 #include "platform/file_write.h"
 #include "platform/system_error.h"
+#include "text/escaped_text.h"
 
 namespace zentrip {
 

@@ -23,7 +23,7 @@ protected:
         return out.data();
     }
 
-    FakeClock m_clock{*ParseLocalTime("2027-03-07 09:05:03")};
+    VirtualClock m_clock{*ParseLocalTime("2027-03-07 09:05:03")};
     CPreprocessor m_pp{m_clock};
 };
 
@@ -100,7 +100,7 @@ TEST_F(CommandTest, TimeSetLinesOnASundayMorning) {
 }
 
 TEST_F(CommandTest, TimeSetLinesOnASaturdayNightAndAfterAWait) {
-    FakeClock clock(*ParseLocalTime("2026-12-19 23:59:58"));
+    VirtualClock clock(*ParseLocalTime("2026-12-19 23:59:58"));
     CPreprocessor pp(clock);
     char in[2048] = "#timeset 1\n";
     char out[2048];

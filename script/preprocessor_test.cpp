@@ -39,7 +39,7 @@ struct Sending {
 };
 
 Sending RunSends(const fs::path& path, std::string_view text, int upTo = 0) {
-    FakeClock clock;
+    VirtualClock clock;
     CPreprocessor pp(clock);
     if (upTo > 0) pp.SetReadOnAfterFailures();
     if (!pp.OpenText(path.c_str(), text)) return {"", 1, "not opened"};
@@ -182,7 +182,7 @@ protected:
     const testing::TempDir m_temp{"zentrip-preprocessor-"};
     const fs::path m_dir{m_temp.Path()};
     fs::path m_oldDir;
-    FakeClock m_clock;
+    VirtualClock m_clock;
     std::vector<fs::path> m_written;
 };
 

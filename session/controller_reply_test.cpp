@@ -12,7 +12,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(port.Open(1, 9600)); }
     int Send(std::string_view text) { return SendLineDirect(port, clock, text, &verdict); }
 
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line{clock};
     FakeSerialOpener opener{line};
     CSerialPort port{opener};

@@ -5,8 +5,6 @@
 #include <utility>
 
 #include "link/open_failure.h"
-#include "platform/edit_writer.h"
-#include "platform/format_text.h"
 #include "platform/input_file.h"
 #include "platform/temp_file.h"
 #include "script/line_kind.h"
@@ -16,6 +14,8 @@
 #include "session/results_tee.h"
 #include "session/run_record.h"
 #include "session/run_text.h"
+#include "text/edit_writer.h"
+#include "text/format_text.h"
 
 namespace zentrip {
 

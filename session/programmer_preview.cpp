@@ -1,10 +1,10 @@
 // The expansion preview: the editor's text expanded as a run would deliver it, shown in the
 // results pane in the run's echo form, with nothing sent and no port opened.
-#include "platform/format_text.h"
 #include "platform/temp_file.h"
 #include "script/preprocessor.h"
 #include "session/programmer.h"
 #include "session/run_text.h"
+#include "text/format_text.h"
 
 namespace zentrip {
 
@@ -27,7 +27,7 @@ void CProgrammer::PreviewExpansion() {
     }
     // Wait commands move virtual time on instead of pausing; time-set lines read the local
     // time from now on.
-    FakeClock clock(m_clock.LocalNow());
+    VirtualClock clock(m_clock.LocalNow());
     CPreprocessor preprocessor(clock);
     // Its line numbers name source places as a run's do.
     m_places.Clear(file.Path());

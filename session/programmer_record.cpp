@@ -3,12 +3,12 @@
 // written never stops the run; the run says once why it is not (or no longer) recorded.
 #include <cstdlib>
 
-#include "platform/format_text.h"
 #include "platform/sha256.h"
 #include "script/preprocessor.h"
 #include "session/programmer.h"
 #include "session/results_tee.h"
 #include "session/run_record.h"
+#include "text/format_text.h"
 
 namespace zentrip {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/edit_writer.h"
 #include "platform/input_file.h"
 #include "platform/temp_file.h"
 #include "script/line_reader.h"
 #include "session/programmer.h"
+#include "text/edit_writer.h"
 
 namespace zentrip {
 

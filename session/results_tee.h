@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_sink.h"
+#include "text/text_sink.h"
 
 namespace zentrip {
 

@@ -52,7 +52,7 @@ protected:
     }
 
     TempDir folder;
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line{clock};
     FakeSerialOpener opener{line};
     MemoryRunHost host{&clock};

@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <ctime>
 
-#include "platform/escaped_text.h"
 #include "platform/file_write.h"
-#include "platform/format_text.h"
 #include "platform/system_error.h"
 #include "session/run_records.h"
+#include "text/escaped_text.h"
+#include "text/format_text.h"
 
 #ifndef ZENTRIP_VERSION
 #error "the build gives ZENTRIP_VERSION"

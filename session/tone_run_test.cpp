@@ -186,7 +186,7 @@ TEST_F(ToneRun, AVanishedDeviceEndsTheRunWithoutClosingTonesOrPauses) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeClock caseClock;
+        VirtualClock caseClock;
         FakeSerialLine caseLine{caseClock};
         FakeSerialOpener caseOpener{caseLine};
         MemoryRunHost caseHost{&caseClock};

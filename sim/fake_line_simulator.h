@@ -1,5 +1,5 @@
 // Runs a Simulator in virtual time as the responder of a FakeSerialLine: whatever a port
-// writes is answered at once, and a late answer becomes readable only when the fake clock
+// writes is answered at once, and a late answer becomes readable only when the virtual clock
 // reaches it. The line shares ownership of the simulator, so the test may keep a handle.
 #pragma once
 

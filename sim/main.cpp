@@ -13,6 +13,7 @@
 #include "platform/system_error.h"
 #include "sim/pty_simulator.h"
 #include "sim/sim_args.h"
+#include "text/command_line.h"
 
 namespace {
 
@@ -52,8 +53,8 @@ int main(int argc, char** argv) {
     std::string error;
     if (!zentrip::sim::ParseSimArgs(std::vector<std::string>(argv + 1, argv + argc), &args,
                                     &error)) {
-        std::fprintf(stderr, "zentrip-sim: %s\n\n%s", error.c_str(), zentrip::sim::kSimUsage);
-        return 2;
+        std::fputs(zentrip::UsageErrorText("zentrip-sim", error).c_str(), stderr);
+        return zentrip::kUsageStatus;
     }
     if (args.help) {
         std::fputs(zentrip::sim::kSimUsage, stdout);

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "text/command_line.h"
+
 namespace zentrip::sim {
 
 const char* const kSimUsage =
@@ -22,55 +24,41 @@ const char* const kSimUsage =
     "  --help               show this text\n";
 
 bool ParseSimArgs(const std::vector<std::string>& args, SimArgs* parsed, std::string* error) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            parsed->help = true;
-            continue;
-        }
-        if (arg == "--no-lf") {
-            parsed->options.controller.echoWithoutLf = true;
-            continue;
-        }
-        const bool takesValue = arg == "--link" || arg == "--mode" || arg == "--complain-on" ||
-                                arg == "--complaint" || arg == "--silent-on" || arg == "--delay" ||
-                                arg == "--transcript";
-        if (!takesValue) {
-            *error = "unknown option '" + arg + "'";
-            return false;
-        }
-        if (i + 1 == args.size()) {
-            *error = arg + " needs a value";
-            return false;
-        }
-        const std::string& value = args[++i];
-        if (arg == "--link") {
-            parsed->linkPath = value;
-        } else if (arg == "--transcript") {
-            parsed->transcriptPath = value;
-        } else if (arg == "--complain-on") {
-            parsed->options.controller.complainPattern = value;
-        } else if (arg == "--complaint") {
-            parsed->options.controller.complaint = value;
-        } else if (arg == "--silent-on") {
-            parsed->options.controller.silentPattern = value;
-        } else if (arg == "--mode") {
-            if (!ParseSimMode(value, &parsed->options.mode)) {
-                *error = "--mode must be auto, controller or modem, not '" + value + "'";
-                return false;
-            }
-        } else {
-            std::uint32_t ms = 0;
-            const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), ms);
-            if (ec != std::errc() || ptr != value.data() + value.size() || ms > 600000) {
-                *error =
-                    "--delay must be a number of milliseconds up to 600000, not '" + value + "'";
-                return false;
-            }
-            parsed->options.controller.replyDelayMs = ms;
-        }
+    ControllerOptions& controller = parsed->options.controller;
+    const std::vector<CommandOption> options = {
+        TextOption("--link", &parsed->linkPath),
+        TextOption("--transcript", &parsed->transcriptPath),
+        TextOption("--complain-on", &controller.complainPattern),
+        TextOption("--complaint", &controller.complaint),
+        TextOption("--silent-on", &controller.silentPattern),
+        Flag("--no-lf", &controller.echoWithoutLf),
+        {"--mode", "a value",
+         [parsed](const std::string& value, std::string* why) {
+             if (ParseSimMode(value, &parsed->options.mode)) return true;
+             *why = "--mode must be auto, controller or modem, not '" + value + "'";
+             return false;
+         }},
+        {"--delay", "a value",
+         [&controller](const std::string& value, std::string* why) {
+             std::uint32_t ms = 0;
+             const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), ms);
+             if (ec != std::errc() || ptr != value.data() + value.size() || ms > 600000) {
+                 *why =
+                     "--delay must be a number of milliseconds up to 600000, not '" + value + "'";
+                 return false;
+             }
+             controller.replyDelayMs = ms;
+             return true;
+         }},
+    };
+    const CommandLine line = ReadCommandLine(args, options);
+    parsed->help = line.outcome == CommandLine::Outcome::kHelp;
+    if (line.outcome == CommandLine::Outcome::kRun && !line.operands.empty()) {
+        *error = "unknown argument '" + line.operands[0] + "'";
+        return false;
     }
-    return true;
+    *error = line.error;
+    return line.outcome != CommandLine::Outcome::kUsageError;
 }
 
 }  // namespace zentrip::sim

@@ -167,7 +167,7 @@ TEST(SimAuto, AtLinesGoToTheModemOthersToTheController) {
 
 // The simulator as the responder of a fake line, driven by a real CSerialPort in virtual time.
 TEST(SimOnFakeLine, PortSeesEchoAtOnceAndLateAnswerWhenDue) {
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line(clock);
     FakeSerialOpener opener(line);
     SimOptions options;

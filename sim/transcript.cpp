@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "platform/escaped_text.h"
+#include "text/escaped_text.h"
 
 namespace zentrip::sim {
 

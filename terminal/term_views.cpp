@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "platform/format_text.h"
+#include "text/format_text.h"
 
 namespace zentrip {
 

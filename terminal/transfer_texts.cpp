@@ -1,7 +1,7 @@
 #include "terminal/transfer_texts.h"
 
-#include "platform/format_text.h"
 #include "terminal/term_texts.h"
+#include "text/format_text.h"
 
 namespace zentrip {
 

@@ -31,7 +31,7 @@ TEST(XmodemResultText, CodesAndInvalidOnes) {
 }
 
 TEST(XmodemEngine, ConstructorClosesThePortAndStartsInCrcMode) {
-    FakeClock clock;
+    VirtualClock clock;
     FakeSerialLine line(clock);
     FakeSerialOpener opener(line);
     CSerialPort port(opener);

@@ -61,7 +61,7 @@ public:
     LocalTime LocalNow() override { return m_base.LocalNow(); }
 
 private:
-    FakeClock m_base;
+    VirtualClock m_base;
     std::uint64_t m_at = 0;
     std::function<void()> m_action;
 };

@@ -196,7 +196,7 @@ TEST_F(ExpandCliTest, ThePreviewInTheWindowShowsWhatEchoPrints) {
     const Result cli = Expand({"--echo", "--no-wait", "prog.orv"});
     ASSERT_EQ(cli.status, 0) << cli.err;
 
-    zentrip::FakeClock clock;
+    zentrip::VirtualClock clock;
     zentrip::FakeSerialLine line(clock);
     zentrip::FakeSerialOpener opener(line);
     zentrip::MemoryRunHost host(&clock);

@@ -192,11 +192,16 @@ TEST(PortsCli, Explains) {
 // One status for a command line that cannot be understood, whatever the command (each
 // command's own test checks its mistakes), and every help says it.
 TEST(CliUsage, WrongCommandLinesExitWith64AndEveryHelpSaysSo) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {ZENTRIP_CLI}, {ZENTRIP_CLI, "frobnicate"}, {ZENTRIP_CLI, "ports", "--all"}}) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{ZENTRIP_CLI}, "usage"},
+        {{ZENTRIP_CLI, "frobnicate"},
+         "zentrip-cli: unknown command 'frobnicate' (see zentrip-cli --help)\n"},
+        {{ZENTRIP_CLI, "ports", "--all"},
+         "zentrip-cli ports: unknown option '--all' (see zentrip-cli ports --help)\n"}};
+    for (const auto& [args, said] : cases) {
         const auto result = RunChild(args);
         EXPECT_EQ(result.exitCode, 64) << args.back();
-        EXPECT_NE(result.err.find("usage"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
     }
     for (const char* command :
          {"expand", "program", "send", "receive", "send-text", "settings", "ports"}) {

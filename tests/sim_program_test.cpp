@@ -109,7 +109,7 @@ TEST_F(SimProgramTest, AnswersALineTypedWithSocat) {
 
 TEST_F(SimProgramTest, RefusesBadOptionsAndForeignLinkTargets) {
     auto result = RunChild({ZENTRIP_SIM, "--mode", "fax"});
-    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.exitCode, 64);
     EXPECT_NE(result.err.find("--mode must be auto, controller or modem"), std::string::npos)
         << result.err;
 

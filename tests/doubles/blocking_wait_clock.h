@@ -30,7 +30,7 @@ public:
     LocalTime LocalNow() override { return m_clock.LocalNow(); }
 
 private:
-    FakeClock m_clock;
+    VirtualClock m_clock;
     std::atomic<std::uint64_t> m_waitedMs{0};
 };
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/memory_text_sink.h"
 #include "session/run_host.h"
+#include "text/memory_text_sink.h"
 
 namespace zentrip {
 

@@ -1,4 +1,4 @@
-#include "platform/path_text.h"
+#include "text/path_text.h"
 
 namespace zentrip {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/text_sink.h"
+#include "text/text_sink.h"
 
 namespace zentrip {
 

@@ -1,4 +1,4 @@
-#include "platform/edit_writer.h"
+#include "text/edit_writer.h"
 
 #include <string>
 
@@ -22,8 +22,8 @@ void CEditWriter::Append(TextSink& sink, std::string_view text) {
             insert += ch;
         }
     }
-    // Trimming only once past the threshold keeps the 128000 most recent characters, so the
-    // cut happens rarely rather than on every append.
+    // Past the threshold each append first cuts the text back to its 128000 most recent
+    // characters, so the control holds about that many.
     if (sink.Length() > kTrimThreshold) {
         const std::string whole = sink.Text();
         if (whole.size() > kKeptLength)

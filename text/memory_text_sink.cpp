@@ -1,4 +1,4 @@
-#include "platform/memory_text_sink.h"
+#include "text/memory_text_sink.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "platform/edit_writer.h"
+#include "text/edit_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/memory_text_sink.h"
+#include "text/memory_text_sink.h"
 
 namespace zentrip {
 namespace {
