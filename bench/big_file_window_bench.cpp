@@ -17,7 +17,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/programmer_dlg.h"
+#include "app/main_window/programmer_dlg.h"
 #include "sim/fake_serial_line.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"

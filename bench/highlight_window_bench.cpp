@@ -21,8 +21,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/editor_highlighter.h"
-#include "app/programmer_dlg.h"
+#include "app/main_window/programmer_dlg.h"
+#include "app/panes/editor_highlighter.h"
 #include "bench/heartbeat.h"
 #include "sim/fake_serial_line.h"
 #include "tests/support/qt_wait.h"

@@ -19,9 +19,9 @@
 #include <memory>
 #include <string>
 
-#include "app/mini_term_dlg.h"
-#include "app/term_edit.h"
-#include "app/term_fixture.h"
+#include "app/mini_term/mini_term_dlg.h"
+#include "app/mini_term/term_edit.h"
+#include "app/mini_term/term_fixture.h"
 #include "bench/terminal_stream.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "app/mini_term_dlg.h"
-#include "app/term_fixture.h"
+#include "app/mini_term/mini_term_dlg.h"
+#include "app/mini_term/term_fixture.h"
 #include "platform/pseudo_terminal.h"
 #include "terminal/term_texts.h"
 #include "tests/support/qt_wait.h"

@@ -28,7 +28,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/programmer_app.h"
+#include "app/program/programmer_app.h"
 #include "bench/direct_program.h"
 #include "bench/heartbeat.h"
 #include "sim/fake_line_simulator.h"

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/xfer_dlg.h"
+#include "app/mini_term/xfer_dlg.h"
 #include "bench/transfer_bench.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"

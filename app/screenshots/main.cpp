@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/programmer_app.h"
+#include "app/program/programmer_app.h"
 #include "app/screenshots/shots.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"

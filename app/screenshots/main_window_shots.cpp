@@ -7,11 +7,11 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "app/comm_settings_dialog.h"
-#include "app/editor_highlighter.h"
-#include "app/programmer_app.h"
-#include "app/programmer_dlg.h"
-#include "app/run_records_dlg.h"
+#include "app/dialogs/comm_settings_dlg.h"
+#include "app/dialogs/run_records_dlg.h"
+#include "app/main_window/programmer_dlg.h"
+#include "app/panes/editor_highlighter.h"
+#include "app/program/programmer_app.h"
 #include "app/screenshots/shots.h"
 
 namespace zentrip::shots {

@@ -7,11 +7,11 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "app/mini_term_dlg.h"
-#include "app/programmer_app.h"
-#include "app/programmer_dlg.h"
+#include "app/main_window/programmer_dlg.h"
+#include "app/mini_term/mini_term_dlg.h"
+#include "app/mini_term/xfer_dlg.h"
+#include "app/program/programmer_app.h"
 #include "app/screenshots/shots.h"
-#include "app/xfer_dlg.h"
 
 namespace zentrip::shots {
 

@@ -1,4 +1,0 @@
-// zentrip: the desktop program.
-#include "app/programmer_app.h"
-
-int main(int argc, char** argv) { return zentrip::RunZentrip(argc, argv); }
