@@ -74,7 +74,7 @@ void ColourAsResult(QWidget* widget, const QColor& text) {
 
 CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)), m_queue([this] {
-          QMetaObject::invokeMethod(this, "DrainWindowQueue", Qt::QueuedConnection);
+          QMetaObject::invokeMethod(this, &CProgrammerDlg::DrainWindowQueue, Qt::QueuedConnection);
       }) {
     setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
                                                       : QString(kCaption) + " (simulated)");
@@ -86,7 +86,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     m_editorModel.SetWake([this] {
         m_queue.Post([this] {
             m_editor->Refresh();
-            if (m_editorLock == EditorLock::UntilShown && m_editorModel.Loads() != m_loadsAtLock) {
+            if (m_state.FileShown(m_editorModel.Loads())) {
                 m_editorFile = m_workingFile;
                 LockEditor(EditorLock::None);
             }
@@ -121,7 +121,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     StartJob(
         SerialWork::JobKind::Modem, [](CProgrammer& programmer) { programmer.InitModem(); },
         [this] {
-            m_startupDone = true;
+            m_state.EndStartup();
             if (!m_startingFile.empty()) ChooseWorkingFile(m_startingFile);
         });
     m_animator->SetHeight(m_animator->Heights().collapsed);
@@ -298,7 +298,7 @@ CommSettings CProgrammerDlg::EffectiveSettings() const {
 void CProgrammerDlg::SetStartingFile(const std::string& path) {
     SetWorkingFileText(path);
     m_startingFile = path;
-    if (m_startupDone) ChooseWorkingFile(path);
+    if (m_state.StartupDone()) ChooseWorkingFile(path);
 }
 
 void CProgrammerDlg::TakeSerialSettings(const CommSettings& chosen) {
@@ -350,8 +350,7 @@ void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgram
     m_editor->SyncSelection();
     if (kind == SerialWork::JobKind::Run) {
         LockEditor(lock);
-        // A Mini Terminal asked for before the run would open unasked after it.
-        m_miniTerminalWanted = false;
+        m_state.RunAsked();
     }
     // The run replaces the editor's text and puts it back; the marks and history come back too.
     // They are taken when the run begins, after any set-up lines queued before it.
@@ -379,8 +378,7 @@ void CProgrammerDlg::FocusOnlyVisible(int height) {
 }
 
 void CProgrammerDlg::LockEditor(EditorLock lock) {
-    m_editorLock = lock;
-    m_loadsAtLock = m_editorModel.Loads();
+    m_state.LockEditor(lock, m_editorModel.Loads());
     m_editor->SetLocked(lock != EditorLock::None);
 }
 
@@ -429,7 +427,7 @@ void CProgrammerDlg::OnModemString() {
 void CProgrammerDlg::OnAbout() { OpenDialog(new CAboutDlg(this)); }
 
 void CProgrammerDlg::OpenDialog(QDialog* dialog) {
-    if (m_closing) {
+    if (m_state.Closing()) {
         delete dialog;
         return;
     }
@@ -447,7 +445,7 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CProgrammerDlg::OnSaveResults() {
-    if (m_closing) return;
+    if (m_state.Closing()) return;
     Track(OpenSaveResultsDialog(this, [this](std::optional<std::string> path) {
         if (!path) return;
         const std::string text = m_resultsModel.Text();
@@ -461,7 +459,7 @@ void CProgrammerDlg::OnSaveResults() {
 }
 
 void CProgrammerDlg::OnRunRecords() {
-    if (m_closing) return;
+    if (m_state.Closing()) return;
     if (m_runRecords) {
         m_runRecords->Reload();
     } else {
