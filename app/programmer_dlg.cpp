@@ -19,13 +19,14 @@
 #include <QStyle>
 #include <QWindow>
 #include <algorithm>
-#include <fstream>
 
 #include "app/about_dialog.h"
 #include "app/comm_settings_dialog.h"
 #include "app/dialog_layout.h"
 #include "app/editor_status_sink.h"
 #include "app/file_dialogs.h"
+#include "app/pane_colours.h"
+#include "app/program_file.h"
 #include "app/programmer_dlg_template.h"
 #include "app/prompt_dialog.h"
 #include "app/qt_text.h"
@@ -34,14 +35,14 @@
 #include "app/window_fonts.h"
 #include "link/comm_settings_choices.h"
 #include "platform/edit_writer.h"
+#include "platform/system_error.h"
 #include "session/run_records.h"
+#include "session/window_texts.h"
 
 namespace zentrip {
 
 namespace {
 
-const QColor kPaneBackground(40, 40, 40);
-const QColor kResultText(0, 255, 0);
 const QColor kErrorText(255, 0, 0);
 // Labels and the check box lie on the dark background image: their text is light.
 const QColor kCaptionText(222, 228, 234);
@@ -111,7 +112,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
 
     // The start-up's order: the Stop button's caption, the settings and the port button,
     // the modem set-up (on the worker, so the window shows at once), then the fold.
-    SetStopButtonCaption("Hide Status Display");
+    SetStopButtonCaption(kHideStatusCaption);
     // Values that fell back to their defaults are named where the modem set-up reports.
     EditorStatusSink status(m_editorModel);
     for (const std::string& warning : LoadSettings(m_settings))
@@ -199,9 +200,9 @@ void CProgrammerDlg::BuildControls() {
          {static_cast<QWidget*>(m_editor), static_cast<QWidget*>(m_results),
           static_cast<QWidget*>(m_lineNumber), static_cast<QWidget*>(m_totalErrors)})
         fixed->setFont(fixedFont);
-    ColourAsResult(m_results, kResultText);
-    ColourAsResult(m_workingFileField, kResultText);
-    ColourAsResult(m_lineNumber, kResultText);
+    ColourAsResult(m_results, kPaneText);
+    ColourAsResult(m_workingFileField, kPaneText);
+    ColourAsResult(m_lineNumber, kPaneText);
     ColourAsResult(m_totalErrors, kErrorText);
     m_results->setReadOnly(true);
     m_results->setUndoRedoEnabled(false);
@@ -302,9 +303,7 @@ void CProgrammerDlg::SetStartingFile(const std::string& path) {
 }
 
 void CProgrammerDlg::TakeSerialSettings(const CommSettings& chosen) {
-    m_settings.port = chosen.port;
-    m_settings.dataRate = chosen.dataRate;
-    m_settings.devicePaths = chosen.devicePaths;
+    TakePortChoice(m_settings, chosen);
     ShowPortButtonText();
 }
 
@@ -343,8 +342,7 @@ void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
 void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),
                                         EditorLock lock) {
     if (m_work->RunInProgress()) {
-        OpenMessageBox("In the process of programming a controller already.", MessageBoxButtons::Ok,
-                       MessageBoxIcon::None, nullptr);
+        OpenMessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None, nullptr);
         return;
     }
     m_editor->SyncSelection();
@@ -448,13 +446,10 @@ void CProgrammerDlg::OnSaveResults() {
     if (m_state.Closing()) return;
     Track(OpenSaveResultsDialog(this, [this](std::optional<std::string> path) {
         if (!path) return;
-        const std::string text = m_resultsModel.Text();
-        std::ofstream file(*path, std::ios::binary | std::ios::trunc);
-        file.write(text.data(), static_cast<std::streamsize>(text.size()));
-        file.close();
-        if (!file)
-            OpenBox("Couldn't save the results to " + PathText(*path) + ".", MessageBoxButtons::Ok,
-                    MessageBoxIcon::Stop, nullptr);
+        if (const int err = WriteProgramFile(*path, m_resultsModel.Text()))
+            OpenBox("Couldn't save the results to " + PathText(*path) + ".\n" +
+                        Latin1(SystemErrorText(err)),
+                    MessageBoxButtons::Ok, MessageBoxIcon::Stop, nullptr);
     }));
 }
 

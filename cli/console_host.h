@@ -30,7 +30,6 @@ public:
     TextSink& ResultsPane() override { return m_results; }
     void SetLineNumberText(std::string_view text) override;
     void SetTotalErrorsText(std::string_view text) override;
-    void SetWorkingFileText(std::string_view) override {}
     MessageBoxAnswer MessageBox(std::string_view text, MessageBoxButtons buttons,
                                 MessageBoxIcon icon) override;
     // The working file comes from the command line; there is nobody to choose another.
@@ -38,24 +37,14 @@ public:
         return std::nullopt;
     }
     bool DirectModeChecked() override { return m_directChecked; }
-    void EnableProgramButton(bool) override {}
-    void ShowStopButton(std::string_view) override {}
-    void SetStopButtonCaption(std::string_view) override {}
     void ShowStatusDisplay() override { m_output.StartRun(); }
-    void HideStatusDisplay() override {}
-    int WindowHeight() override { return kHeight; }
-    int FullHeight() override { return kHeight; }
     // "PATH:LINE: WHY" on stderr, the form compilers use.
     void LineFailedAt(const SourcePlace& place, std::string_view why) override;
-    void SetCursor(RunCursor) override {}
-    void FocusEditor() override {}
     void Diagnostic(std::string_view line) override {
         m_output.Err("zentrip-cli: " + std::string(line) + "\n");
     }
 
 private:
-    static constexpr int kHeight = 480;  // no animation: always unfolded
-
     ConsoleOutput& m_output;
     ErrorPolicy m_policy;
     bool m_directChecked;

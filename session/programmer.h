@@ -66,7 +66,6 @@ public:
     const CommSettings& Settings() const { return m_commSettings; }
     void SetPort(int port) { m_commSettings.port = port; }
     void SetRate(std::uint32_t rate) { m_commSettings.dataRate = rate; }
-    void SetModemInitString(std::string text) { m_commSettings.modemInitString = std::move(text); }
     CSerialPort& SerialPort() { return m_serialPort; }
 
     // The run (control 1000) and the Stop / "Hide Status Display" button (control 1005):
@@ -108,7 +107,6 @@ public:
     RunOutcome LastOutcome() const { return m_outcome; }
     int ErrorCount() const { return m_errorCount; }
     int LineNumber() const { return m_lineNumber; }
-    bool DirectMode() const { return m_directMode; }
     const SessionState& Session() const { return m_session; }
     // Where each line of the last (or current) run was read.
     const RunPlaces& Places() const { return m_places; }

@@ -2,9 +2,12 @@
 // modem operations and the remote session use. The Qt window, the command line and the tests
 // each implement it; the logic needs nothing else of a window.
 //
+// The window's chrome (its fields, buttons, fold, cursor and focus) does nothing by default: a
+// host without a window overrides only what it shows.
+//
 // Threads: the logic calls these from the one thread that does serial work. A window running
-// that work on a worker thread marshals each call to its window thread, blocking where an
-// answer comes back (MessageBox, ChooseProgramFile, the heights).
+// that work on a worker thread marshals each call to its window thread, blocking only where
+// an answer comes back (MessageBox, ChooseProgramFile).
 #pragma once
 
 #include <cstdio>
@@ -38,7 +41,7 @@ public:
     virtual void SetLineNumberText(std::string_view text) = 0;
     virtual void SetTotalErrorsText(std::string_view text) = 0;
     // The "Working File" field (only the file choice updates it).
-    virtual void SetWorkingFileText(std::string_view text) = 0;
+    virtual void SetWorkingFileText(std::string_view /*text*/) {}
 
     virtual MessageBoxAnswer MessageBox(std::string_view text, MessageBoxButtons buttons,
                                         MessageBoxIcon icon) = 0;
@@ -50,26 +53,29 @@ public:
     // The RS232 check box.
     virtual bool DirectModeChecked() = 0;
     // The "Program from File" button.
-    virtual void EnableProgramButton(bool enable) = 0;
+    virtual void EnableProgramButton(bool /*enable*/) {}
     // Shows the Stop button (it stays visible from then on) and sets its caption.
-    virtual void ShowStopButton(std::string_view caption) = 0;
-    virtual void SetStopButtonCaption(std::string_view caption) = 0;
+    virtual void ShowStopButton(std::string_view /*caption*/) {}
+    virtual void SetStopButtonCaption(std::string_view /*caption*/) {}
 
-    // Unfolding and folding the status area; the run pumps messages until the window's
-    // height reaches FullHeight() - 4 (a host without animation reports full height at once).
-    virtual void ShowStatusDisplay() = 0;
-    virtual void HideStatusDisplay() = 0;
-    virtual int WindowHeight() = 0;
-    virtual int FullHeight() = 0;
+    // Unfolding and folding the status area. After the unfold the run waits, a bounded number
+    // of times, until the window's height is nearly FullHeight(); a host without animation
+    // is at its full height at once.
+    virtual void ShowStatusDisplay() {}
+    virtual void HideStatusDisplay() {}
+    virtual int WindowHeight() { return FullHeight(); }
+    virtual int FullHeight() { return 0; }
+    // One wait of the run for the unfold to reach `height`: by default the message pump.
+    virtual void AwaitHeight(int /*height*/) { PumpMessages(); }
 
     // A line the results pane has just called failed ("Error in Line %d", "Fatal Error in
     // Line %d"): where it was read and why, "controller refused this line" or the
     // preprocessor's error text. A window needs nothing here: it can look the place up.
     virtual void LineFailedAt(const SourcePlace& /*place*/, std::string_view /*why*/) {}
 
-    virtual void SetCursor(RunCursor cursor) = 0;
+    virtual void SetCursor(RunCursor /*cursor*/) {}
     // Gives the source editor the keyboard focus.
-    virtual void FocusEditor() = 0;
+    virtual void FocusEditor() {}
     // A line for the program's diagnostics (why a run is not recorded): stderr.
     virtual void Diagnostic(std::string_view line) {
         std::fprintf(stderr, "zentrip: %.*s\n", static_cast<int>(line.size()), line.data());
