@@ -75,7 +75,7 @@ void ColourAsResult(QWidget* widget, const QColor& text) {
 
 CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)), m_queue([this] {
-          QMetaObject::invokeMethod(this, &CProgrammerDlg::DrainWindowQueue, Qt::QueuedConnection);
+          QMetaObject::invokeMethod(this, [this] { m_queue.Drain(); }, Qt::QueuedConnection);
       }) {
     setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
                                                       : QString(kCaption) + " (simulated)");
@@ -505,7 +505,5 @@ void CProgrammerDlg::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) m_drag.Release();
     QDialog::mouseReleaseEvent(event);
 }
-
-void CProgrammerDlg::DrainWindowQueue() { m_queue.Drain(); }
 
 }  // namespace zentrip

@@ -97,9 +97,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private slots:
-    void DrainWindowQueue();
-
 private:
 
     // Construction.
