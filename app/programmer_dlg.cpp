@@ -75,7 +75,8 @@ void ColourAsResult(QWidget* widget, const QColor& text) {
 
 CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)), m_queue([this] {
-          QMetaObject::invokeMethod(this, [this] { m_queue.Drain(); }, Qt::QueuedConnection);
+          QMetaObject::invokeMethod(
+              this, [this] { m_queue.Drain(); }, Qt::QueuedConnection);
       }) {
     setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
                                                       : QString(kCaption) + " (simulated)");
