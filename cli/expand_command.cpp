@@ -14,7 +14,7 @@ namespace zentrip::cli {
 
 namespace {
 
-constexpr int kReadSize = 2047;  // the programming run's read size
+constexpr int kReadSize = CPreprocessor::kRunReadSize;
 
 constexpr const char* kHelp =
     "usage: zentrip-cli expand FILE [--no-wait] [--time \"YYYY-MM-DD HH:MM:SS\"] [--echo]\n"

@@ -26,6 +26,14 @@ struct CommSettings {
         CSerialPort::DefaultDevicePath(3), CSerialPort::DefaultDevicePath(4)};
 };
 
+// The port, rate and device paths of `chosen` become those of `settings`; the modem string
+// stays.
+inline void TakePortChoice(CommSettings& settings, const CommSettings& chosen) {
+    settings.port = chosen.port;
+    settings.dataRate = chosen.dataRate;
+    settings.devicePaths = chosen.devicePaths;
+}
+
 // Defaults of values missing from the store.
 inline constexpr std::int32_t kDefaultComPort = 1;
 inline constexpr std::uint32_t kDefaultDataRate = 9600;

@@ -1,6 +1,6 @@
 // LinkHost: the two window services the modem operations and the remote session need: the
-// program source editor, where their progress lines go, and the pump the logic calls between
-// its steps and during a tone-dial wait. The programming run's host (session/run_host.h)
+// program source editor, where their progress lines go, and the pump the long waits (a tone
+// dial) call so that a Stop comes through. The programming run's host (session/run_host.h)
 // extends it; keeping it here lets link/ stay below session/.
 #pragma once
 
@@ -17,9 +17,8 @@ public:
     // Where Zentrip's own lines for the editor go (the modem set-up's, the session's, notices):
     // a window that keeps them apart from the user's program gives a sink of its own.
     virtual TextSink& EditorStatus() { return SourceEditor(); }
-    // Called between the logic's steps; returns soon. A host that shares the logic's thread
-    // takes its pending stop request here; the window, whose events run on a thread of their
-    // own, only waits here for the status area to unfold.
+    // Lets a Stop asked for meanwhile reach the work, and returns: the console takes its
+    // Ctrl-C here; the main window, whose serial work has a thread of its own, does nothing.
     virtual void PumpMessages() = 0;
     // Whether a failed port open is followed, on the next line of its text, by the device and
     // the system's reason. A host that names them in its own way says no.

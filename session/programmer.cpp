@@ -14,6 +14,7 @@
 #include "session/results_tee.h"
 #include "session/run_record.h"
 #include "session/run_text.h"
+#include "session/window_texts.h"
 #include "text/edit_writer.h"
 #include "text/format_text.h"
 
@@ -21,7 +22,7 @@ namespace zentrip {
 
 namespace {
 
-constexpr int kLineSize = 2047;             // what ReadLine is given
+constexpr int kLineSize = CPreprocessor::kRunReadSize;
 constexpr int kLineBuffer = kLineSize + 3;  // plus a CR the run may add and the zero
 constexpr std::int64_t kTimeRenewalSeconds = 120;
 constexpr std::uint32_t kPrepareWaitMs = 300;
@@ -34,8 +35,6 @@ constexpr int kUnfoldSlack = 4;
 // A window manager may keep the window from reaching its full height; the run then goes on
 // after this many pumps rather than waiting for ever.
 constexpr int kUnfoldPumpLimit = 100;
-
-constexpr const char* kAlreadyProgramming = "In the process of programming a controller already.";
 
 bool FileHolds(const char* key, const std::string& path) {
     SearchKey search;
@@ -161,8 +160,9 @@ void CProgrammer::ProgramFromFile() {
 
     m_host.ShowStatusDisplay();
     for (int pumps = 0; pumps < kUnfoldPumpLimit; ++pumps) {
-        m_host.PumpMessages();
-        if (m_host.WindowHeight() >= m_host.FullHeight() - kUnfoldSlack) break;
+        const int unfolded = m_host.FullHeight() - kUnfoldSlack;
+        m_host.AwaitHeight(unfolded);
+        if (m_host.WindowHeight() >= unfolded) break;
     }
 
     if (m_directMode) {
@@ -187,7 +187,7 @@ void CProgrammer::ProgramFromFile() {
         Show(Format("Error: Couldn't open %s\r", m_host.PaneText(m_workingFile).c_str()) + reason +
              "\r");
         // The status area is unfolded: its button folds it again.
-        m_host.ShowStopButton("Hide Status Display");
+        m_host.ShowStopButton(kHideStatusCaption);
         m_serialPort.Close();
         m_notStartedStep = "the program file could not be opened";
         FinishRecord();
@@ -310,7 +310,7 @@ bool CProgrammer::DeviceLostHalt() {
 
 void CProgrammer::EndRun() {
     m_host.EnableProgramButton(true);
-    m_host.SetStopButtonCaption("Hide Status Display");
+    m_host.SetStopButtonCaption(kHideStatusCaption);
     if (!m_stopRequested && !m_directMode) Show("\r\n ** Programming Complete ** \r\n");
     // Closing tones on a vanished device would be played nowhere.
     if (m_session.m_remoteSession && m_session.m_sessionInProgress &&

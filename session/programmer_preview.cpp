@@ -8,12 +8,6 @@
 
 namespace zentrip {
 
-namespace {
-
-constexpr int kLineSize = 2047;  // what the run gives ReadLine
-
-}  // namespace
-
 void CProgrammer::PreviewExpansion() {
     TextSink& results = m_host.ResultsPane();
     results.SetText("");
@@ -35,9 +29,9 @@ void CProgrammer::PreviewExpansion() {
         Show(Format("Error: Couldn't open %s\r", m_host.PaneText(file.Path()).c_str()));
         return;
     }
-    char buffer[kLineSize + 1] = {};
+    char buffer[CPreprocessor::kRunReadSize + 1] = {};
     for (int lineNumber = 1;; ++lineNumber) {
-        const int length = preprocessor.ReadLine(buffer, kLineSize);
+        const int length = preprocessor.ReadLine(buffer, CPreprocessor::kRunReadSize);
         if (length == CPreprocessor::kEndOfFile) return;
         m_places.Record(lineNumber, preprocessor.LinePlace());
         if (length < 0) {

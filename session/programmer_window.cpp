@@ -7,13 +7,13 @@
 #include "platform/temp_file.h"
 #include "script/line_reader.h"
 #include "session/programmer.h"
+#include "session/window_texts.h"
 #include "text/edit_writer.h"
 
 namespace zentrip {
 
 namespace {
 
-constexpr const char* kAlreadyProgramming = "In the process of programming a controller already.";
 constexpr const char* kTempFileError =
     "Error creating temporary file.\rUnable to program from window.";
 constexpr int kPieceSize = 500;  // each read takes at most 499 characters

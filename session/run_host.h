@@ -4,10 +4,12 @@
 // working file field, the buttons, the fold, the cursor, the focus) does nothing unless a host
 // overrides it: a console has no use for it.
 //
+// The window's chrome (its fields, buttons, fold, cursor and focus) does nothing by default: a
+// host without a window overrides only what it shows.
+//
 // Threads: the logic calls these from the one thread that does serial work. A window running
-// that work on a worker thread marshals each call to its window thread, blocking where an
-// answer comes back (MessageBox, ChooseProgramFile); the heights are the last ones the window
-// reported, read without waiting.
+// that work on a worker thread marshals each call to its window thread, blocking only where
+// an answer comes back (MessageBox, ChooseProgramFile).
 #pragma once
 
 #include <cstdio>
@@ -58,12 +60,15 @@ public:
     virtual void ShowStopButton(std::string_view /*caption*/) {}
     virtual void SetStopButtonCaption(std::string_view /*caption*/) {}
 
-    // Unfolding and folding the status area; the run pumps messages until the window's
-    // height reaches FullHeight() - 4 (a host without animation reports full height at once).
+    // Unfolding and folding the status area. After the unfold the run waits, a bounded number
+    // of times, until the window's height is nearly FullHeight(); a host without animation
+    // is at its full height at once.
     virtual void ShowStatusDisplay() {}
     virtual void HideStatusDisplay() {}
     virtual int WindowHeight() { return FullHeight(); }
     virtual int FullHeight() { return 0; }
+    // One wait of the run for the unfold to reach `height`: by default the message pump.
+    virtual void AwaitHeight(int /*height*/) { PumpMessages(); }
 
     // A line the results pane has just called failed ("Error in Line %d", "Fatal Error in
     // Line %d"): where it was read and why, "controller refused this line" or the

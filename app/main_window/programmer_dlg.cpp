@@ -19,29 +19,42 @@
 #include <QStyle>
 #include <QWindow>
 #include <algorithm>
-#include <fstream>
 
 #include "app/common/dialog_layout.h"
+#include "app/common/dialog_layout.h"
+#include "app/common/pane_colours.h"
+#include "app/common/qt_text.h"
 #include "app/common/qt_text.h"
 #include "app/common/window_fonts.h"
+#include "app/common/window_fonts.h"
+#include "app/dialogs/about_dlg.h"
 #include "app/dialogs/about_dlg.h"
 #include "app/dialogs/comm_settings_dlg.h"
+#include "app/dialogs/comm_settings_dlg.h"
+#include "app/dialogs/file_dialogs.h"
 #include "app/dialogs/file_dialogs.h"
 #include "app/dialogs/prompt_dlg.h"
+#include "app/dialogs/prompt_dlg.h"
+#include "app/main_window/programmer_dlg_template.h"
 #include "app/main_window/programmer_dlg_template.h"
 #include "app/panes/text_pane.h"
+#include "app/panes/text_pane.h"
+#include "app/program/resources.h"
 #include "app/program/resources.h"
 #include "app/worker/editor_status_sink.h"
+#include "app/worker/editor_status_sink.h"
+#include "app/worker/program_file.h"
 #include "link/comm_settings_choices.h"
+#include "platform/system_error.h"
 #include "session/run_records.h"
+#include "session/window_texts.h"
+#include "text/edit_writer.h"
 #include "text/edit_writer.h"
 
 namespace zentrip {
 
 namespace {
 
-const QColor kPaneBackground(40, 40, 40);
-const QColor kResultText(0, 255, 0);
 const QColor kErrorText(255, 0, 0);
 // Labels and the check box lie on the dark background image: their text is light.
 const QColor kCaptionText(222, 228, 234);
@@ -74,7 +87,8 @@ void ColourAsResult(QWidget* widget, const QColor& text) {
 
 CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)), m_queue([this] {
-          QMetaObject::invokeMethod(this, "DrainWindowQueue", Qt::QueuedConnection);
+          QMetaObject::invokeMethod(
+              this, [this] { m_queue.Drain(); }, Qt::QueuedConnection);
       }) {
     setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
                                                       : QString(kCaption) + " (simulated)");
@@ -86,7 +100,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     m_editorModel.SetWake([this] {
         m_queue.Post([this] {
             m_editor->Refresh();
-            if (m_editorLock == EditorLock::UntilShown && m_editorModel.Loads() != m_loadsAtLock) {
+            if (m_state.FileShown(m_editorModel.Loads())) {
                 m_editorFile = m_workingFile;
                 LockEditor(EditorLock::None);
             }
@@ -111,7 +125,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
 
     // The start-up's order: the Stop button's caption, the settings and the port button,
     // the modem set-up (on the worker, so the window shows at once), then the fold.
-    SetStopButtonCaption("Hide Status Display");
+    SetStopButtonCaption(kHideStatusCaption);
     // Values that fell back to their defaults are named where the modem set-up reports.
     EditorStatusSink status(m_editorModel);
     for (const std::string& warning : LoadSettings(m_settings))
@@ -121,7 +135,7 @@ CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
     StartJob(
         SerialWork::JobKind::Modem, [](CProgrammer& programmer) { programmer.InitModem(); },
         [this] {
-            m_startupDone = true;
+            m_state.EndStartup();
             if (!m_startingFile.empty()) ChooseWorkingFile(m_startingFile);
         });
     m_animator->SetHeight(m_animator->Heights().collapsed);
@@ -199,9 +213,9 @@ void CProgrammerDlg::BuildControls() {
          {static_cast<QWidget*>(m_editor), static_cast<QWidget*>(m_results),
           static_cast<QWidget*>(m_lineNumber), static_cast<QWidget*>(m_totalErrors)})
         fixed->setFont(fixedFont);
-    ColourAsResult(m_results, kResultText);
-    ColourAsResult(m_workingFileField, kResultText);
-    ColourAsResult(m_lineNumber, kResultText);
+    ColourAsResult(m_results, kPaneText);
+    ColourAsResult(m_workingFileField, kPaneText);
+    ColourAsResult(m_lineNumber, kPaneText);
     ColourAsResult(m_totalErrors, kErrorText);
     m_results->setReadOnly(true);
     m_results->setUndoRedoEnabled(false);
@@ -298,13 +312,11 @@ CommSettings CProgrammerDlg::EffectiveSettings() const {
 void CProgrammerDlg::SetStartingFile(const std::string& path) {
     SetWorkingFileText(path);
     m_startingFile = path;
-    if (m_startupDone) ChooseWorkingFile(path);
+    if (m_state.StartupDone()) ChooseWorkingFile(path);
 }
 
 void CProgrammerDlg::TakeSerialSettings(const CommSettings& chosen) {
-    m_settings.port = chosen.port;
-    m_settings.dataRate = chosen.dataRate;
-    m_settings.devicePaths = chosen.devicePaths;
+    TakePortChoice(m_settings, chosen);
     ShowPortButtonText();
 }
 
@@ -343,15 +355,13 @@ void CProgrammerDlg::ChooseWorkingFile(const std::string& path) {
 void CProgrammerDlg::StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),
                                         EditorLock lock) {
     if (m_work->RunInProgress()) {
-        OpenMessageBox("In the process of programming a controller already.", MessageBoxButtons::Ok,
-                       MessageBoxIcon::None, nullptr);
+        OpenMessageBox(kAlreadyProgramming, MessageBoxButtons::Ok, MessageBoxIcon::None, nullptr);
         return;
     }
     m_editor->SyncSelection();
     if (kind == SerialWork::JobKind::Run) {
         LockEditor(lock);
-        // A Mini Terminal asked for before the run would open unasked after it.
-        m_miniTerminalWanted = false;
+        m_state.RunAsked();
     }
     // The run replaces the editor's text and puts it back; the marks and history come back too.
     // They are taken when the run begins, after any set-up lines queued before it.
@@ -379,8 +389,7 @@ void CProgrammerDlg::FocusOnlyVisible(int height) {
 }
 
 void CProgrammerDlg::LockEditor(EditorLock lock) {
-    m_editorLock = lock;
-    m_loadsAtLock = m_editorModel.Loads();
+    m_state.LockEditor(lock, m_editorModel.Loads());
     m_editor->SetLocked(lock != EditorLock::None);
 }
 
@@ -429,7 +438,7 @@ void CProgrammerDlg::OnModemString() {
 void CProgrammerDlg::OnAbout() { OpenDialog(new CAboutDlg(this)); }
 
 void CProgrammerDlg::OpenDialog(QDialog* dialog) {
-    if (m_closing) {
+    if (m_state.Closing()) {
         delete dialog;
         return;
     }
@@ -447,21 +456,18 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CProgrammerDlg::OnSaveResults() {
-    if (m_closing) return;
+    if (m_state.Closing()) return;
     Track(OpenSaveResultsDialog(this, [this](std::optional<std::string> path) {
         if (!path) return;
-        const std::string text = m_resultsModel.Text();
-        std::ofstream file(*path, std::ios::binary | std::ios::trunc);
-        file.write(text.data(), static_cast<std::streamsize>(text.size()));
-        file.close();
-        if (!file)
-            OpenBox("Couldn't save the results to " + PathText(*path) + ".", MessageBoxButtons::Ok,
-                    MessageBoxIcon::Stop, nullptr);
+        if (const int err = WriteProgramFile(*path, m_resultsModel.Text()))
+            OpenBox("Couldn't save the results to " + PathText(*path) + ".\n" +
+                        Latin1(SystemErrorText(err)),
+                    MessageBoxButtons::Ok, MessageBoxIcon::Stop, nullptr);
     }));
 }
 
 void CProgrammerDlg::OnRunRecords() {
-    if (m_closing) return;
+    if (m_state.Closing()) return;
     if (m_runRecords) {
         m_runRecords->Reload();
     } else {
@@ -512,7 +518,5 @@ void CProgrammerDlg::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) m_drag.Release();
     QDialog::mouseReleaseEvent(event);
 }
-
-void CProgrammerDlg::DrainWindowQueue() { m_queue.Drain(); }
 
 }  // namespace zentrip

@@ -9,7 +9,6 @@
 #include <QDialog>
 #include <QPixmap>
 #include <QPointer>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,13 +16,22 @@
 #include <vector>
 
 #include "app/dialogs/run_records_dlg.h"
+#include "app/dialogs/run_records_dlg.h"
+#include "app/main_window/fold_animator.h"
 #include "app/main_window/fold_animator.h"
 #include "app/main_window/window_drag.h"
+#include "app/main_window/window_drag.h"
+#include "app/worker/background_queue.h"
 #include "app/worker/background_queue.h"
 #include "app/worker/run_window.h"
+#include "app/worker/run_window.h"
+#include "app/worker/serial_work.h"
 #include "app/worker/serial_work.h"
 #include "app/worker/text_model.h"
+#include "app/worker/text_model.h"
 #include "app/worker/window_queue.h"
+#include "app/worker/window_queue.h"
+#include "app/worker/window_state.h"
 #include "link/comm_settings.h"
 #include "platform/clock.h"
 #include "platform/serial_device.h"
@@ -81,7 +89,7 @@ public:
     // save the settings, collapse, hang up, close.
     void CloseAsSystemCommand();
 
-    enum class CloseStep { Save, Collapse, HangUp, Finish };
+    using CloseStep = WindowState::CloseStep;
 
 signals:
     // The window has gone through its close sequence; the program may end.
@@ -97,9 +105,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private slots:
-    void DrainWindowQueue();
-
 private:
 
     // Construction.
@@ -108,9 +113,7 @@ private:
     QWidget* Control(int id) const;
 
     // Handlers.
-    // The editor is read-only while a run programs its text, and until a run from the file
-    // has shown the file there (which replaces what the editor holds); typing is kept otherwise.
-    enum class EditorLock { None, WhileRunning, UntilShown };
+    using EditorLock = WindowState::EditorLock;
     // Runs `operation` on the worker, unless a run is under way, which the user is told.
     void StartUnlessRunning(SerialWork::JobKind kind, void (CProgrammer::*operation)(),
                             EditorLock lock = EditorLock::None);
@@ -128,8 +131,6 @@ private:
     void OnAbout();
     void OnMiniTerminal();
     void OpenMiniTerminal();
-    // The serial work or the Mini Terminal still holds a port.
-    bool PortsInUse() const;
     // A way out waits for the ports; this goes on with it once they are free.
     void ResumeCloseIfPortsFree();
     void OpenDialog(QDialog* dialog);
@@ -162,6 +163,7 @@ private:
     void AskToClose(std::vector<CloseStep> steps);
     void RequestClose(std::vector<CloseStep> steps);
     void NextCloseStep();
+    void TakeCloseStep(std::optional<CloseStep> step);
 
     // The editor's colours and problem marks, and the way from a results line to its source
     // (programmer_dlg_source.cpp).
@@ -203,9 +205,7 @@ private:
     std::string m_workingFile;
     std::string m_startingFile;  // shown in the editor after the start-up's modem set-up
     std::string m_editorFile;    // the file the editor shows, which Save Program writes
-    bool m_startupDone = false;
-    EditorLock m_editorLock = EditorLock::None;
-    std::size_t m_loadsAtLock = 0;  // the editor model's loads when it was locked
+    WindowState m_state;
     // During a run from the editor: what the run found when it began on the worker.
     std::shared_ptr<std::shared_ptr<const TextModel::Kept>> m_keptEditor;
     // What the results pane's line numbers count: the lines of the editor's text from `start`
@@ -235,20 +235,12 @@ private:
     EditorHighlighter* m_highlighter = nullptr;
     QTimer* m_analysisTimer = nullptr;  // starts again with each change of the editor's text
     QAction* m_openInclude = nullptr;
-    bool m_analysing = false;
-    bool m_analysisWanted = false;  // the text changed while an analysis was under way
 
     std::unique_ptr<FoldAnimator> m_animator;
     WindowDrag m_drag;
     std::vector<std::pair<QWidget*, Qt::FocusPolicy>> m_foldedControls;  // and their policy
     QPointer<CRunRecordsDlg> m_runRecords;
     std::vector<QPointer<QDialog>> m_openDialogs;  // answered No or cancelled on a way out
-    std::deque<CloseStep> m_closeSteps;
-    bool m_closing = false;
-    bool m_waitingForWorker = false;    // a way out waits for the worker's job or the terminal
-    bool m_miniTerminalWanted = false;  // asked for while the modem was being set up
-    bool m_miniTerminalOpen = false;    // from its opening until its port has closed
-    bool m_closed = false;
 
     std::uint64_t m_loads = 0;  // files given to the loader; only the last one's result counts
     BackgroundQueue m_loader;   // reads the files the editor shows

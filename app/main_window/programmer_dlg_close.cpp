@@ -19,12 +19,12 @@ const std::vector<CProgrammerDlg::CloseStep> kSystemClose{
 }  // namespace
 
 void CProgrammerDlg::CloseAsSystemCommand() {
-    if (!m_closing) KeepTypedWorkForSignal();
+    if (!m_state.Closing()) KeepTypedWorkForSignal();
     RequestClose(kSystemClose);
 }
 
 void CProgrammerDlg::closeEvent(QCloseEvent* event) {
-    if (m_closed) {
+    if (m_state.Closed()) {
         QDialog::closeEvent(event);
         return;
     }
@@ -33,7 +33,7 @@ void CProgrammerDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CProgrammerDlg::AskToClose(std::vector<CloseStep> steps) {
-    if (m_closing) return;
+    if (m_state.Closing()) return;
     auto close = [this, steps = std::move(steps)] {
         KeepTypedWorkThen([this, steps] { RequestClose(steps); });
     };
@@ -49,30 +49,20 @@ void CProgrammerDlg::AskToClose(std::vector<CloseStep> steps) {
 }
 
 void CProgrammerDlg::RequestClose(std::vector<CloseStep> steps) {
-    if (m_closing) return;
-    m_closing = true;
-    m_closeSteps.assign(steps.begin(), steps.end());
+    if (!m_state.BeginClose(steps)) return;
     AnswerOpenDialogsNo();
     if (m_runRecords) m_runRecords->close();
     m_work->Abort();
-    if (PortsInUse()) {
-        m_waitingForWorker = true;
-        return;
-    }
-    NextCloseStep();
+    TakeCloseStep(m_state.FirstCloseStep(m_work->Busy()));
 }
 
-void CProgrammerDlg::ResumeCloseIfPortsFree() {
-    if (!m_waitingForWorker || PortsInUse()) return;
-    m_waitingForWorker = false;
-    NextCloseStep();
-}
+void CProgrammerDlg::ResumeCloseIfPortsFree() { TakeCloseStep(m_state.PortsFreed(m_work->Busy())); }
 
-void CProgrammerDlg::NextCloseStep() {
-    if (m_closeSteps.empty()) return;
-    const CloseStep step = m_closeSteps.front();
-    m_closeSteps.pop_front();
-    switch (step) {
+void CProgrammerDlg::NextCloseStep() { TakeCloseStep(m_state.NextCloseStep()); }
+
+void CProgrammerDlg::TakeCloseStep(std::optional<CloseStep> step) {
+    if (!step) return;
+    switch (*step) {
         case CloseStep::Save: {
             // Only what changed here: a change made meanwhile with zentrip-cli stays.
             std::string error;
@@ -100,7 +90,6 @@ void CProgrammerDlg::NextCloseStep() {
                 [this] { NextCloseStep(); }, true);
             return;
         case CloseStep::Finish:
-            m_closed = true;
             done(QDialog::Accepted);
             emit Closed();
             return;

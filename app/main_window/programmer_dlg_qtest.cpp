@@ -28,6 +28,7 @@
 #include <QTextLayout>
 #include <QToolTip>
 #include <QUrl>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -47,6 +48,7 @@
 #include "app/program/termination_signals.h"
 #include "app/testing/qtest_fixture.h"
 #include "platform/pseudo_terminal.h"
+#include "platform/system_error.h"
 #include "session/run_records.h"
 #include "sim/fake_line_simulator.h"
 #include "sim/fake_serial_line.h"
@@ -168,6 +170,7 @@ private slots:
     void selectTakesANewFileOnlyInAFolderThatExists();
     void settingsComeFromTheFileAndGoBackToIt();
     void extrasDropPreviewSaveAndAbout();
+    void savingTheResultsNamesWhyItFailed();
     void draggingTheBackgroundMovesTheWindow();
     void miniTerminalWaitsItsTurnAndHandsItsSettingsBack();
     void runRecordsShowTheRunAsThePaneShowedIt();
@@ -791,6 +794,27 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
     about = WaitForDialog<CAboutDlg>(window);
     QVERIFY(about);
     about->accept();
+}
+
+void ProgrammerDlgTest::savingTheResultsNamesWhyItFailed() {
+    Rig rig;
+    CProgrammerDlg& window = *rig.window;
+    QVERIFY(rig.Idle());
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == "Save Results As...") action->trigger();
+    QFileDialog* save = WaitForDialog<QFileDialog>(window);
+    QVERIFY(save);
+    // The folder goes after the choice: the save finds it gone.
+    const std::string folder = rig.folder.Path("gone");
+    std::filesystem::create_directory(folder);
+    const std::string gone = folder + "/results.txt";
+    save->selectFile(QString::fromStdString(gone));
+    std::filesystem::remove(folder);
+    static_cast<QDialog*>(save)->accept();
+    QMessageBox* box = WaitForDialog<QMessageBox>(window);
+    QVERIFY(box);
+    QCOMPARE(box->text(), QString::fromStdString("Couldn't save the results to " + gone + ".\n" +
+                                                 SystemErrorText(ENOENT)));
 }
 
 void ProgrammerDlgTest::draggingTheBackgroundMovesTheWindow() {

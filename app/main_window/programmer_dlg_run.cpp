@@ -33,7 +33,7 @@ QMessageBox::Icon BoxIcon(MessageBoxIcon icon) {
 
 void CProgrammerDlg::StartJob(SerialWork::JobKind kind, SerialWork::Job job,
                               std::function<void()> after, bool forClose) {
-    if (m_closing && !forClose) return;
+    if (m_state.Closing() && !forClose) return;
     SerialWork::Snapshot snapshot{EffectiveSettings(), m_directCheck->isChecked(), m_workingFile};
     m_work->Start(kind, std::move(snapshot), std::move(job),
                   [this, kind, after = std::move(after)](const SerialWork::JobEnd& end) {
@@ -55,7 +55,7 @@ void CProgrammerDlg::JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd
         if (kept && *kept) m_editorModel.Reinstate(**kept);
     }
     if (m_work->Busy()) return;
-    if (std::exchange(m_miniTerminalWanted, false)) OpenMiniTerminal();
+    if (m_state.TakeWantedTerminal()) OpenMiniTerminal();
     ResumeCloseIfPortsFree();
 }
 
@@ -95,7 +95,7 @@ void CProgrammerDlg::OpenMessageBox(const std::string& text, MessageBoxButtons b
 void CProgrammerDlg::OpenBox(const QString& text, MessageBoxButtons buttons, MessageBoxIcon icon,
                              Answered answered) {
     // On the way out nothing new opens; a question then is answered No.
-    if (m_closing) {
+    if (m_state.Closing()) {
         if (answered) answered(MessageBoxAnswer::No);
         return;
     }
@@ -115,7 +115,7 @@ void CProgrammerDlg::OpenBox(const QString& text, MessageBoxButtons buttons, Mes
 }
 
 void CProgrammerDlg::OpenFileChoice(const std::string& filter, Chosen chosen) {
-    if (m_closing) {
+    if (m_state.Closing()) {
         chosen(std::nullopt);
         return;
     }

@@ -25,7 +25,7 @@ void CProgrammerDlg::OnSaveProgram(std::function<void()> then) {
 }
 
 void CProgrammerDlg::OnSaveProgramAs(std::function<void()> then) {
-    if (m_closing) return;
+    if (m_state.Closing()) return;
     auto* dialog = new QFileDialog(this, "Save Program As", QDir::currentPath(),
                                    QString::fromStdString(QtFileFilter(kProgramFileFilter)));
     dialog->setAcceptMode(QFileDialog::AcceptSave);

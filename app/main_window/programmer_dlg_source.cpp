@@ -55,11 +55,7 @@ void CProgrammerDlg::SetUpSourceViews() {
 }
 
 void CProgrammerDlg::AnalyseEditor() {
-    if (m_analysing) {
-        m_analysisWanted = true;
-        return;
-    }
-    m_analysing = true;
+    if (!m_state.BeginAnalysis()) return;
     const std::uint64_t edits = m_highlighter->Edits();
     const std::string path = m_editorFile.empty() ? kEditorTextName : m_editorFile;
     m_analyser.Post([this, edits, path] {
@@ -72,9 +68,9 @@ void CProgrammerDlg::AnalyseEditor() {
                 AnalyseEditorText(kept->text, kept->marks, path));
         }
         m_queue.Post([this, edits, analysis] {
-            m_analysing = false;
+            const bool again = m_state.EndAnalysis();
             if (analysis) m_highlighter->Show(analysis, edits);
-            if (std::exchange(m_analysisWanted, false)) AnalyseEditor();
+            if (again) AnalyseEditor();
         });
     });
 }
@@ -163,7 +159,7 @@ void CProgrammerDlg::OpenIncludeFile() {
 void CProgrammerDlg::ShowIncludeFile(const SourcePlace& place,
                                      const std::optional<std::string>& text,
                                      const std::string& reason) {
-    if (m_closing) return;
+    if (m_state.Closing()) return;
     if (!text) {
         OpenBox("Couldn't open " + PathText(place.path) + "\n" + Latin1(reason),
                 MessageBoxButtons::Ok, MessageBoxIcon::Stop, nullptr);

@@ -8,25 +8,25 @@
 namespace zentrip {
 
 void CProgrammerDlg::OnMiniTerminal() {
-    if (m_closing || m_miniTerminalOpen) return;
-    if (m_work->RunInProgress()) {
-        OpenMessageBox("Mini Terminal mode unavailable during programming.", MessageBoxButtons::Ok,
-                       MessageBoxIcon::None, nullptr);
-        return;
+    switch (m_state.AskForTerminal(m_work->RunInProgress(), m_work->Busy())) {
+        case WindowState::TerminalAnswer::Refuse:
+            OpenMessageBox("Mini Terminal mode unavailable during programming.",
+                           MessageBoxButtons::Ok, MessageBoxIcon::None, nullptr);
+            return;
+        case WindowState::TerminalAnswer::Open:
+            OpenMiniTerminal();
+            return;
+        case WindowState::TerminalAnswer::Nothing:
+        case WindowState::TerminalAnswer::OpenAfterWork:
+            return;
     }
-    if (m_work->Busy()) {
-        m_miniTerminalWanted = true;
-        return;
-    }
-    OpenMiniTerminal();
 }
 
 void CProgrammerDlg::OpenMiniTerminal() {
-    if (m_closing) return;
+    if (!m_state.OpenTerminal()) return;
     auto* terminal = new CMiniTermDlg(EffectiveSettings(), this);
-    m_miniTerminalOpen = true;
     connect(terminal, &QDialog::finished, this, [this, terminal] {
-        m_miniTerminalOpen = false;
+        m_state.TerminalClosed();
         CommSettings back = terminal->Settings();
         // With --simulate the simulator's device stood in for the configured port's; the
         // window keeps the stored device there.
@@ -41,7 +41,5 @@ void CProgrammerDlg::OpenMiniTerminal() {
     });
     OpenDialog(terminal);
 }
-
-bool CProgrammerDlg::PortsInUse() const { return m_work->Busy() || m_miniTerminalOpen; }
 
 }  // namespace zentrip

@@ -10,11 +10,19 @@
 #include <utility>
 
 #include "app/common/dialog_layout.h"
+#include "app/common/dialog_layout.h"
+#include "app/common/pane_colours.h"
+#include "app/common/qt_text.h"
 #include "app/common/qt_text.h"
 #include "app/common/window_fonts.h"
+#include "app/common/window_fonts.h"
+#include "app/dialogs/comm_settings_dlg.h"
 #include "app/dialogs/comm_settings_dlg.h"
 #include "app/dialogs/file_dialogs.h"
+#include "app/dialogs/file_dialogs.h"
 #include "app/mini_term/term_edit.h"
+#include "app/mini_term/term_edit.h"
+#include "app/mini_term/xfer_dlg.h"
 #include "app/mini_term/xfer_dlg.h"
 #include "link/open_failure.h"
 #include "session/programmer.h"
@@ -57,8 +65,8 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     NameControl(m_term, 1012, "Terminal");
     m_term->setFont(FixedPitchFont());
     QPalette colours = m_term->palette();
-    colours.setColor(QPalette::Base, QColor(40, 40, 40));
-    colours.setColor(QPalette::Text, QColor(0, 255, 0));
+    colours.setColor(QPalette::Base, kPaneBackground);
+    colours.setColor(QPalette::Text, kPaneText);
     m_term->setPalette(colours);
     m_term->SetSendFn([this](char byte) { return SendByte(byte); });
     connect(m_term, &CTermEdit::LogToFileRequested, this, &CMiniTermDlg::ChooseLogFile);
@@ -290,9 +298,7 @@ void CMiniTermDlg::ChangeSettings() {
         m_term->setFocus();
         if (result != QDialog::Accepted || m_exiting) return;
         const CommSettings chosen = dialog->Settings();
-        m_settings.port = chosen.port;
-        m_settings.dataRate = chosen.dataRate;
-        m_settings.devicePaths = chosen.devicePaths;
+        TakePortChoice(m_settings, chosen);
         ApplySettings();
         Reopen();
     });

@@ -6,8 +6,9 @@
 
 namespace zentrip {
 
-// The program icon, square, at each size it is drawn for; kIconResource is the largest.
-inline constexpr std::array<int, 7> kIconSizes{16, 24, 32, 48, 64, 128, 256};
+// The program icon, square, at each size app/CMakeLists.txt renders it; kIconResource is the
+// largest.
+inline constexpr std::array kIconSizes{ZENTRIP_ICON_SIZES};
 inline constexpr char kIconResource[] = ":/zentrip/icon-256.png";
 // The main window's background, 800 x 600; the window shows its top-left part.
 inline constexpr char kBackgroundResource[] = ":/zentrip/background.png";

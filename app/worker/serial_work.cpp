@@ -33,7 +33,7 @@ void SerialWork::Start(JobKind kind, Snapshot snapshot, Job job, Done done) {
         m_programmer.SetWorkingFile(snapshot.workingFile);
         m_host.BeginJob(snapshot.directChecked);
         job(m_programmer);
-        const JobEnd end{m_programmer.LastOutcome(), m_programmer.ErrorCount()};
+        const JobEnd end{m_programmer.LastOutcome()};
         m_queue.Post([this, kind, end, done] {
             Ended(kind);
             if (done) done(end);

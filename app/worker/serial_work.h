@@ -40,7 +40,6 @@ public:
     };
     struct JobEnd {
         CProgrammer::RunOutcome outcome = CProgrammer::RunOutcome::NotStarted;
-        int errorCount = 0;
     };
     using Job = std::function<void(CProgrammer&)>;
     using Done = std::function<void(const JobEnd&)>;

@@ -10,9 +10,6 @@ namespace {
 
 // One tick of the unfold animation: the longest a pump waits for the window to grow.
 constexpr std::chrono::milliseconds kUnfoldPumpWait{10};
-constexpr int kUnfoldSlack = 4;
-// Pumps after an unfold that may wait for it: the window may never get to its full height.
-constexpr int kUnfoldWaits = 100;
 
 // The answer the window gives, or `otherwise` when the window went before it could answer.
 template <typename T>
@@ -35,14 +32,9 @@ void WindowRunHost::NoteHeights(int height, int fullHeight) {
     m_heightChanged.notify_all();
 }
 
-void WindowRunHost::PumpMessages() {
-    if (m_unfoldWaitsLeft == 0) return;
+void WindowRunHost::AwaitHeight(int height) {
     std::unique_lock lock(m_heightMutex);
-    if (m_height >= m_fullHeight - kUnfoldSlack) {
-        m_unfoldWaitsLeft = 0;
-        return;
-    }
-    --m_unfoldWaitsLeft;
+    if (m_height >= height) return;
     m_heightChanged.wait_for(lock, kUnfoldPumpWait);
 }
 
@@ -124,7 +116,6 @@ void WindowRunHost::SetStopButtonCaption(std::string_view caption) {
 }
 
 void WindowRunHost::ShowStatusDisplay() {
-    m_unfoldWaitsLeft = kUnfoldWaits;
     Post([](RunWindow& window) { window.ShowStatusDisplay(); });
 }
 

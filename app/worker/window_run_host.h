@@ -37,9 +37,8 @@ public:
     TextSink& EditorStatus() override { return m_editorStatus; }
     TextSink& ResultsPane() override { return m_results; }
     std::string PaneText(const std::string& path) const override { return PathAsLatin1(path); }
-    // Nothing waits here for the window, except a run waiting for the unfold, which is
-    // given a short pause for the animation to move on.
-    void PumpMessages() override;
+    // Nothing waits here for the window: the window thread handles its own messages.
+    void PumpMessages() override {}
     void SetLineNumberText(std::string_view text) override;
     void SetTotalErrorsText(std::string_view text) override;
     void SetWorkingFileText(std::string_view text) override;
@@ -56,6 +55,8 @@ public:
     void HideStatusDisplay() override;
     int WindowHeight() override { return m_height.load(); }
     int FullHeight() override { return m_fullHeight.load(); }
+    // A short pause for the animation to move on, unless the window is that high already.
+    void AwaitHeight(int height) override;
     void SetCursor(RunCursor cursor) override;
     void FocusEditor() override;
 
@@ -68,7 +69,6 @@ private:
     EditorStatusSink m_editorStatus;
     TextModel& m_results;
     bool m_directChecked = false;  // worker thread only
-    int m_unfoldWaitsLeft = 0;     // worker thread only
     std::atomic<int> m_height{0};
     std::atomic<int> m_fullHeight{0};
     std::mutex m_lineMutex;
