@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/main_window/programmer_dlg.h"
+#include "bench/idle_window.h"
 #include "sim/fake_serial_line.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
@@ -54,12 +55,9 @@ std::string WriteProgram(const std::string& path, std::size_t bytes, std::size_t
 
 // Shows `path` in a fresh window; false when it never got there or a limit was missed.
 bool ShowBigFile(const std::string& what, const std::string& path) {
-    VirtualClock clock;
-    FakeSerialLine line(clock);
-    FakeSerialOpener opener(line);
-    CProgrammerDlg window(WindowServices{&clock, &opener, {}});
-    window.show();
-    if (!testing::RunEventsUntil([&] { return !window.SerialWorkBusy(); }, 20000)) return false;
+    bench::IdleWindow idle;
+    if (!idle.Show()) return false;
+    CProgrammerDlg& window = idle.window;
     auto* editor = window.findChild<QPlainTextEdit*>("id1001");
     const double fileMb = static_cast<double>(std::ifstream(path, std::ios::ate).tellg()) / 1e6;
     std::ifstream counting(path);

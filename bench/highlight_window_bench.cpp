@@ -24,6 +24,7 @@
 #include "app/main_window/programmer_dlg.h"
 #include "app/panes/editor_highlighter.h"
 #include "bench/heartbeat.h"
+#include "bench/idle_window.h"
 #include "sim/fake_serial_line.h"
 #include "tests/support/qt_wait.h"
 #include "tests/support/temp_dir.h"
@@ -81,12 +82,9 @@ void Type(QWidget& target, const QString& keys, int& at) {
 }
 
 bool Bench(const std::string& path) {
-    VirtualClock clock;
-    FakeSerialLine line(clock);
-    FakeSerialOpener opener(line);
-    CProgrammerDlg window(WindowServices{&clock, &opener, {}});
-    window.show();
-    if (!testing::RunEventsUntil([&] { return !window.SerialWorkBusy(); }, 20000)) return false;
+    bench::IdleWindow idle;
+    if (!idle.Show()) return false;
+    CProgrammerDlg& window = idle.window;
     auto* editor = window.findChild<QPlainTextEdit*>("id1001");
     auto* highlighter = editor->findChild<EditorHighlighter*>();
     const auto analysed = [&] {
