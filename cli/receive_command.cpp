@@ -27,7 +27,7 @@ const char kHelp[] =
     "options:\n";
 
 int Run(int argc, char** argv) {
-    return RunTransferCommand(argc, argv, kHelp, TransferKind::kReceive);
+    return RunTransferCommand(argc, argv, kHelp, TransferMode::kXmodemReceive);
 }
 
 const CommandRegistrar registrar({"receive", "receive a file with XMODEM", Run});

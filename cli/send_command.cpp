@@ -19,7 +19,7 @@ const char kHelp[] =
     "serial port), 64 for a command line that cannot be understood.\n\noptions:\n";
 
 int Run(int argc, char** argv) {
-    return RunTransferCommand(argc, argv, kHelp, TransferKind::kTransmit);
+    return RunTransferCommand(argc, argv, kHelp, TransferMode::kXmodemTransmit);
 }
 
 const CommandRegistrar registrar({"send", "send a file with XMODEM", Run});

@@ -18,7 +18,7 @@ const char kHelp[] =
     "command line that cannot be understood.\n\noptions:\n";
 
 int Run(int argc, char** argv) {
-    return RunTransferCommand(argc, argv, kHelp, TransferKind::kText);
+    return RunTransferCommand(argc, argv, kHelp, TransferMode::kTextTransmit);
 }
 
 const CommandRegistrar registrar({"send-text", "send a text file line by line", Run});
