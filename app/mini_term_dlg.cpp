@@ -79,9 +79,8 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     m_viewTimer.setSingleShot(true);
     m_viewTimer.setInterval(kViewBatchMs);
     connect(&m_viewTimer, &QTimer::timeout, m_term, &CTermEdit::SyncView);
-    connect(&m_session, &MiniTermSession::TitleChanged, this, [this](const std::string& title) {
-        setWindowTitle(Local(title));
-    });
+    connect(&m_session, &MiniTermSession::TitleChanged, this,
+            [this](const std::string& title) { setWindowTitle(Local(title)); });
     // The view follows in batches: redrawing for every chunk would hold the reader up.
     connect(&m_session, &MiniTermSession::Received, this,
             [this](std::string_view bytes, std::int64_t nowMs) {
@@ -91,8 +90,7 @@ CMiniTermDlg::CMiniTermDlg(const CommSettings& settings, QWidget* parent)
     connect(&m_session, &MiniTermSession::LoggingStopped, this,
             [this] { m_term->SetLogging(false); });
     connect(&m_session, &MiniTermSession::Exiting, this, &CMiniTermDlg::AnswerOpenDialogs);
-    connect(&m_session, &MiniTermSession::Ended, this,
-            [this] { QDialog::done(m_exitResult); });
+    connect(&m_session, &MiniTermSession::Ended, this, [this] { QDialog::done(m_exitResult); });
     m_focusTimer.setInterval(kFocusPeriodMs);
     connect(&m_focusTimer, &QTimer::timeout, this, [this] {
         if (focusWidget() != m_term) m_term->setFocus();

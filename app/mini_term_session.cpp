@@ -17,8 +17,8 @@ constexpr auto kDrainBudget = std::chrono::milliseconds(8);
 
 }  // namespace
 
-MiniTermSession::MiniTermSession(const CommSettings& settings, ClockFn clock,
-                                 LogTimesFn logTimes, QObject* parent)
+MiniTermSession::MiniTermSession(const CommSettings& settings, ClockFn clock, LogTimesFn logTimes,
+                                 QObject* parent)
     : QObject(parent),
       m_settings(settings),
       m_clock(std::move(clock)),
@@ -136,8 +136,7 @@ void MiniTermSession::OnDataReceived() {
     if (!drained) {
         // More waits: come back after the window had its turn.
         if (m_wake.Post(m_wake.Generation())) {
-            QMetaObject::invokeMethod(this, &MiniTermSession::OnDataReceived,
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &MiniTermSession::OnDataReceived, Qt::QueuedConnection);
         }
     } else if (!m_port.ReaderRunning()) {
         OnDeviceLost();

@@ -30,8 +30,8 @@ class CXferDlg : public QDialog {
 public:
     // The port must be closed and left alone until the dialog has finished; the engine reopens
     // it itself.
-    CXferDlg(TransferMode mode, CSerialPort* port, int comPort, std::uint32_t rate, const std::string& path,
-             QWidget* parent = nullptr, Clock& clock = DefaultClock());
+    CXferDlg(TransferMode mode, CSerialPort* port, int comPort, std::uint32_t rate,
+             const std::string& path, QWidget* parent = nullptr, Clock& clock = DefaultClock());
     ~CXferDlg() override;  // waits for a worker still running (only if it was never closed)
 
     void done(int result) override;

@@ -258,11 +258,14 @@ void XferDlgTest::silentPeerEndsWithTheErrorLine() {
         const char* status;
         const char* end;
     } cases[] = {
-        {TransferMode::kXmodemTransmit, "C", "XMODEM Transmit (CRC Mode)", "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
+        {TransferMode::kXmodemTransmit, "C", "XMODEM Transmit (CRC Mode)",
+         "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
          "\n\n*** ERROR 4: No response from client after block sent. ***"},
-        {TransferMode::kXmodemTransmit, "\x15", "XMODEM Transmit (Checksum Mode)", "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
+        {TransferMode::kXmodemTransmit, "\x15", "XMODEM Transmit (Checksum Mode)",
+         "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
          "\n\n*** ERROR 4: No response from client after block sent. ***"},
-        {TransferMode::kXmodemReceive, "", "XMODEM Receive (CRC Mode)", "\nBlocks Received: 0\nBlocks Rejected: 10\n",
+        {TransferMode::kXmodemReceive, "", "XMODEM Receive (CRC Mode)",
+         "\nBlocks Received: 0\nBlocks Rejected: 10\n",
          "\n\n*** ERROR 8: Too many tries or aborted during reception. ***"},
     };
     for (const auto& c : cases) {
@@ -272,7 +275,9 @@ void XferDlgTest::silentPeerEndsWithTheErrorLine() {
         CSerialPort port(opener);
         TempDir dir;
         line.Feed(c.peerSays);
-        const std::string path = c.mode == TransferMode::kXmodemTransmit ? dir.Write("in.bin", Pattern(300)) : dir.Path("got");
+        const std::string path = c.mode == TransferMode::kXmodemTransmit
+                                     ? dir.Write("in.bin", Pattern(300))
+                                     : dir.Path("got");
         CXferDlg transfer(c.mode, &port, 1, 9600, path, nullptr, clock);
         transfer.open();
         QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
@@ -287,7 +292,8 @@ void XferDlgTest::vanishedDeviceIsNamedAfterTheErrorLine() {
     TempDir dir;
     CSerialPort port;
     port.SetDevicePathFn([&](int) { return line.SlavePath(); });
-    CXferDlg transfer(TransferMode::kXmodemTransmit, &port, 1, 9600, dir.Write("in.bin", Pattern(300)));
+    CXferDlg transfer(TransferMode::kXmodemTransmit, &port, 1, 9600,
+                      dir.Write("in.bin", Pattern(300)));
     transfer.open();
     QVERIFY(line.WriteMaster("C"));
     QCOMPARE(line.ReadMaster(133).size(), std::size_t{133});

@@ -35,21 +35,21 @@ std::string ProgressLine(TransferMode mode, const CXmodem& engine) {
     switch (mode) {
         case TransferMode::kXmodemTransmit:
             std::snprintf(text, sizeof text,
-                          "%s: Blocks Sent: %d  Blocks Rejected: %d  Bytes Sent: %lld  %u s",
-                          title, engine.BlockCount(), engine.RejectedCount(),
+                          "%s: Blocks Sent: %d  Blocks Rejected: %d  Bytes Sent: %lld  %u s", title,
+                          engine.BlockCount(), engine.RejectedCount(),
                           static_cast<long long>(engine.ByteCount()), seconds);
             return text + Bar(engine.ByteCount(), engine.Total());
         case TransferMode::kXmodemReceive:
             std::snprintf(
                 text, sizeof text,
-                "%s: Blocks Received: %d  Blocks Rejected: %d  Bytes Received: %lld  %u s",
-                title, engine.BlockCount(), engine.RejectedCount(),
+                "%s: Blocks Received: %d  Blocks Rejected: %d  Bytes Received: %lld  %u s", title,
+                engine.BlockCount(), engine.RejectedCount(),
                 static_cast<long long>(engine.ByteCount()), seconds);
             return text;
         case TransferMode::kTextTransmit:
             std::snprintf(text, sizeof text, "%s: Lines Sent: %d  Approx Chars Sent: %lld  %u s",
-                          title, engine.BlockCount(),
-                          static_cast<long long>(engine.ByteCount()), seconds);
+                          title, engine.BlockCount(), static_cast<long long>(engine.ByteCount()),
+                          seconds);
             return text + Bar(engine.ByteCount(), engine.Total());
     }
     return text;

@@ -114,10 +114,10 @@ TEST(LostDeviceWatch, LooksReportChangesAndReopenOnlyTheSameDevice) {
         bool opens;
         Turn turn;
     } looks[] = {
-        {At::kNothing, true, Turn::kNone},       {At::kOther, true, Turn::kDifferent},
-        {At::kOther, true, Turn::kNone},         {At::kNothing, true, Turn::kEmptyAgain},
-        {At::kNothing, true, Turn::kNone},       {At::kSame, false, Turn::kNone},
-        {At::kSame, false, Turn::kNone},         {At::kNothing, true, Turn::kEmptyAgain},
+        {At::kNothing, true, Turn::kNone},  {At::kOther, true, Turn::kDifferent},
+        {At::kOther, true, Turn::kNone},    {At::kNothing, true, Turn::kEmptyAgain},
+        {At::kNothing, true, Turn::kNone},  {At::kSame, false, Turn::kNone},
+        {At::kSame, false, Turn::kNone},    {At::kNothing, true, Turn::kEmptyAgain},
         {At::kSame, true, Turn::kReturned},
     };
     DeviceIdentity same;

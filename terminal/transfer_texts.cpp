@@ -19,7 +19,8 @@ const char* TransferTitle(TransferMode mode, int engineMode) {
     return "Raw Text Transmission";
 }
 
-std::string TransferProgressText(TransferMode mode, const std::string& path, const CXmodem& engine) {
+std::string TransferProgressText(TransferMode mode, const std::string& path,
+                                 const CXmodem& engine) {
     const auto bytes = static_cast<long long>(engine.ByteCount());
     const unsigned seconds = engine.ElapsedSeconds();
     switch (mode) {
@@ -62,8 +63,8 @@ std::string TransferLostLine(const std::string& path, const std::string& reason)
     return "*** " + DeviceLostText(path, reason) + ". ***";
 }
 
-std::vector<std::string> TransferFileLines(TransferMode mode, int result,
-                                           const std::string& path, const CXmodem& engine) {
+std::vector<std::string> TransferFileLines(TransferMode mode, int result, const std::string& path,
+                                           const CXmodem& engine) {
     std::vector<std::string> lines;
     if (!engine.FileProblem().empty()) lines.push_back(path + ": " + engine.FileProblem());
     if (mode != TransferMode::kXmodemReceive) return lines;

@@ -24,7 +24,7 @@ std::string TransferLostLine(const std::string& path, const std::string& reason)
 // The lines about the file after the end line: why it could not be opened or created, where a
 // failed receive kept what did arrive, and the other names of a file a receive replaced. Read
 // once the engine's operation has ended.
-std::vector<std::string> TransferFileLines(TransferMode mode, int result,
-                                           const std::string& path, const CXmodem& engine);
+std::vector<std::string> TransferFileLines(TransferMode mode, int result, const std::string& path,
+                                           const CXmodem& engine);
 
 }  // namespace zentrip
