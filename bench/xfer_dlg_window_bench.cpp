@@ -44,7 +44,7 @@ double DialogSeconds(const std::string& dir) {
     const std::string out = dir + "/ours.bin";
     CSerialPort port;
     port.SetDevicePathFn([&](int) { return sender->TtyPath(); });
-    CXferDlg dialog(2, &port, 1, 115200, out);
+    CXferDlg dialog(TransferMode::kXmodemReceive, &port, 1, 115200, out);
     auto* button = dialog.findChild<QPushButton*>("id1021");
     QElapsedTimer clock;
     clock.start();

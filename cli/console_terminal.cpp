@@ -146,19 +146,28 @@ void ConsoleTerminal::DeviceLost() {
 }
 
 void ConsoleTerminal::LookForDevice() {
-    const LostDeviceWatch::Look look = m_watch.LookAgain();
-    if (look.sight == LostDeviceWatch::Sight::kDifferent && look.changed) {
-        Message(TerminalOtherDeviceTitle(m_watch.Path(), m_watch.Reason()) +
-                " Still waiting for the lost one; Ctrl-] ends.");
+    switch (m_watch.LookAndReopen([this] { return Reopen(); })) {
+        case LostDeviceWatch::Turn::kDifferent:
+            Message(TerminalOtherDeviceTitle(m_watch.Path(), m_watch.Reason()) +
+                    " Still waiting for the lost one; Ctrl-] ends.");
+            break;
+        case LostDeviceWatch::Turn::kReturned:
+            Message(TerminalReturnedTitle(m_options.port, m_options.rate, m_watch.Path()));
+            break;
+        case LostDeviceWatch::Turn::kNone:
+        case LostDeviceWatch::Turn::kEmptyAgain:
+            break;
     }
-    if (look.sight != LostDeviceWatch::Sight::kBack) return;
-    if (!m_port.Open(m_options.port, m_options.rate)) return;
+}
+
+bool ConsoleTerminal::Reopen() {
+    if (!m_port.Open(m_options.port, m_options.rate)) return false;
     if (!StartReader()) {
         m_port.Close();
-        return;
+        return false;
     }
     m_watch.Opened(m_port.DevicePath());
-    Message(TerminalReturnedTitle(m_options.port, m_options.rate, m_watch.Path()));
+    return true;
 }
 
 bool ConsoleTerminal::Write(int fd, std::string_view bytes) {

@@ -51,6 +51,7 @@ private:
     void TakeReceived();
     void DeviceLost();
     void LookForDevice();
+    bool Reopen();
     bool Write(int fd, std::string_view bytes);
     void Show(const CTermDisplay::Change& change);
     void ShowHex(const std::string& lines);

@@ -29,7 +29,7 @@ const char kHelp[] =
 }  // namespace
 
 int RunReceive(int argc, char** argv) {
-    return RunTransferCommand(argc, argv, kHelp, TransferKind::kReceive);
+    return RunTransferCommand(argc, argv, kHelp, TransferMode::kXmodemReceive);
 }
 
 }  // namespace zentrip::cli

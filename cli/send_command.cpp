@@ -21,7 +21,7 @@ const char kHelp[] =
 }  // namespace
 
 int RunSend(int argc, char** argv) {
-    return RunTransferCommand(argc, argv, kHelp, TransferKind::kTransmit);
+    return RunTransferCommand(argc, argv, kHelp, TransferMode::kXmodemTransmit);
 }
 
 }  // namespace zentrip::cli

@@ -20,7 +20,7 @@ const char kHelp[] =
 }  // namespace
 
 int RunSendText(int argc, char** argv) {
-    return RunTransferCommand(argc, argv, kHelp, TransferKind::kText);
+    return RunTransferCommand(argc, argv, kHelp, TransferMode::kTextTransmit);
 }
 
 }  // namespace zentrip::cli

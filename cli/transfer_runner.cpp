@@ -12,26 +12,12 @@
 
 #include "cli/interrupt.h"
 #include "terminal/term_texts.h"
+#include "terminal/transfer_job.h"
 #include "terminal/transfer_texts.h"
-#include "terminal/xmodem.h"
 
 namespace zentrip::cli {
 
 namespace {
-
-int ModeOf(TransferKind kind) {
-    switch (kind) {
-        case TransferKind::kTransmit:
-            return kXmodemTransmitMode;
-        case TransferKind::kReceive:
-            return kXmodemReceiveMode;
-        case TransferKind::kText:
-            break;
-    }
-    return kTextTransmitMode;
-}
-
-const char* Title(TransferKind kind, int mode) { return TransferTitle(ModeOf(kind), mode); }
 
 std::string Bar(std::int64_t done, std::int64_t total) {
     constexpr int kWidth = 20;
@@ -43,27 +29,28 @@ std::string Bar(std::int64_t done, std::int64_t total) {
     return text;
 }
 
-std::string ProgressLine(TransferKind kind, const CXmodem& engine) {
+std::string ProgressLine(TransferMode mode, const CXmodem& engine) {
     char text[256];
     const unsigned seconds = engine.ElapsedSeconds();
-    switch (kind) {
-        case TransferKind::kTransmit:
+    const char* title = TransferTitle(mode, engine.Mode());
+    switch (mode) {
+        case TransferMode::kXmodemTransmit:
             std::snprintf(text, sizeof text,
-                          "%s: Blocks Sent: %d  Blocks Rejected: %d  Bytes Sent: %lld  %u s",
-                          Title(kind, engine.Mode()), engine.BlockCount(), engine.RejectedCount(),
+                          "%s: Blocks Sent: %d  Blocks Rejected: %d  Bytes Sent: %lld  %u s", title,
+                          engine.BlockCount(), engine.RejectedCount(),
                           static_cast<long long>(engine.ByteCount()), seconds);
             return text + Bar(engine.ByteCount(), engine.Total());
-        case TransferKind::kReceive:
+        case TransferMode::kXmodemReceive:
             std::snprintf(
                 text, sizeof text,
-                "%s: Blocks Received: %d  Blocks Rejected: %d  Bytes Received: %lld  %u s",
-                Title(kind, engine.Mode()), engine.BlockCount(), engine.RejectedCount(),
+                "%s: Blocks Received: %d  Blocks Rejected: %d  Bytes Received: %lld  %u s", title,
+                engine.BlockCount(), engine.RejectedCount(),
                 static_cast<long long>(engine.ByteCount()), seconds);
             return text;
-        case TransferKind::kText:
+        case TransferMode::kTextTransmit:
             std::snprintf(text, sizeof text, "%s: Lines Sent: %d  Approx Chars Sent: %lld  %u s",
-                          Title(kind, engine.Mode()), engine.BlockCount(),
-                          static_cast<long long>(engine.ByteCount()), seconds);
+                          title, engine.BlockCount(), static_cast<long long>(engine.ByteCount()),
+                          seconds);
             return text + Bar(engine.ByteCount(), engine.Total());
     }
     return text;
@@ -84,7 +71,7 @@ int ParseTransferArgs(int argc, char** argv, const char* help, PortOptions& opti
     return -1;
 }
 
-int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& options) {
+int RunTransfer(TransferMode mode, const std::string& path, const PortOptions& options) {
     CSerialPort port;
     ApplyPortOptions(port, options);
     std::fputs(UnofferedNote(options).c_str(), stderr);
@@ -95,66 +82,44 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
         return kXmodemNoPort;
     }
 
-    CXmodem engine(&port, options.port, options.rate);
-    engine.SetMode(kind == TransferKind::kTransmit ? CXmodem::kModeUnchosen : CXmodem::kModeCrc);
-    engine.SetNotifyId(1023);
+    TransferJob job(mode, &port, options.port, options.rate, path);
     std::atomic<int> notifications{0};
-    engine.SetOwner([&](std::uint32_t) { notifications.fetch_add(1, std::memory_order_relaxed); });
-
     const bool live = isatty(STDERR_FILENO) == 1;
     // Ctrl-C, SIGTERM and SIGHUP cancel; a second one ends the program as usual.
     InterruptWatch interrupts(InterruptWatch::Again::kDefaultAction);
-    bool interrupted = false;
-    std::atomic<bool> done{false};
-    int result = kXmodemUnknownError;
-    std::thread worker([&] {
-        switch (kind) {
-            case TransferKind::kTransmit:
-                result = engine.Transmit(path);
-                break;
-            case TransferKind::kReceive:
-                result = engine.Receive(path);
-                break;
-            case TransferKind::kText:
-                result = engine.TransmitText(path);
-                break;
-        }
-        done.store(true, std::memory_order_release);
-    });
+    job.Start([&] { notifications.fetch_add(1, std::memory_order_relaxed); }, {});
 
     std::string shown;
     const auto draw = [&] {
         if (notifications.load(std::memory_order_relaxed) == 0) return;  // not started yet
-        const std::string line = ProgressLine(kind, engine);
+        const std::string line = ProgressLine(mode, job.Engine());
         if (!live || line == shown) return;
         shown = line;
         std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
         std::fflush(stderr);
     };
-    while (!done.load(std::memory_order_acquire)) {
-        // Repeated, because the engine clears the flag when its operation begins.
-        interrupted = interrupted || interrupts.TakeStopRequest();
-        if (interrupted) engine.Cancel();
+    while (!job.Ended()) {
+        if (interrupts.TakeStopRequest()) job.Cancel();
         draw();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    worker.join();
+    const int result = job.Finish();
     draw();
     if (live && !shown.empty()) std::fputc('\n', stderr);
 
     // A transfer the user cancelled ends quietly: its result (for text, "cancelled by
     // receiver") would only misreport what happened. The exit status still carries it.
-    if (engine.CancelRequested()) return result;
+    if (job.Cancelled()) return result;
     if (result != kXmodemSuccess && port.DeviceLost()) {
         std::fprintf(stderr, "zentrip-cli: %s\n",
                      DeviceLostText(port.DevicePath(), port.LostReason()).c_str());
     }
     std::error_code ignored;
     const auto full = std::filesystem::absolute(path, ignored);
-    const std::string line = TransferEndLine(ModeOf(kind), result, full.string());
+    const std::string line = TransferEndLine(mode, result, full.string());
     std::FILE* out = result == kXmodemSuccess ? stdout : stderr;
     std::fprintf(out, "%s\n", line.c_str());
-    for (const std::string& note : TransferFileLines(ModeOf(kind), result, full.string(), engine)) {
+    for (const std::string& note : TransferFileLines(mode, result, full.string(), job.Engine())) {
         std::fprintf(out, "%s\n", note.c_str());
     }
     return result;
@@ -162,13 +127,13 @@ int RunTransfer(TransferKind kind, const std::string& path, const PortOptions& o
 
 }  // namespace
 
-int RunTransferCommand(int argc, char** argv, const char* help, TransferKind kind) {
+int RunTransferCommand(int argc, char** argv, const char* help, TransferMode mode) {
     PortOptions options;
     std::string path;
     if (const int status = ParseTransferArgs(argc, argv, help, options, path); status >= 0) {
         return status;
     }
-    return RunTransfer(kind, path, options);
+    return RunTransfer(mode, path, options);
 }
 
 }  // namespace zentrip::cli

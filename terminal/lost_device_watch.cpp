@@ -30,6 +30,19 @@ LostDeviceWatch::Look LostDeviceWatch::LookAgain() {
     return {sight, changed};
 }
 
+LostDeviceWatch::Turn LostDeviceWatch::LookAndReopen(const std::function<bool()>& reopen) {
+    const Look look = LookAgain();
+    switch (look.sight) {
+        case Sight::kBack:
+            return reopen() ? Turn::kReturned : Turn::kNone;
+        case Sight::kDifferent:
+            return look.changed ? Turn::kDifferent : Turn::kNone;
+        case Sight::kNothing:
+            break;
+    }
+    return look.changed ? Turn::kEmptyAgain : Turn::kNone;
+}
+
 bool LostDeviceWatch::SameDevice(const DeviceIdentity& was, const DeviceIdentity& now) {
     if (!was.characterDevice || !now.characterDevice) return false;
     if (!was.hardware.empty()) return now.hardware == was.hardware;

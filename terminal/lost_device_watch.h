@@ -1,7 +1,7 @@
 // LostDeviceWatch: when a terminal's serial device vanishes, tells when the same device is
 // back at its path, so that the terminal never takes another program's device for it. It
 // remembers the device at each open (see DeviceIdentity) and, while the device is lost, is
-// asked to look again every kPollMs:
+// asked to look again every kPollMs (LookAndReopen):
 // - a device with hardware behind it (a USB adapter) is back when the same adapter is at the
 //   path again, whatever node or number it got this time;
 // - a device without (a pseudo-terminal) is back only as the very same node: one made anew at
@@ -43,6 +43,13 @@ public:
     };
     // One look at the path while the device is lost.
     Look LookAgain();
+
+    // What a look while lost comes to, for the terminal to report: a different device appeared,
+    // the path is empty again after one, or the same device is back and open again.
+    enum class Turn { kNone, kDifferent, kEmptyAgain, kReturned };
+    // One look, and when the same device is back, `reopen` (true: it is open again and
+    // Opened() was told); a reopen that fails is tried again at the next look.
+    Turn LookAndReopen(const std::function<bool()>& reopen);
 
     static bool SameDevice(const DeviceIdentity& was, const DeviceIdentity& now);
 

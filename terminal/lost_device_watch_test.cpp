@@ -104,5 +104,49 @@ TEST(LostDeviceWatch, AdapterIsBackByItsIdentityWhateverItsNode) {
     ExpectLook(watch, Sight::kBack, true);
 }
 
+// Looks in turn at what the path holds: only changes are reported, and only the same device is
+// reopened, again at each look until the open works.
+TEST(LostDeviceWatch, LooksReportChangesAndReopenOnlyTheSameDevice) {
+    enum class At { kNothing, kSame, kOther };
+    using Turn = LostDeviceWatch::Turn;
+    const struct {
+        At at;
+        bool opens;
+        Turn turn;
+    } looks[] = {
+        {At::kNothing, true, Turn::kNone},  {At::kOther, true, Turn::kDifferent},
+        {At::kOther, true, Turn::kNone},    {At::kNothing, true, Turn::kEmptyAgain},
+        {At::kNothing, true, Turn::kNone},  {At::kSame, false, Turn::kNone},
+        {At::kSame, false, Turn::kNone},    {At::kNothing, true, Turn::kEmptyAgain},
+        {At::kSame, true, Turn::kReturned},
+    };
+    DeviceIdentity same;
+    same.characterDevice = true;
+    same.hardware = "usb 0403:6001 serial A1B2 interface 0 port 0";
+    DeviceIdentity other = same;
+    other.hardware = "usb 0403:6001 serial C3D4 interface 0 port 0";
+    At at = At::kSame;
+    LostDeviceWatch watch([&](const std::string&) -> std::optional<DeviceIdentity> {
+        if (at == At::kNothing) return std::nullopt;
+        return at == At::kSame ? same : other;
+    });
+    watch.Opened("/dev/ttyUSB0");
+    watch.Lost("Input/output error");
+    int step = 0;
+    int reopens = 0;
+    for (const auto& look : looks) {
+        at = look.at;
+        const int before = reopens;
+        EXPECT_EQ(watch.LookAndReopen([&] {
+            ++reopens;
+            return look.opens;
+        }),
+                  look.turn)
+            << "look " << step;
+        EXPECT_EQ(reopens - before, look.at == At::kSame ? 1 : 0) << "look " << step;
+        ++step;
+    }
+}
+
 }  // namespace
 }  // namespace zentrip

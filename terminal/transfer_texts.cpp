@@ -5,67 +5,69 @@
 
 namespace zentrip {
 
-const char* TransferTitle(int mode, int engineMode) {
+const char* TransferTitle(TransferMode mode, int engineMode) {
     switch (mode) {
-        case kXmodemTransmitMode:
+        case TransferMode::kXmodemTransmit:
             if (engineMode == CXmodem::kModeCrc) return "XMODEM Transmit (CRC Mode)";
             if (engineMode == CXmodem::kModeChecksum) return "XMODEM Transmit (Checksum Mode)";
             return "XMODEM Transmit (Automatic Mode Selection)";
-        case kXmodemReceiveMode:
+        case TransferMode::kXmodemReceive:
             return "XMODEM Receive (CRC Mode)";
-        default:
-            return "Raw Text Transmission";
+        case TransferMode::kTextTransmit:
+            break;
     }
+    return "Raw Text Transmission";
 }
 
-std::string TransferProgressText(int mode, const std::string& path, const CXmodem& engine) {
+std::string TransferProgressText(TransferMode mode, const std::string& path,
+                                 const CXmodem& engine) {
     const auto bytes = static_cast<long long>(engine.ByteCount());
     const unsigned seconds = engine.ElapsedSeconds();
     switch (mode) {
-        case kXmodemTransmitMode:
+        case TransferMode::kXmodemTransmit:
             return Format(
                 "     XMODEM TRANSMIT PROGRESS\r\n\r\nFile Being Sent: %s\r\nBlocks Sent: "
                 "%d\r\nBlocks Rejected: %d\r\nBytes Sent: %lld\r\nTotal Time (Seconds): %u\r\n",
                 path.c_str(), engine.BlockCount(), engine.RejectedCount(), bytes, seconds);
-        case kXmodemReceiveMode:
+        case TransferMode::kXmodemReceive:
             return Format(
                 "     XMODEM RECEIVE PROGRESS\r\n\r\nFile Being Received: %s\r\nBlocks Received: "
                 "%d\r\nBlocks Rejected: %d\r\nBytes Received: %lld\r\nTotal Time (Seconds): %u\r\n",
                 path.c_str(), engine.BlockCount(), engine.RejectedCount(), bytes, seconds);
-        case kTextTransmitMode:
+        case TransferMode::kTextTransmit:
             return Format(
                 "     TEXT TRANSMIT PROGRESS\r\n\r\nFile Being Sent: %s\r\nLines Sent: "
                 "%d\r\nApprox "
                 "Chars Sent: %lld\r\nTime Elapsed: %u",
                 path.c_str(), engine.BlockCount(), bytes, seconds);
-        default:
-            return {};
     }
+    return {};
 }
 
-std::string TransferEndLine(int mode, int result, const std::string& path) {
+std::string TransferEndLine(TransferMode mode, int result, const std::string& path) {
     if (result != kXmodemSuccess) {
         return Format("*** ERROR %d: %s. ***", result, XmodemResultText(result));
     }
     switch (mode) {
-        case kXmodemTransmitMode:
+        case TransferMode::kXmodemTransmit:
             return "Transfer completed successfully!";
-        case kXmodemReceiveMode:
+        case TransferMode::kXmodemReceive:
             return Format("Transfer of \"%s\" completed successfully!", path.c_str());
-        default:
-            return "Text transmission completed!";
+        case TransferMode::kTextTransmit:
+            break;
     }
+    return "Text transmission completed!";
 }
 
 std::string TransferLostLine(const std::string& path, const std::string& reason) {
     return "*** " + DeviceLostText(path, reason) + ". ***";
 }
 
-std::vector<std::string> TransferFileLines(int mode, int result, const std::string& path,
+std::vector<std::string> TransferFileLines(TransferMode mode, int result, const std::string& path,
                                            const CXmodem& engine) {
     std::vector<std::string> lines;
     if (!engine.FileProblem().empty()) lines.push_back(path + ": " + engine.FileProblem());
-    if (mode != kXmodemReceiveMode) return lines;
+    if (mode != TransferMode::kXmodemReceive) return lines;
     if (!engine.PartialFile().empty()) {
         lines.push_back("The data that did arrive is kept in " + engine.PartialFile() + ".");
     }

@@ -11,21 +11,20 @@
 
 namespace zentrip {
 
-// The dialog's modes; any other number is treated as text where a mode must be chosen.
-enum TransferMode : int { kXmodemTransmitMode = 1, kXmodemReceiveMode = 2, kTextTransmitMode = 3 };
+enum class TransferMode { kXmodemTransmit, kXmodemReceive, kTextTransmit };
 
 // The title for a mode; a transmit's names the block check once the handshake has chosen it.
-const char* TransferTitle(int mode, int engineMode = CXmodem::kModeUnchosen);
-// What the status shows while the transfer runs; empty for a mode that has no progress text.
-std::string TransferProgressText(int mode, const std::string& path, const CXmodem& engine);
+const char* TransferTitle(TransferMode mode, int engineMode = CXmodem::kModeUnchosen);
+// What the status shows while the transfer runs.
+std::string TransferProgressText(TransferMode mode, const std::string& path, const CXmodem& engine);
 // The success line (with the path for a receive) or, for any other result, the error line.
-std::string TransferEndLine(int mode, int result, const std::string& path);
+std::string TransferEndLine(TransferMode mode, int result, const std::string& path);
 // After a failed transfer's error line, when the device went away during it.
 std::string TransferLostLine(const std::string& path, const std::string& reason);
 // The lines about the file after the end line: why it could not be opened or created, where a
 // failed receive kept what did arrive, and the other names of a file a receive replaced. Read
 // once the engine's operation has ended.
-std::vector<std::string> TransferFileLines(int mode, int result, const std::string& path,
+std::vector<std::string> TransferFileLines(TransferMode mode, int result, const std::string& path,
                                            const CXmodem& engine);
 
 }  // namespace zentrip

@@ -106,11 +106,11 @@ private:
     std::atomic<int> m_mode{kModeCrc};
     int m_expectedBlockCount = 1;
     NotifyFn m_notify;
+    std::uint32_t m_notifyId = 0;
     std::atomic<bool> m_cancel{false};
     std::atomic<std::uint64_t> m_startTime{0};
     std::atomic<std::int64_t> m_byteCount{0};
     std::atomic<std::int64_t> m_total{0};
-    std::uint32_t m_notifyId = 0;
     std::atomic<int> m_blockCount{0};
     std::atomic<int> m_rejectedCount{0};
     CSerialPort* m_port;

@@ -17,7 +17,7 @@ void PortCloser::Close(CSerialPort& port, std::function<void()> then) {
     if (m_thread.joinable()) return;
     m_thread = std::thread([this, &port] {
         port.Close();
-        QMetaObject::invokeMethod(this, "Finished", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &PortCloser::Finished, Qt::QueuedConnection);
     });
 }
 

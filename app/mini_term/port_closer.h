@@ -25,10 +25,9 @@ public:
     // Waits for a close still running and forgets what was to follow it.
     void Abandon();
 
-private slots:
+private:
     void Finished();
 
-private:
     std::thread m_thread;
     std::vector<std::function<void()>> m_then;
 };

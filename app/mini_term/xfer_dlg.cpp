@@ -31,14 +31,13 @@ void SetBar(QProgressBar* bar, std::int64_t total, std::int64_t done) {
 
 }  // namespace
 
-CXferDlg::CXferDlg(int mode, CSerialPort* port, int comPort, std::uint32_t rate,
+CXferDlg::CXferDlg(TransferMode mode, CSerialPort* port, int comPort, std::uint32_t rate,
                    const std::string& path, QWidget* parent, Clock& clock)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_mode(mode == kXmodemTransmitMode || mode == kXmodemReceiveMode ? mode : kTextTransmitMode),
       m_port(port),
-      m_path(path) {
+      m_job(mode, port, comPort, rate, path, clock) {
     SetDialogSize(this, 250, 142);
-    setWindowTitle(TransferTitle(m_mode));
+    setWindowTitle(TransferTitle(mode));
 
     m_statusEdit = new QPlainTextEdit(this);
     PlaceControl(m_statusEdit, 7, 7, 236, 96);
@@ -51,7 +50,7 @@ CXferDlg::CXferDlg(int mode, CSerialPort* port, int comPort, std::uint32_t rate,
     m_bar->setTextVisible(false);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
-    m_bar->setVisible(m_mode != kXmodemReceiveMode);
+    m_bar->setVisible(mode != TransferMode::kXmodemReceive);
 
     m_button = new QPushButton("Cancel Transfer", this);
     PlaceControl(m_button, 87, 122, 76, 13);
@@ -59,42 +58,26 @@ CXferDlg::CXferDlg(int mode, CSerialPort* port, int comPort, std::uint32_t rate,
     m_button->setDefault(true);
     m_button->setFocus();
     connect(m_button, &QPushButton::clicked, this, [this] { done(1); });
-
-    m_engine = std::make_unique<CXmodem>(m_port, comPort, rate, clock);
-    m_engine->SetMode(m_mode == kXmodemTransmitMode ? CXmodem::kModeUnchosen : CXmodem::kModeCrc);
-    // On the worker thread: a wake-up, never the counters themselves.
-    m_engine->SetOwner([this](std::uint32_t) {
-        if (m_progress.Post(0)) QMetaObject::invokeMethod(this, "OnProgress", Qt::QueuedConnection);
-    });
 }
 
+// The worker posts to this dialog: it ends before any of the dialog goes.
 CXferDlg::~CXferDlg() {
-    if (!m_worker.joinable()) return;
-    m_engine->Cancel();
-    m_worker.join();
+    if (!m_job.Running()) return;
+    m_job.Cancel();
+    m_job.Finish();
 }
 
 void CXferDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!m_started) StartWorker();
-}
-
-void CXferDlg::StartWorker() {
-    m_started = true;
-    m_worker = std::thread([this] {
-        switch (m_mode) {
-            case kXmodemTransmitMode:
-                m_result = m_engine->Transmit(m_path);
-                break;
-            case kXmodemReceiveMode:
-                m_result = m_engine->Receive(m_path);
-                break;
-            default:
-                m_result = m_engine->TransmitText(m_path);
-                break;
-        }
-        QMetaObject::invokeMethod(this, "OnWorkerDone", Qt::QueuedConnection);
-    });
+    if (m_job.Started()) return;
+    // On the worker thread: wake-ups, never the counters themselves.
+    m_job.Start(
+        [this] {
+            if (m_progress.Post(0)) {
+                QMetaObject::invokeMethod(this, &CXferDlg::OnProgress, Qt::QueuedConnection);
+            }
+        },
+        [this] { QMetaObject::invokeMethod(this, &CXferDlg::OnJobEnded, Qt::QueuedConnection); });
 }
 
 void CXferDlg::keyPressEvent(QKeyEvent* event) {
@@ -103,42 +86,40 @@ void CXferDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CXferDlg::done(int) {
-    if (!m_worker.joinable()) return QDialog::done(1);
-    m_closeRequested = true;
+    if (!m_job.Running()) return QDialog::done(1);
     m_button->setEnabled(false);
-    m_engine->Cancel();
+    m_job.Cancel();
 }
 
 void CXferDlg::OnProgress() {
     if (!m_progress.Take() || m_finished) return;
-    // The engine clears its cancel flag when its operation begins and notifies right after:
-    // a cancel that came before then is given again here.
-    if (m_closeRequested) m_engine->Cancel();
     Refresh();
 }
 
 void CXferDlg::Refresh() {
-    const CXmodem& engine = *m_engine;
-    m_status = TransferProgressText(m_mode, m_path, engine);
+    const CXmodem& engine = m_job.Engine();
+    const TransferMode mode = m_job.Mode();
+    m_status = TransferProgressText(mode, m_job.Path(), engine);
     ShowStatus();
-    if (m_mode == kXmodemReceiveMode) return;
+    if (mode == TransferMode::kXmodemReceive) return;
     SetBar(m_bar, engine.Total(), engine.ByteCount());
-    if (m_mode == kXmodemTransmitMode && engine.Mode() != CXmodem::kModeUnchosen) {
-        setWindowTitle(TransferTitle(m_mode, engine.Mode()));
+    if (mode == TransferMode::kXmodemTransmit && engine.Mode() != CXmodem::kModeUnchosen) {
+        setWindowTitle(TransferTitle(mode, engine.Mode()));
     }
 }
 
-void CXferDlg::OnWorkerDone() {
-    m_worker.join();
-    if (m_closeRequested || m_engine->CancelRequested()) return QDialog::done(1);
+void CXferDlg::OnJobEnded() {
+    const int result = m_job.Finish();
+    if (m_job.Cancelled()) return QDialog::done(1);
     // A refresh still queued would come after the closing line and wipe it: do it now instead.
     if (m_progress.Take()) Refresh();
     m_finished = true;
-    m_status += "\r\n" + TransferEndLine(m_mode, m_result, m_path);
-    for (const std::string& line : TransferFileLines(m_mode, m_result, m_path, *m_engine)) {
+    const TransferMode mode = m_job.Mode();
+    m_status += "\r\n" + TransferEndLine(mode, result, m_job.Path());
+    for (const std::string& line : TransferFileLines(mode, result, m_job.Path(), m_job.Engine())) {
         m_status += "\r\n" + line;
     }
-    if (m_result != kXmodemSuccess && m_port && m_port->DeviceLost()) {
+    if (result != kXmodemSuccess && m_port && m_port->DeviceLost()) {
         m_status += "\r\n" + TransferLostLine(m_port->DevicePath(), m_port->LostReason());
     }
     ShowStatus();

@@ -252,17 +252,20 @@ void XferDlgTest::textTransmitEndsAndAFailedReopenIsWatched() {
 // the mode the receiver asked for, or a sender that never sends.
 void XferDlgTest::silentPeerEndsWithTheErrorLine() {
     const struct {
-        int mode;
+        TransferMode mode;
         const char* peerSays;
         const char* title;
         const char* status;
         const char* end;
     } cases[] = {
-        {1, "C", "XMODEM Transmit (CRC Mode)", "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
+        {TransferMode::kXmodemTransmit, "C", "XMODEM Transmit (CRC Mode)",
+         "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
          "\n\n*** ERROR 4: No response from client after block sent. ***"},
-        {1, "\x15", "XMODEM Transmit (Checksum Mode)", "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
+        {TransferMode::kXmodemTransmit, "\x15", "XMODEM Transmit (Checksum Mode)",
+         "\nBlocks Sent: 1\nBlocks Rejected: 0\n",
          "\n\n*** ERROR 4: No response from client after block sent. ***"},
-        {2, "", "XMODEM Receive (CRC Mode)", "\nBlocks Received: 0\nBlocks Rejected: 10\n",
+        {TransferMode::kXmodemReceive, "", "XMODEM Receive (CRC Mode)",
+         "\nBlocks Received: 0\nBlocks Rejected: 10\n",
          "\n\n*** ERROR 8: Too many tries or aborted during reception. ***"},
     };
     for (const auto& c : cases) {
@@ -272,7 +275,9 @@ void XferDlgTest::silentPeerEndsWithTheErrorLine() {
         CSerialPort port(opener);
         TempDir dir;
         line.Feed(c.peerSays);
-        const std::string path = c.mode == 1 ? dir.Write("in.bin", Pattern(300)) : dir.Path("got");
+        const std::string path = c.mode == TransferMode::kXmodemTransmit
+                                     ? dir.Write("in.bin", Pattern(300))
+                                     : dir.Path("got");
         CXferDlg transfer(c.mode, &port, 1, 9600, path, nullptr, clock);
         transfer.open();
         QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
@@ -287,7 +292,8 @@ void XferDlgTest::vanishedDeviceIsNamedAfterTheErrorLine() {
     TempDir dir;
     CSerialPort port;
     port.SetDevicePathFn([&](int) { return line.SlavePath(); });
-    CXferDlg transfer(1, &port, 1, 9600, dir.Write("in.bin", Pattern(300)));
+    CXferDlg transfer(TransferMode::kXmodemTransmit, &port, 1, 9600,
+                      dir.Write("in.bin", Pattern(300)));
     transfer.open();
     QVERIFY(line.WriteMaster("C"));
     QCOMPARE(line.ReadMaster(133).size(), std::size_t{133});
@@ -308,7 +314,7 @@ void XferDlgTest::fileProblemIsNamedAfterTheErrorLine() {
     CSerialPort port;
     port.SetDevicePathFn([&](int) { return line.SlavePath(); });
     const std::string path = dir.Path("no/folder/got.bin");
-    CXferDlg transfer(2, &port, 1, 9600, path);
+    CXferDlg transfer(TransferMode::kXmodemReceive, &port, 1, 9600, path);
     transfer.open();
     QTRY_COMPARE(ButtonOf(&transfer)->text(), QString("CLOSE"));
     const QString status = StatusOf(&transfer);
