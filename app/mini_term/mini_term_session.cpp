@@ -44,9 +44,7 @@ void MiniTermSession::ApplySettings() {
 }
 
 void MiniTermSession::ChangeSettings(const CommSettings& chosen) {
-    m_settings.port = chosen.port;
-    m_settings.dataRate = chosen.dataRate;
-    m_settings.devicePaths = chosen.devicePaths;
+    TakePortChoice(m_settings, chosen);
     ApplySettings();
     Reopen();
 }
