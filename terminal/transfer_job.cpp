@@ -9,7 +9,7 @@ TransferJob::TransferJob(TransferMode mode, CSerialPort* port, int comPort, std:
     : m_mode(mode), m_path(std::move(path)), m_engine(port, comPort, rate, clock) {
     m_engine.SetMode(mode == TransferMode::kXmodemTransmit ? CXmodem::kModeUnchosen
                                                            : CXmodem::kModeCrc);
-    m_engine.SetOwner([this](std::uint32_t) {
+    m_engine.SetOwner([this] {
         {
             const std::lock_guard<std::mutex> lock(m_cancelLock);
             if (m_cancel.load(std::memory_order_relaxed)) m_engine.Cancel();

@@ -89,7 +89,7 @@ int CXmodem::End(int result) {
 int CXmodem::Fail(int result) { return End(DeviceLost() ? m_lostResult : result); }
 
 void CXmodem::Notify() {
-    if (m_notify) m_notify(m_notifyId);
+    if (m_notify) m_notify();
 }
 
 // A FIFO or a device has no size to tell.

@@ -31,8 +31,8 @@ namespace zentrip {
 class CXmodem {
 public:
     enum Mode : int { kModeUnchosen = 0, kModeChecksum = 1, kModeCrc = 2 };
-    // Called on the worker thread with the notification id; must not block.
-    using NotifyFn = std::function<void(std::uint32_t id)>;
+    // Called on the worker thread at each step of an operation; must not block.
+    using NotifyFn = std::function<void()>;
 
     // Closes the port if one is given; a null port makes every operation fail with 15.
     CXmodem(CSerialPort* port, int comPort, std::uint32_t rate, Clock& clock = DefaultClock());
@@ -46,7 +46,6 @@ public:
 
     // Set by the owner before an operation.
     void SetOwner(NotifyFn notify) { m_notify = std::move(notify); }
-    void SetNotifyId(std::uint32_t id) { m_notifyId = id; }
     void SetMode(int mode) { m_mode.store(mode, std::memory_order_relaxed); }
 
     // Safe from any thread during an operation.
@@ -106,7 +105,6 @@ private:
     std::atomic<int> m_mode{kModeCrc};
     int m_expectedBlockCount = 1;
     NotifyFn m_notify;
-    std::uint32_t m_notifyId = 0;
     std::atomic<bool> m_cancel{false};
     std::atomic<std::uint64_t> m_startTime{0};
     std::atomic<std::int64_t> m_byteCount{0};

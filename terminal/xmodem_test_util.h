@@ -77,7 +77,7 @@ struct FakeRig {
 
     // The engine at that data rate; the line delivers at once until paced (SetPace).
     explicit FakeRig(std::uint32_t rate = 9600) : engine(&port, 1, rate, clock) {
-        engine.SetOwner([this](std::uint32_t) { ++notifications; });
+        engine.SetOwner([this] { ++notifications; });
     }
     std::uint64_t Now() { return clock.TickMs(); }
     void Reply(std::string_view bytes) { line.Feed(bytes, clock.TickMs()); }

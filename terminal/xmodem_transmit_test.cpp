@@ -284,7 +284,7 @@ TEST_F(TransmitCancelTest, WhileWaitingForTheReply) {
 
 TEST_F(TransmitCancelTest, BeforeAResend) {
     receiver.onBlock = [](int, const std::string&) { return std::string(1, kNak); };
-    rig.engine.SetOwner([this](std::uint32_t) {
+    rig.engine.SetOwner([this] {
         if (rig.engine.RejectedCount() == 1) rig.engine.Cancel();
     });
     rig.Reply("C");
