@@ -7,14 +7,9 @@
 #include "app/program/app_options.h"
 #include "app/program/resources.h"
 #include "sim/pty_simulator.h"
+#include "text/command_line.h"
 
 namespace zentrip {
-
-namespace {
-
-constexpr int kUsageStatus = 64;  // as zentrip-cli's commands
-
-}  // namespace
 
 CProgrammerApp::CProgrammerApp(const std::vector<std::string>& args) {
     const AppOptions options = ParseAppOptions(args);
@@ -23,7 +18,7 @@ CProgrammerApp::CProgrammerApp(const std::vector<std::string>& args) {
         return;
     }
     if (!options.error.empty()) {
-        std::fprintf(stderr, "zentrip: %s (see zentrip --help)\n", options.error.c_str());
+        std::fputs(UsageErrorText("zentrip", options.error).c_str(), stderr);
         m_exitStatus = kUsageStatus;
         return;
     }
