@@ -190,14 +190,27 @@ TEST(FindLineInFile, ReadsLongLinesInPiecesOf509) {
     EXPECT_EQ(tokenizer.FindLineInFile(&splitKey, straddle.path(), nullptr, 0), 0);
 }
 
-TEST(FindLineInFile, ReadsAsTextWhereCrLfCountsAsOneLineFeed) {
-    // 508 characters and CR LF make one piece of 509 in text mode, so #session is line 2.
-    ProgramFile file(std::string(508, 'x') + "\r\n#Session 555\r\n");
-    CTokenizer tokenizer;
-    SearchKey key = Key("#session");
-    char copy[CTokenizer::kFileLineSize] = {};
-    EXPECT_EQ(tokenizer.FindLineInFile(&key, file.path(), copy, 0), 2);
-    EXPECT_STREQ(copy, "#Session 555\n");
+// The file is read as text: 508 characters and CR LF make one piece of 509, so #session is
+// line 2; a last line without a line feed is found too.
+TEST(FindLineInFile, FindsTheLineAsTextAndCopiesIt) {
+    struct Case {
+        std::string text;
+        const char* key;
+        int flag;
+        const char* copy;
+    };
+    const Case cases[] = {{std::string(508, 'x') + "\r\n#Session 555\r\n", "#session", 0,
+                           "#Session 555\n"},
+                          {"one\r\n#direct", "#Direct", 2, "#direct"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        ProgramFile file(c.text);
+        CTokenizer tokenizer;
+        SearchKey key = Key(c.key);
+        char copy[CTokenizer::kFileLineSize] = {};
+        EXPECT_EQ(tokenizer.FindLineInFile(&key, file.path(), copy, c.flag), 2);
+        EXPECT_STREQ(copy, c.copy);
+    }
 }
 
 TEST(FindLineInFile, UnreadablePathsGiveMinusOne) {
@@ -215,15 +228,6 @@ TEST(FindLineInFile, UnreadablePathsGiveMinusOne) {
     EXPECT_EQ(tokenizer.FindLineInFile(&key, fifo.c_str(), nullptr, 0), -1);
     ProgramFile empty("");
     EXPECT_EQ(tokenizer.FindLineInFile(&key, empty.path(), nullptr, 0), 0);
-}
-
-TEST(FindLineInFile, LastLineWithoutLineFeed) {
-    ProgramFile file("one\r\n#direct");
-    CTokenizer tokenizer;
-    SearchKey key = Key("#Direct");
-    char copy[CTokenizer::kFileLineSize] = {};
-    EXPECT_EQ(tokenizer.FindLineInFile(&key, file.path(), copy, 2), 2);
-    EXPECT_STREQ(copy, "#direct");
 }
 
 TEST(FormatDigits, LastDigitsWithLeadingZeros) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -88,28 +89,33 @@ TEST_F(ExpandCliTest, EchoShowsTheResultsPaneForm) {
 }
 
 TEST_F(ExpandCliTest, FailuresGoToStderrWithTheLineNumber) {
-    Write("prog.orv", "ok\n#include missing.inc\nnever\n");
-    Result r = Expand({"prog.orv"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "ok\n");
-    EXPECT_EQ(r.err,
-              "zentrip-cli expand: Fatal Error in Line 2 (Unable to open include file "
-              "'missing.inc'.)\n");
-
-    Write("prog.orv", "#hide\n#define A 1\n");
-    r = Expand({"--echo", "prog.orv"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err,
-              "zentrip-cli expand: Fatal Error in Line 2 (Illegal symbol name 'A'; symbols "
-              "must be\r\nat least two characters in length.)\n");
-
-    Write("prog.orv", "#include prog.orv\n");
-    r = Expand({"prog.orv"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              "zentrip-cli expand: Fatal Error in Line 1 (Illegal recursion. Specified file "
-              "already in scope.)\n");
+    struct Case {
+        const char* program;
+        std::vector<std::string> args;
+        std::optional<std::string> out;  // unchecked when empty
+        const char* err;
+    };
+    const Case cases[] = {
+        {"ok\n#include missing.inc\nnever\n", {"prog.orv"}, "ok\n",
+         "zentrip-cli expand: Fatal Error in Line 2 (Unable to open include file "
+         "'missing.inc'.)\n"},
+        {"#hide\n#define A 1\n", {"--echo", "prog.orv"}, "",
+         "zentrip-cli expand: Fatal Error in Line 2 (Illegal symbol name 'A'; symbols "
+         "must be\r\nat least two characters in length.)\n"},
+        {"#include prog.orv\n", {"prog.orv"}, std::nullopt,
+         "zentrip-cli expand: Fatal Error in Line 1 (Illegal recursion. Specified file "
+         "already in scope.)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        Write("prog.orv", c.program);
+        const Result r = Expand(c.args);
+        EXPECT_EQ(r.status, 1);
+        if (c.out) {
+            EXPECT_EQ(r.out, *c.out);
+        }
+        EXPECT_EQ(r.err, c.err);
+    }
 }
 
 TEST_F(ExpandCliTest, WhereNamesTheFileAndLineOfEveryLine) {
