@@ -113,8 +113,10 @@ struct Rig {
     bool Idle() const {
         return QTest::qWaitFor([this] { return !window->SerialWorkBusy(); });
     }
-    // Makes `text` the starting file; whether the editor comes to show it (by its first line).
+    // Makes `text` the starting file once the serial work is done; whether the editor comes to
+    // show it (by its first line).
     bool ShowProgram(const std::string& text) const {
+        if (!Idle()) return false;
         window->SetStartingFile(Program(text));
         const QString first = QString::fromStdString(text.substr(0, text.find('\n')));
         return QTest::qWaitFor([&] { return PaneText(*window, 1001).startsWith(first); });
@@ -261,7 +263,6 @@ void ProgrammerDlgTest::escapeDoesNothing() {
 void ProgrammerDlgTest::returnPressesNothingButTheFocusedButton() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
     auto* editor = Find<QPlainTextEdit>(window, "id1001");
@@ -297,7 +298,6 @@ void ProgrammerDlgTest::returnPressesNothingButTheFocusedButton() {
 void ProgrammerDlgTest::tabReachesOnlyTheControlsThatShow() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("ONE\n"));
     auto* editor = Find<QPlainTextEdit>(window, "id1001");
     auto reached = [&window, editor] {
@@ -331,7 +331,6 @@ void ProgrammerDlgTest::exitAndCloseAskDuringARunAndSignalsDoNot() {
     for (const int signal : {SIGHUP, SIGINT}) {
         Rig rig;
         CProgrammerDlg& window = *rig.window;
-        QVERIFY(rig.Idle());
         QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
         QVERIFY(rig.RunFromFileTo("00003"));
         QSignalSpy closed(&window, &CProgrammerDlg::Closed);
@@ -430,7 +429,6 @@ void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
 void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("#direct\nONE\n#wait 100000\nTWO\n"));
     QVERIFY(rig.RunFromFileTo("00003"));
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
@@ -450,7 +448,6 @@ void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
 void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
     Rig rig(Complaining());
     CProgrammerDlg& window = *rig.window;
-    QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("#direct\nBAD 1\nTWO\n"));
     // Yes, No, then Stop and a termination signal while the question is open: both answer No.
     auto* stop = Find<QPushButton>(window, "id1005");
@@ -481,7 +478,6 @@ void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
 void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("#direct\n#wait 2\nONE\nTWO\n"));
     auto* editor = Find<QPlainTextEdit>(window, "id1001");
     Click(window, ids::kProgramAllInWindow);
@@ -895,7 +891,6 @@ void ProgrammerDlgTest::runRecordsShowTheRunAsThePaneShowedIt() {
            "Device: /dev/ttyS9\r\nOutcome: complete\r\nErrors: 0\r\nResults: 0\r\n\r\n";
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("ONE\n\xE9t\xE9\n"));
     Find<QCheckBox>(window, "id1011")->setChecked(true);
     Click(window, ids::kProgramFromFile);
@@ -984,7 +979,6 @@ void DoubleClick(QWidget& window, const QTextBlock& line) {
 void ProgrammerDlgTest::doubleClickOnAResultsLineShowsItsSource() {
     Rig rig(Complaining());
     CProgrammerDlg& window = *rig.window;
-    QVERIFY(rig.Idle());
     const std::string include = rig.folder.Write("site.inc", "; site\nBAD 1\n");
     QVERIFY(rig.ShowProgram("#direct\nONE\n#include " + include + "\nTWO\n"));
     Click(window, ids::kProgramFromFile);
@@ -1043,7 +1037,6 @@ void ProgrammerDlgTest::doubleClickOnAResultsLineShowsItsSource() {
 void ProgrammerDlgTest::aProblemIsUnderlinedAndNamedOnHover() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
-    QVERIFY(rig.Idle());
     QVERIFY(rig.ShowProgram("ONE\n#include missing.inc\n; fine\n"));
     auto* editor = Find<QPlainTextEdit>(window, "id1001");
     auto* highlighter = editor->findChild<EditorHighlighter*>();
