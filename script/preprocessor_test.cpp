@@ -162,6 +162,12 @@ protected:
         int end = 0;  // the first negative result
     };
 
+    // A fresh preprocessor's run through the file at `path`.
+    Run DrainFile(const std::string& path) {
+        CPreprocessor pp(m_clock);
+        EXPECT_TRUE(pp.OpenFile(path.c_str()));
+        return Drain(pp);
+    }
     static Run Drain(CPreprocessor& pp, int n = 2047) {
         Run run;
         std::vector<char> buf(static_cast<std::size_t>(n) + 1);
@@ -310,9 +316,7 @@ TEST_F(PreprocessorTest, SymbolsOutliveTheirIncludeFile) {
     Write("prog.orv", "#include defs.inc\nTONE RPT *\n#include use.inc\n");
     Write("defs.inc", "#define TONE 88\n");
     Write("use.inc", "#define RPT 42\n");
-    CPreprocessor pp(m_clock);
-    ASSERT_TRUE(pp.OpenFile("prog.orv"));
-    const Run run = Drain(pp);
+    const Run run = DrainFile("prog.orv");
     ASSERT_EQ(run.lines.size(), 5u);
     EXPECT_EQ(run.lines[2], "88 RPT *\n");  // RPT is not defined yet
     EXPECT_EQ(run.end, CPreprocessor::kEndOfFile);
@@ -335,9 +339,7 @@ TEST_F(PreprocessorTest, RecursionAndRepeatedIncludes) {
     Write("loop1.inc", "#include loop2.inc\n");
     Write("loop2.inc", "#include LOOP1.INC\n");  // case differs: still the same scope name
     Write("LOOP1.INC", "never\n");
-    CPreprocessor pp(m_clock);
-    ASSERT_TRUE(pp.OpenFile("prog.orv"));
-    const Run run = Drain(pp);
+    const Run run = DrainFile("prog.orv");
     EXPECT_EQ(run.lines,
               (std::vector<std::string>{"#include part.inc\n", "p\n", "#include part.inc\n",
                                         "p\n", "#include loop1.inc\n", "#include loop2.inc\n"}));
@@ -353,9 +355,7 @@ TEST_F(PreprocessorTest, RecursionTestUsesOnlyNameAndExtension) {
     Write("dir\\z.inc", "never\n");
     for (const char* program : {"x.inc", "y.inc", "z.inc"}) {
         SCOPED_TRACE(program);
-        CPreprocessor pp(m_clock);
-        ASSERT_TRUE(pp.OpenFile(program));
-        const Run run = Drain(pp);
+        const Run run = DrainFile(program);
         EXPECT_EQ(run.lines.size(), 0u);
         EXPECT_EQ(run.end, CPreprocessor::kRecursion);
     }
@@ -368,9 +368,7 @@ TEST_F(PreprocessorTest, IncludeNamesAreRelativeToTheWorkingDirectory) {
     const std::string program = (m_dir / "prog.orv").string();
     for (const char* dir : {"one", "two"}) {
         fs::current_path(m_dir / dir);
-        CPreprocessor pp(m_clock);
-        ASSERT_TRUE(pp.OpenFile(program.c_str()));
-        const Run run = Drain(pp);
+        const Run run = DrainFile(program);
         ASSERT_EQ(run.lines.size(), 2u);
         EXPECT_EQ(run.lines[1], std::string(dir) == "one" ? "first\n" : "second\n");
     }
@@ -407,9 +405,7 @@ TEST_F(PreprocessorTest, LineKindsDecideSubstitution) {
           "#define RPT2 RPT\n"
           "RPT2\n"
           "#\n");
-    CPreprocessor pp(m_clock);
-    ASSERT_TRUE(pp.OpenFile("prog.orv"));
-    const Run run = Drain(pp);
+    const Run run = DrainFile("prog.orv");
     EXPECT_EQ(run.lines, (std::vector<std::string>{
                              "#define RPT 42\n", ";RPT stays in a comment\n", "  ;RPT too\n",
                              "  #define NEVER 1\n", "NEVER 42\n", "#session 42\n", "x;42\n",
@@ -422,9 +418,7 @@ TEST_F(PreprocessorTest, LineEndsPiecesAndOddBytes) {
     Write("prog.orv", "crlf\r\nlone\rcr\n" + longLine + "\nAB" + std::string(1, '\0') +
                           "CD\n\xe9\x41\x42\xff,\x80\n" + "\r\n" + "last");
     Write("defs.orv", "#define AB ok\n#include prog.orv\n");
-    CPreprocessor pp(m_clock);
-    ASSERT_TRUE(pp.OpenFile("defs.orv"));
-    const Run run = Drain(pp);
+    const Run run = DrainFile("defs.orv");
     ASSERT_EQ(run.lines.size(), 10u);
     EXPECT_EQ(run.lines[2], "crlf\n");
     EXPECT_EQ(run.lines[3], "lone\rcr\n");
@@ -462,9 +456,7 @@ TEST_F(PreprocessorTest, LongFirstTokensAreClassifiedWithoutOverrun) {
     Write("prog.orv", ";" + pad + " RPT\n#include" + pad + " x\n#define" + pad +
                           " A 1\n#hide" + pad + "\n" + pad + " RPT\n#wait " + pad + "\n");
     Write("defs.orv", "#define RPT 42\n#include prog.orv\n");
-    CPreprocessor pp(m_clock);
-    ASSERT_TRUE(pp.OpenFile("defs.orv"));
-    const Run run = Drain(pp);
+    const Run run = DrainFile("defs.orv");
     ASSERT_EQ(run.lines.size(), 8u);
     EXPECT_EQ(run.lines[2], ";" + pad + " RPT\n");  // comment: not substituted
     EXPECT_EQ(run.lines[3], "#include" + pad + " x\n");
@@ -483,9 +475,7 @@ TEST_F(PreprocessorTest, IncludeChainTwoHundredDeep) {
                   (i + 1 < kDepth ? "#include f" + std::to_string(i + 1) + ".inc\n" : "") +
                   "out " + std::to_string(i) + "\n");
     }
-    CPreprocessor pp(m_clock);
-    ASSERT_TRUE(pp.OpenFile("f0.inc"));
-    const Run run = Drain(pp);
+    const Run run = DrainFile("f0.inc");
     ASSERT_EQ(run.lines.size(), 3u * kDepth - 1);
     EXPECT_EQ(run.lines[2 * (kDepth - 1)], "in 199\n");
     EXPECT_EQ(run.lines.back(), "out 0\n");

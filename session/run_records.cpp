@@ -122,19 +122,11 @@ RunRecordRow ReadRunRecordRow(std::size_t number, const std::string& path) {
 }
 
 std::string_view RunColumnTitle(RunColumn column) {
-    switch (column) {
-        case RunColumn::Start:
-            return "Start";
-        case RunColumn::Program:
-            return "Program";
-        case RunColumn::Device:
-            return "Device";
-        case RunColumn::Outcome:
-            return "Outcome";
-        case RunColumn::Errors:
-            return "Errors";
-    }
-    return "";
+    // In the order of kRunColumns.
+    static constexpr std::string_view kTitles[] = {"Start", "Program", "Device", "Outcome",
+                                                   "Errors"};
+    static_assert(std::size(kTitles) == kRunColumns.size());
+    return kTitles[static_cast<std::size_t>(column)];
 }
 
 const std::string& RunColumnValue(const RunRecordRow& row, RunColumn column) {
