@@ -31,6 +31,9 @@ int RunTerminal(int argc, char** argv);
 int ReadCommandArgs(int argc, char** argv, const std::vector<CommandOption>& options,
                     std::string_view help, std::vector<std::string>* operands);
 
+// A whole number as strtol reads it, with nothing after it; false for an empty text.
+bool ParseWholeNumber(const std::string& text, long* number);
+
 // "zentrip-cli COMMAND: MESSAGE (see zentrip-cli COMMAND --help)" on stderr; kUsageStatus.
 int PrintUsageError(const char* command, std::string_view message);
 

@@ -1,5 +1,6 @@
 // zentrip-cli: Zentrip without a window.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
@@ -52,6 +53,13 @@ int ReadCommandArgs(int argc, char** argv, const std::vector<CommandOption>& opt
     }
     *operands = line.operands;
     return -1;
+}
+
+bool ParseWholeNumber(const std::string& text, long* number) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    *number = std::strtol(text.c_str(), &end, 10);
+    return *end == '\0';
 }
 
 int PrintUsageError(const char* command, std::string_view message) {

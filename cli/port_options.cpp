@@ -1,22 +1,15 @@
 #include "cli/port_options.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "cli/command.h"
 #include "link/comm_settings.h"
 #include "link/comm_settings_choices.h"
 
 namespace zentrip::cli {
 
 namespace {
-
-bool ParseNumber(const std::string& text, long* number) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    *number = std::strtol(text.c_str(), &end, 10);
-    return *end == '\0';
-}
 
 constexpr std::string_view kPortNeeds = "a port number from 1 to 4";
 constexpr std::string_view kRateNeeds = "a data rate in bits per second";
@@ -55,7 +48,7 @@ std::vector<CommandOption> PortCommandOptions(PortOptions& options) {
         {"--port", kPortNeeds,
          [&options](const std::string& value, std::string* error) {
              long number = 0;
-             if (!ParseNumber(value, &number) || number < 1 || number > 4) {
+             if (!ParseWholeNumber(value, &number) || number < 1 || number > 4) {
                  *error = "--port needs " + std::string(kPortNeeds);
                  return false;
              }
@@ -65,7 +58,7 @@ std::vector<CommandOption> PortCommandOptions(PortOptions& options) {
         {"--rate", kRateNeeds,
          [&options](const std::string& value, std::string* error) {
              long number = 0;
-             if (!ParseNumber(value, &number)) {
+             if (!ParseWholeNumber(value, &number)) {
                  *error = "--rate needs " + std::string(kRateNeeds);
                  return false;
              }

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,9 +78,8 @@ std::string Unescaped(const std::string& value) {
 // A table entry for --count or --show, which take a number from 1 on.
 CommandOption NumberOption(std::string_view name, int* to) {
     return {name, "a number from 1 on", [name, to](const std::string& value, std::string* error) {
-                char* end = nullptr;
-                const long n = std::strtol(value.c_str(), &end, 10);
-                if (!value.empty() && *end == '\0' && n > 0 && n <= 1000000) {
+                long n = 0;
+                if (ParseWholeNumber(value, &n) && n > 0 && n <= 1000000) {
                     *to = static_cast<int>(n);
                     return true;
                 }
