@@ -21,9 +21,10 @@ namespace zentrip {
 bool OpenOnDesktop(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 CRunRecordsDlg::CRunRecordsDlg(std::string folder, UrlOpener openUrl, QWidget* parent)
-    : QDialog(parent), m_folder(std::move(folder)), m_openUrl(std::move(openUrl)), m_queue([this] {
-          QMetaObject::invokeMethod(this, &CRunRecordsDlg::DrainQueue, Qt::QueuedConnection);
-      }) {
+    : QDialog(parent),
+      m_folder(std::move(folder)),
+      m_openUrl(std::move(openUrl)),
+      m_queue([this] { m_queueWake.Wake(); }) {
     setWindowTitle("Run Records");
     setAttribute(Qt::WA_DeleteOnClose);
 

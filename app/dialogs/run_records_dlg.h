@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/common/thread_wake.h"
 #include "app/worker/background_queue.h"
 #include "app/worker/window_queue.h"
 #include "session/run_records.h"
@@ -44,7 +45,6 @@ private:
     void FillList();
     void ShowChosen();
     void OpenFolder();
-    void DrainQueue() { m_queue.Drain(); }
 
     std::string m_folder;
     UrlOpener m_openUrl;
@@ -62,6 +62,7 @@ private:
     QPushButton* m_openFolder = nullptr;
 
     WindowQueue m_queue;
+    ThreadWake m_queueWake{this, [this] { m_queue.Drain(); }};
     BackgroundQueue m_reader;  // last: its work posts to everything above
 };
 

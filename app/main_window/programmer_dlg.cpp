@@ -74,10 +74,7 @@ void ColourAsResult(QWidget* widget, const QColor& text) {
 }  // namespace
 
 CProgrammerDlg::CProgrammerDlg(WindowServices services, QWidget* parent)
-    : QDialog(parent), m_services(std::move(services)), m_queue([this] {
-          QMetaObject::invokeMethod(
-              this, [this] { m_queue.Drain(); }, Qt::QueuedConnection);
-      }) {
+    : QDialog(parent), m_services(std::move(services)), m_queue([this] { m_queueWake.Wake(); }) {
     setWindowTitle(m_services.simulatedDevice.empty() ? kCaption
                                                       : QString(kCaption) + " (simulated)");
     setWindowIcon(ProgramIcon());
@@ -222,8 +219,7 @@ QWidget* CProgrammerDlg::Control(int id) const {
 
 void CProgrammerDlg::ConnectControls() {
     auto button = [this](int id) { return static_cast<QPushButton*>(Control(id)); };
-    auto onClick = [this](QPushButton* control, void (CProgrammer::*operation)(),
-                          EditorLock lock) {
+    auto onClick = [this](QPushButton* control, void (CProgrammer::*operation)(), EditorLock lock) {
         connect(control, &QPushButton::clicked, this, [this, operation, lock] {
             StartUnlessRunning(SerialWork::JobKind::Run, operation, lock);
         });

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/common/thread_wake.h"
 #include "app/dialogs/run_records_dlg.h"
 #include "app/main_window/fold_animator.h"
 #include "app/main_window/window_drag.h"
@@ -98,7 +99,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-
     // Construction.
     void BuildControls();
     void ConnectControls();
@@ -213,6 +213,7 @@ private:
     TextModel m_editorModel;
     TextModel m_resultsModel;
     WindowQueue m_queue;
+    ThreadWake m_queueWake{this, [this] { m_queue.Drain(); }};
 
     QLineEdit* m_workingFileField = nullptr;
     TextPane* m_editor = nullptr;
@@ -234,8 +235,8 @@ private:
     QPointer<CRunRecordsDlg> m_runRecords;
     std::vector<QPointer<QDialog>> m_openDialogs;  // answered No or cancelled on a way out
 
-    std::uint64_t m_loads = 0;  // files given to the loader; only the last one's result counts
-    BackgroundQueue m_loader;   // reads the files the editor shows
+    std::uint64_t m_loads = 0;   // files given to the loader; only the last one's result counts
+    BackgroundQueue m_loader;    // reads the files the editor shows
     BackgroundQueue m_analyser;  // analyses the editor's text
     std::unique_ptr<SerialWork> m_work;  // last: its worker uses everything above
 };

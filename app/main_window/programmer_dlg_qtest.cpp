@@ -637,6 +637,13 @@ void ProgrammerDlgTest::typedWorkIsSavedOrKeptUnlessTheUserLetsItGo() {
     QCOMPARE(TempDir::Read(fresh), std::string("ONE\n\xE9\nTWO\nY"));  // a new file: LF
     QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
 
+    type("W");  // Save at the question: the run programs what was just written
+    Click(window, ids::kProgramFromFile);
+    answer(QMessageBox::Save);
+    QTRY_VERIFY(!window.SerialWorkBusy());
+    QCOMPARE(TempDir::Read(fresh), std::string("ONE\n\xE9\nTWO\nYW"));
+    QCOMPARE(rig.simulator->Controller().Lines().back(), std::string("YW"));
+
     // Unsaved at a termination signal: the text goes to a recovery file.
     const TempDir state;
     const EnvironmentOverride stateHome("XDG_STATE_HOME", state.Path());
@@ -646,7 +653,7 @@ void ProgrammerDlgTest::typedWorkIsSavedOrKeptUnlessTheUserLetsItGo() {
     QTRY_COMPARE(closed.count(), 1);
     const auto recovered = std::filesystem::directory_iterator(state.Path() + "/zentrip");
     QVERIFY(recovered != std::filesystem::directory_iterator());
-    QCOMPARE(TempDir::Read(recovered->path().string()), std::string("ONE\n\xE9\nTWO\nYZ"));
+    QCOMPARE(TempDir::Read(recovered->path().string()), std::string("ONE\n\xE9\nTWO\nYWZ"));
 }
 
 void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {

@@ -1,6 +1,5 @@
 #include "app/mini_term/mini_term_session.h"
 
-#include <QMetaObject>
 #include <chrono>
 #include <utility>
 
@@ -105,10 +104,7 @@ bool MiniTermSession::OpenWithReader() {
     // On the reader thread: a wake-up without data, at most one outstanding.
     m_port.StartReader(
         [this, generation](std::uint32_t) {
-            if (m_wake.Post(generation)) {
-                QMetaObject::invokeMethod(this, &MiniTermSession::OnDataReceived,
-                                          Qt::QueuedConnection);
-            }
+            if (m_wake.Post(generation)) m_dataWake.Wake();
         },
         kDataReceivedId, 0);
     m_readerOpen = true;
@@ -134,7 +130,7 @@ void MiniTermSession::OnDataReceived() {
     if (!drained) {
         // More waits: come back after the window had its turn.
         if (m_wake.Post(m_wake.Generation())) {
-            QMetaObject::invokeMethod(this, &MiniTermSession::OnDataReceived, Qt::QueuedConnection);
+            m_dataWake.Wake();
         }
     } else if (!m_port.ReaderRunning()) {
         OnDeviceLost();

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/common/thread_wake.h"
 #include "app/mini_term/port_closer.h"
 #include "link/comm_settings.h"
 #include "link/serial_port.h"
@@ -99,8 +100,9 @@ private:
     CommSettings m_settings;
     const ClockFn m_clock;
     const LogTimesFn m_logTimes;
-    // The reader calls into m_wake until the port has closed: keep it declared before the port.
+    // The reader calls into these until the port has closed: keep them declared before the port.
     WakeMailbox m_wake;
+    ThreadWake m_dataWake{this, [this] { OnDataReceived(); }};
     CSerialPort m_port;
     PortCloser m_closer;  // joined before the port goes
     PortHolder m_holder = PortHolder::kSession;

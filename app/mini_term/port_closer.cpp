@@ -1,6 +1,5 @@
 #include "app/mini_term/port_closer.h"
 
-#include <QMetaObject>
 #include <utility>
 
 namespace zentrip {
@@ -17,7 +16,7 @@ void PortCloser::Close(CSerialPort& port, std::function<void()> then) {
     if (m_thread.joinable()) return;
     m_thread = std::thread([this, &port] {
         port.Close();
-        QMetaObject::invokeMethod(this, &PortCloser::Finished, Qt::QueuedConnection);
+        m_finished.Wake();
     });
 }
 

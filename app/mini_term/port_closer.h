@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/common/thread_wake.h"
 #include "link/serial_port.h"
 
 namespace zentrip {
@@ -30,6 +31,7 @@ private:
 
     std::thread m_thread;
     std::vector<std::function<void()>> m_then;
+    ThreadWake m_finished{this, [this] { Finished(); }};
 };
 
 }  // namespace zentrip

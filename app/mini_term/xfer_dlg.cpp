@@ -1,7 +1,6 @@
 #include "app/mini_term/xfer_dlg.h"
 
 #include <QKeyEvent>
-#include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -73,11 +72,9 @@ void CXferDlg::showEvent(QShowEvent* event) {
     // On the worker thread: wake-ups, never the counters themselves.
     m_job.Start(
         [this] {
-            if (m_progress.Post(0)) {
-                QMetaObject::invokeMethod(this, &CXferDlg::OnProgress, Qt::QueuedConnection);
-            }
+            if (m_progress.Post(0)) m_progressWake.Wake();
         },
-        [this] { QMetaObject::invokeMethod(this, &CXferDlg::OnJobEnded, Qt::QueuedConnection); });
+        [this] { m_endWake.Wake(); });
 }
 
 void CXferDlg::keyPressEvent(QKeyEvent* event) {

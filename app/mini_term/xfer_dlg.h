@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/common/thread_wake.h"
 #include "link/serial_port.h"
 #include "platform/clock.h"
 #include "terminal/transfer_job.h"
@@ -49,6 +50,8 @@ private:
     CSerialPort* const m_port;
     TransferJob m_job;
     WakeMailbox m_progress;
+    ThreadWake m_progressWake{this, [this] { OnProgress(); }};
+    ThreadWake m_endWake{this, [this] { OnJobEnded(); }};
     bool m_finished = false;  // the closing line is shown; refreshes stop
     std::string m_status;     // the status text, CR LF line ends
 
