@@ -2,12 +2,14 @@
 // first, a line each, or one of them whole; in JSON for scripts.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/command.h"
+#include "session/run_record.h"
 #include "session/run_records.h"
 #include "text/escaped_text.h"
 #include "text/format_text.h"
@@ -73,6 +75,32 @@ std::string Json(std::string_view bytes) {
 // A header value as the bytes it stands for.
 std::string Unescaped(const std::string& value) {
     return UnescapeText(value, QuoteEscape::Bare).value_or(value);
+}
+
+// The header as one JSON object: a key a record writes once per included file is an array
+// however many there are (none: no key), as is any other key that occurs more than once, so a
+// reader keeps every value.
+std::string JsonHeader(const std::vector<std::pair<std::string, std::string>>& header) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> keys;
+    for (const auto& [key, value] : header) {
+        auto same =
+            std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == key; });
+        if (same == keys.end()) same = keys.insert(keys.end(), {key, {}});
+        same->second.push_back(Json(Unescaped(value)));
+    }
+    std::string out = "{";
+    for (const auto& [key, values] : keys) {
+        if (out.size() > 1) out += ", ";
+        out += Json(key) + ": ";
+        if (values.size() == 1 && key != record_key::kIncludedFile) {
+            out += values[0];
+            continue;
+        }
+        out += "[";
+        for (std::size_t i = 0; i < values.size(); ++i) out += (i ? ", " : "") + values[i];
+        out += "]";
+    }
+    return out + "}";
 }
 
 // A table entry for --count or --show, which take a number from 1 on.
@@ -150,14 +178,11 @@ int Show(const std::vector<std::string>& files, const RunsOptions& options) {
         return 1;
     }
     if (options.json) {
-        std::printf("{\"file\": %s, \"finished\": %s, \"header\": {", Json(path).c_str(),
-                    view->finished ? "true" : "false");
-        for (std::size_t i = 0; i < view->header.size(); ++i) {
-            std::printf("%s%s: %s", i ? ", " : "", Json(view->header[i].first).c_str(),
-                        Json(Unescaped(view->header[i].second)).c_str());
-        }
-        std::printf("},\n \"results\": %s,\n \"after results\": %s}\n", Json(view->results).c_str(),
-                    Json(view->rest).c_str());
+        std::printf(
+            "{\"file\": %s, \"finished\": %s, \"header\": %s,\n \"results\": %s,\n"
+            " \"after results\": %s}\n",
+            Json(path).c_str(), view->finished ? "true" : "false", JsonHeader(view->header).c_str(),
+            Json(view->results).c_str(), Json(view->rest).c_str());
         return 0;
     }
     std::string text = RunRecordText(*view);

@@ -129,7 +129,7 @@ std::string RunRecord::Header(const RunRecordEnd* end) const {
     text += Line("Working file", m_start.workingFile);
     text += m_digestLines;
     for (const Included& file : m_included)
-        text += Line("Included file", file.digest.sha256 + "  " + file.path);
+        text += Line(record_key::kIncludedFile, file.digest.sha256 + "  " + file.path);
     text += Line("Mode", m_start.mode);
     text += Line("COM port", std::to_string(m_start.port));
     text += Line(kDevice, m_start.device);

@@ -97,6 +97,7 @@ inline constexpr std::string_view kErrors = "Errors";
 inline constexpr std::string_view kProgram = "Program";
 inline constexpr std::string_view kDevice = "Device";
 inline constexpr std::string_view kResults = "Results";
+inline constexpr std::string_view kIncludedFile = "Included file";  // once per file read
 inline constexpr std::string_view kUnfinished = "unfinished";
 }  // namespace record_key
 

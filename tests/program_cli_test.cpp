@@ -636,10 +636,13 @@ TEST_F(ProgramCliTest, ARunLeavesARecordOfItsStdoutThatRunsShows) {
                   "\", \"program\": \"prog.orv\", \"device\": \"" + m_dir.Path("controller") +
                   "\", \"outcome\": \"complete with 1 controller error\", "
                   "\"errors\": 1, \"finished\": true}\n]\n");
-    EXPECT_NE(runs({"--show", "1", "--json"})
-                  .out.find("\"results\": \"Preparing controller for direct session.\\u000d"
-                            "\\u000aBeginning"),
+    const std::string json = runs({"--show", "1", "--json"}).out;
+    EXPECT_NE(json.find("\"results\": \"Preparing controller for direct session.\\u000d"
+                        "\\u000aBeginning"),
               std::string::npos);
+    EXPECT_NE(json.find("\"Included file\": [\"" + sha(include) + "  " + include + "\"]"),
+              std::string::npos)
+        << json;
     EXPECT_EQ(runs({"--show", "2"}).exitCode, 1);
 
     m_sim.reset();
