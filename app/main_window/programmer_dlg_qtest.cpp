@@ -741,6 +741,8 @@ void ProgrammerDlgTest::settingsComeFromTheFileAndGoBackToIt() {
 }
 
 void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
+    const TempDir state;
+    const EnvironmentOverride stateHome("XDG_STATE_HOME", state.Path());
     Rig rig;
     CProgrammerDlg& window = *rig.window;
     QVERIFY(rig.Idle());
@@ -766,6 +768,7 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
                                              "[    5] #SHOW\n[    6] ") +
                                          QChar(0xE9) + "t" + QChar(0xE9) + "\n");
     QCOMPARE(rig.line.OpenedPaths().size(), opened);
+    QVERIFY(!std::filesystem::exists(state.Path() + "/zentrip/runs"));  // a preview is no run
     QAccessibleTextInterface* shown =
         QAccessible::queryAccessibleInterface(Find(window, "id1013"))->textInterface();
     QVERIFY(shown);
