@@ -6,7 +6,7 @@
 namespace zentrip {
 
 FoldAnimator::FoldAnimator(QWidget& window, FoldHeights heights)
-    : m_window(window), m_heights(heights), m_height(window.height()) {
+    : QObject(&window), m_window(window), m_heights(heights), m_height(window.height()) {
     for (QTimer* timer : {&m_unfold, &m_fold, &m_close}) timer->setInterval(kAnimationTickMs);
     connect(&m_unfold, &QTimer::timeout, this, [this] {
         const AnimationStep step = UnfoldStep(m_fullRect, m_heights);

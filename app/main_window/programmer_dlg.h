@@ -68,9 +68,6 @@ public:
     // Serial work asked for and not yet over; a run among it. The port is closed otherwise.
     bool SerialWorkBusy() const { return m_work->Busy(); }
     bool RunInProgress() const { return m_work->RunInProgress(); }
-    // The last run's outcome (NotStarted before the first).
-    CProgrammer::RunOutcome LastRunOutcome() const { return m_lastOutcome; }
-    const FoldAnimator& Animator() const { return *m_animator; }
 
     // The port, rate and device paths of `chosen` become the window's (the modem string
     // stays), and the "COM PORT" button shows them; they are saved when the window closes.
@@ -136,7 +133,7 @@ private:
     // Nothing new starts once the window is closing, except the close's own hang-up.
     void StartJob(SerialWork::JobKind kind, SerialWork::Job job,
                   std::function<void()> after = nullptr, bool forClose = false);
-    void JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd& end);
+    void JobEnded(SerialWork::JobKind kind);
     // Dialogs open over the window: a way out answers them No (or cancels them).
     void Track(QDialog* dialog);
     void AnswerOpenDialogsNo();
@@ -208,7 +205,6 @@ private:
         std::size_t start = 0;
     };
     ResultsProgram m_resultsProgram;
-    CProgrammer::RunOutcome m_lastOutcome = CProgrammer::RunOutcome::NotStarted;
 
     TextModel m_editorModel;
     TextModel m_resultsModel;

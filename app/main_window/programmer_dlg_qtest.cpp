@@ -23,10 +23,10 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
-#include <QTreeWidget>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QToolTip>
+#include <QTreeWidget>
 #include <QUrl>
 #include <cerrno>
 #include <csignal>
@@ -63,6 +63,11 @@ namespace {
 const std::string kModemSetUp = "AT\rATS11=150\rATS8=1\r";
 
 using namespace testing;
+
+// The window's fold animation, a child of the window.
+const FoldAnimator& Animator(const CProgrammerDlg& window) {
+    return *window.findChild<FoldAnimator*>();
+}
 
 QString PaneText(const QWidget& window, int id) {
     return Find<QPlainTextEdit>(window, QString("id%1").arg(id))->toPlainText();
@@ -221,12 +226,13 @@ void ProgrammerDlgTest::runUnfoldsAndHideFoldsInStepsToExactHeights() {
     Rig rig;
     CProgrammerDlg& window = *rig.window;
     QVERIFY(rig.Idle());
-    const FoldHeights heights = window.Animator().Heights();
-    QSignalSpy steps(&window.Animator(), &FoldAnimator::Stepped);
+    const FoldHeights heights = Animator(window).Heights();
+    QSignalSpy steps(&Animator(window), &FoldAnimator::Stepped);
     window.SetStartingFile(rig.Program("ONE\n"));
     Find<QCheckBox>(window, "id1011")->setChecked(true);
     Click(window, ids::kProgramFromFile);
-    QTRY_COMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::Complete);
+    QTRY_VERIFY(
+        PaneText(window, ids::kResults).endsWith("Programming complete with 00000 total errors"));
     QTRY_COMPARE(window.height(), heights.full);
     QList<int> expected;
     for (int h = heights.collapsed + 20; h < heights.full; h += 20) expected.append(h);
@@ -284,7 +290,7 @@ void ProgrammerDlgTest::returnPressesNothingButTheFocusedButton() {
         QVERIFY(!WaitForDialog<QMessageBox>(window, 0));
         QCOMPARE(closed.count(), 0);
         QCOMPARE(window.RunInProgress(), running);
-        QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::NotStarted);
+        QVERIFY(!PaneText(window, ids::kResults).contains("halted"));
     }
     // The editor takes Return as a line break, idle and during a run from the file.
     QCOMPARE(editor->toPlainText().count('\n'), 4 + 2);
@@ -311,8 +317,8 @@ void ProgrammerDlgTest::tabReachesOnlyTheControlsThatShow() {
         names.sort();
         return names;
     };
-    const QStringList upper{"id1000", "id1001", "id1002", "id1003", "id1004", "id1006", "id1007",
-                            "id1008", "id1009", "id1010", "id1011", "id1012"};
+    const QStringList upper{"id1000", "id1001", "id1002", "id1003", "id1004", "id1006",
+                            "id1007", "id1008", "id1009", "id1010", "id1011", "id1012"};
     QCOMPARE(reached(), upper);
     QCOMPARE(editor->toPlainText(), QString("ONE\n"));  // Tab left the editor, typing nothing
     editor->moveCursor(QTextCursor::End);
@@ -322,7 +328,7 @@ void ProgrammerDlgTest::tabReachesOnlyTheControlsThatShow() {
     // Preview Expansion unfolds the status area, whose controls then take the focus too.
     for (QAction* action : window.findChildren<QAction*>())
         if (action->text() == "Preview Expansion") action->trigger();
-    QTRY_COMPARE(window.height(), window.Animator().Heights().full);
+    QTRY_COMPARE(window.height(), Animator(window).Heights().full);
     const QStringList unfolded = upper + QStringList{"id1013", "id1016", "id1017"};
     QCOMPARE(reached(), unfolded);
 }
@@ -355,7 +361,7 @@ void ProgrammerDlgTest::exitAndCloseAskDuringARunAndSignalsDoNot() {
                 &CProgrammerDlg::CloseAsSystemCommand);
         raise(signal);
         QTRY_COMPARE(closed.count(), 1);
-        QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
+        QVERIFY(PaneText(window, ids::kResults).endsWith("** Programming halted by user. **\n"));
     }
 }
 
@@ -375,7 +381,7 @@ void ChangeRateWhileAnotherWriterSaves(CProgrammerDlg& window) {
 struct CloseWatch {
     explicit CloseWatch(Rig& rig)
         : line(rig.line), closed(rig.window.get(), &CProgrammerDlg::Closed) {
-        QObject::connect(&rig.window->Animator(), &FoldAnimator::Collapsed, &closed,
+        QObject::connect(&Animator(*rig.window), &FoldAnimator::Collapsed, &closed,
                          [this] { ++collapses; });
         ChangeRateWhileAnotherWriterSaves(*rig.window);
         rig.line.SetResponder([this, &rig](std::string_view written, FakeSerialLine&) {
@@ -409,7 +415,7 @@ void ProgrammerDlgTest::exitCollapsesHangsUpThenSaves() {
     QCOMPARE(TempDir::Read(rig.SettingsFile()),
              std::string("[Settings]\nDataRate=19200\nModemInitString=ATM0\n"));
     QVERIFY(!window.isVisible());
-    QVERIFY(window.Animator().Height() <= 4);
+    QVERIFY(Animator(window).Height() <= 4);
 }
 
 void ProgrammerDlgTest::closeCommandSavesThenCollapsesAndHangsUp() {
@@ -438,7 +444,6 @@ void ProgrammerDlgTest::closingDuringAWaitStopsTheRunFirst() {
     QVERIFY(question);
     QTest::mouseClick(question->button(QMessageBox::Yes), Qt::LeftButton);
     QTRY_COMPARE(closed.count(), 1);
-    QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
     QVERIFY(PaneText(window, 1013).endsWith("** Programming halted by user. **\n"));
     // The run's own hang-up, then the close's.
     QCOMPARE(rig.line.Written(), kModemSetUp + "\r\rONE\rAT\rATH0\rAT\rATH0\r");
@@ -471,7 +476,6 @@ void ProgrammerDlgTest::continueQuestionYesGoesOnAndNoHalts() {
     }
     QCOMPARE(rig.simulator->Controller().Lines(),
              (std::vector<std::string>{"BAD1", "TWO", "BAD1", "BAD1", "BAD1"}));
-    QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByError);
     QVERIFY(PaneText(window, 1013).contains("** Programming halted by error condition. **"));
 }
 
@@ -494,10 +498,10 @@ void ProgrammerDlgTest::stopDuringAWaitTakesEffectAfterIt() {
     QCOMPARE(box->text(), QString("In the process of programming a controller already."));
     box->accept();
     QTRY_VERIFY(!window.SerialWorkBusy());
-    QCOMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::HaltedByUser);
+    QVERIFY(PaneText(window, ids::kResults).endsWith("** Programming halted by user. **\n"));
     QCOMPARE(rig.clock.WaitedMs(), 2000u);  // Stop let the wait run out
     QCOMPARE(rig.simulator->Controller().Lines(), std::vector<std::string>{});
-    QTRY_COMPARE(window.height(), window.Animator().Heights().full);
+    QTRY_COMPARE(window.height(), Animator(window).Heights().full);
     QVERIFY(Find(window, "id1000")->isEnabled());
     QVERIFY(!editor->isReadOnly());
 }
@@ -675,8 +679,9 @@ void ProgrammerDlgTest::selectTakesANewFileOnlyInAFolderThatExists() {
     const std::string fresh = rig.folder.Path("new.orv");
     ChooseFile(choice, fresh);
     QTRY_COMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(fresh));
-    QTRY_COMPARE(PaneText(window, 1001),
-                 QString("\n** File content couldn't be displayed. **\nNo such file or directory\n"));
+    QTRY_COMPARE(
+        PaneText(window, 1001),
+        QString("\n** File content couldn't be displayed. **\nNo such file or directory\n"));
 }
 
 // The stored settings are what the window shows and uses; what the settings dialog, the prompt
@@ -757,8 +762,9 @@ void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(editor->viewport(), &drop);
     QCOMPARE(Find<QLineEdit>(window, "id1003")->text(), QString::fromStdString(path));
-    QTRY_COMPARE(editor->toPlainText(), QString("#define PW 1234\nPW 10 *\n#hide\nPW 56 *\n#SHOW\n") +
-                                        QChar(0xE9) + "t" + QChar(0xE9) + "\n");
+    QTRY_COMPARE(editor->toPlainText(),
+                 QString("#define PW 1234\nPW 10 *\n#hide\nPW 56 *\n#SHOW\n") + QChar(0xE9) + "t" +
+                     QChar(0xE9) + "\n");
 
     const std::size_t opened = rig.line.OpenedPaths().size();
     for (QAction* action : window.findChildren<QAction*>())
@@ -904,7 +910,8 @@ void ProgrammerDlgTest::runRecordsShowTheRunAsThePaneShowedIt() {
     QVERIFY(rig.ShowProgram("ONE\n\xE9t\xE9\n"));
     Find<QCheckBox>(window, "id1011")->setChecked(true);
     Click(window, ids::kProgramFromFile);
-    QTRY_COMPARE(window.LastRunOutcome(), CProgrammer::RunOutcome::Complete);
+    QTRY_VERIFY(
+        PaneText(window, ids::kResults).endsWith("Programming complete with 00000 total errors"));
     QTRY_VERIFY(!window.SerialWorkBusy());
     const QString shown = PaneText(window, ids::kResults);
     QVERIFY(shown.contains(QString("] ") + QChar(0xE9) + "t" + QChar(0xE9) + "\n"));
@@ -942,8 +949,7 @@ void ProgrammerDlgTest::runRecordsShowTheRunAsThePaneShowedIt() {
     auto* text = Find<QPlainTextEdit>(*records, "recordText");
     QTRY_VERIFY(text->toPlainText().endsWith("\n\n" + shown));
     QVERIFY(text->isReadOnly());
-    QAccessibleTextInterface* read =
-        QAccessible::queryAccessibleInterface(text)->textInterface();
+    QAccessibleTextInterface* read = QAccessible::queryAccessibleInterface(text)->textInterface();
     QVERIFY(read);
     QCOMPARE(read->text(0, read->characterCount()), text->toPlainText());
 

@@ -36,15 +36,14 @@ void CProgrammerDlg::StartJob(SerialWork::JobKind kind, SerialWork::Job job,
     if (m_state.Closing() && !forClose) return;
     SerialWork::Snapshot snapshot{EffectiveSettings(), m_directCheck->isChecked(), m_workingFile};
     m_work->Start(kind, std::move(snapshot), std::move(job),
-                  [this, kind, after = std::move(after)](const SerialWork::JobEnd& end) {
-                      JobEnded(kind, end);
+                  [this, kind, after = std::move(after)] {
+                      JobEnded(kind);
                       if (after) after();
                   });
 }
 
-void CProgrammerDlg::JobEnded(SerialWork::JobKind kind, const SerialWork::JobEnd& end) {
+void CProgrammerDlg::JobEnded(SerialWork::JobKind kind) {
     if (kind == SerialWork::JobKind::Run) {
-        m_lastOutcome = end.outcome;
         LockEditor(EditorLock::None);
         const auto kept = std::exchange(m_keptEditor, nullptr);
         // A run from the editor has put its text back, with the selection it programmed; one

@@ -51,7 +51,6 @@ public:
     void AddReceived(std::string_view chunk, std::int64_t nowMs);
     // Brings the view in step with the text and puts the caret at the end, in view.
     void SyncView();
-    const CTermDisplay& Display() const { return m_display; }
     // Whether the context menu offers "Stop Logging" rather than "Log to File...".
     void SetLogging(bool on) { m_logging = on; }
     bool LogWithTimes() const { return m_logTimes; }

@@ -60,10 +60,6 @@ CProgrammerApp::~CProgrammerApp() {
     m_simulator.reset();
 }
 
-std::string CProgrammerApp::SimulatedDevice() const {
-    return m_simulator ? m_simulator->DevicePath() : std::string();
-}
-
 int RunZentrip(int argc, char** argv) {
     // The help needs no display, so it comes before Qt looks for one.
     for (int i = 1; i < argc; ++i) {

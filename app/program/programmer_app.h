@@ -29,8 +29,6 @@ public:
     bool Ok() const { return m_window != nullptr; }
     int ExitStatus() const { return m_exitStatus; }
     CProgrammerDlg& Window() { return *m_window; }
-    // The simulator's device with --simulate; empty otherwise.
-    std::string SimulatedDevice() const;
 
 private:
     int m_exitStatus = 0;

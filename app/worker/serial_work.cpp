@@ -33,10 +33,9 @@ void SerialWork::Start(JobKind kind, Snapshot snapshot, Job job, Done done) {
         m_programmer.SetWorkingFile(snapshot.workingFile);
         m_host.BeginJob(snapshot.directChecked);
         job(m_programmer);
-        const JobEnd end{m_programmer.LastOutcome()};
-        m_queue.Post([this, kind, end, done] {
+        m_queue.Post([this, kind, done] {
             Ended(kind);
-            if (done) done(end);
+            if (done) done();
         });
     };
     {

@@ -38,11 +38,8 @@ public:
         bool directChecked = false;
         std::string workingFile;
     };
-    struct JobEnd {
-        CProgrammer::RunOutcome outcome = CProgrammer::RunOutcome::NotStarted;
-    };
     using Job = std::function<void(CProgrammer&)>;
-    using Done = std::function<void(const JobEnd&)>;
+    using Done = std::function<void()>;
 
     SerialWork(WindowQueue& queue, RunWindow& window, TextModel& editor, TextModel& results,
                Clock& clock, SerialDeviceOpener& opener);
