@@ -1,10 +1,12 @@
 #include "platform/file_write.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace zentrip {
 
@@ -30,5 +32,38 @@ int ReplaceFile(const std::string& from, const std::string& to) {
     }
     return 0;
 }
+
+int WriteWholeFile(const std::string& path, std::string_view bytes) {
+    std::string temporary = path + ".zentrip-XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return errno;
+    struct stat info {};
+    const mode_t umaskNow = umask(0);
+    umask(umaskNow);
+    const mode_t mode = stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0666 & ~umaskNow;
+    int err = fchmod(fd, mode) == 0 ? WriteAll(fd, bytes) : errno;
+    if (err == 0 && fsync(fd) != 0) err = errno;
+    if (close(fd) != 0 && err == 0) err = errno;
+    if (err == 0) err = ReplaceFile(temporary, path);
+    if (err != 0) unlink(temporary.c_str());
+    return err;
+}
+
+int WriteNewPrivateFile(const std::string& path, std::string_view bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    int err = fd < 0 ? errno : WriteAll(fd, bytes);
+    if (fd >= 0 && close(fd) != 0 && err == 0) err = errno;
+    return err;
+}
+
+std::string StateFolder() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
+        return std::string(state) + "/zentrip";
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return std::string(home) + "/.local/state/zentrip";
+    return "";
+}
+
+long ProcessId() { return static_cast<long>(getpid()); }
 
 }  // namespace zentrip

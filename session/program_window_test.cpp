@@ -9,6 +9,7 @@
 #include "session/run_fixture.h"
 #include "sim/fake_line_simulator.h"
 #include "sim/simulator.h"
+#include "tests/support/scoped_env.h"
 
 namespace zentrip::testing {
 namespace {
@@ -22,16 +23,7 @@ protected:
         ASSERT_TRUE(simulator) << error;
         sim::AttachSimulator(line, simulator);
         host.SetDirectModeChecked(true);
-        const char* old = std::getenv("TMPDIR");
-        oldTmpdir = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("TMPDIR", folder.Path().c_str(), 1);
         programmer.SetWorkingFile("/home/user/mine.orv");
-    }
-    void TearDown() override {
-        if (oldTmpdir)
-            setenv("TMPDIR", oldTmpdir->c_str(), 1);
-        else
-            unsetenv("TMPDIR");
     }
     // Looks at the working file from inside the run.
     void WatchWorkingFile() {
@@ -50,7 +42,7 @@ protected:
     }
 
     std::shared_ptr<sim::Simulator> simulator;
-    std::optional<std::string> oldTmpdir;
+    testing::ScopedEnv tmpdir{"TMPDIR", folder.Path()};  // the run's temporary files go here
     std::string seenPath;
     unsigned seenMode = 0;
 };
@@ -89,8 +81,9 @@ TEST_F(ProgramWindow, TheTemporaryFileGoesAlsoWhenTheRunCannotStart) {
     line.FailOpens("Permission denied");
     programmer.ProgramAllInWindow();
     // The device and the system's reason follow the text, as zentrip-cli names them.
-    EXPECT_EQ(host.MessageBoxTexts(),
-              std::vector<std::string>{"Failed to open serial port!\n/dev/ttyS1: Permission denied"});
+    EXPECT_EQ(
+        host.MessageBoxTexts(),
+        std::vector<std::string>{"Failed to open serial port!\n/dev/ttyS1: Permission denied"});
     EXPECT_EQ(FilesInFolder(), 0u);
     EXPECT_EQ(host.Editor(), "ONE\r\n");
     EXPECT_EQ(programmer.LastOutcome(), CProgrammer::RunOutcome::NotStarted);
@@ -210,8 +203,9 @@ TEST_F(ProgramWindow, AProgramFileThePreprocessorCannotOpenEndsWithoutHangUp) {
     const std::string path = folder.Path() + "/gone.orv";
     programmer.SetWorkingFile(path);
     programmer.ProgramFromFile();
-    EXPECT_NE(host.Results().find("Error: Couldn't open " + path + "\r\nNo such file or directory\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        host.Results().find("Error: Couldn't open " + path + "\r\nNo such file or directory\r\n"),
+        std::string::npos);
     EXPECT_EQ(line.Written(), "\r\r");
     EXPECT_EQ(line.OpenDevices(), 0);
     // The status area has unfolded: its button is there to fold it again.

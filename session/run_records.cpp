@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/file_write.h"
 #include "platform/system_error.h"
 #include "session/run_record.h"
 
@@ -41,11 +42,8 @@ bool ReadCrLfLine(std::istream& in, std::string* line) {
 }  // namespace
 
 std::string DefaultRunRecordFolder() {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
-        return std::string(state) + "/zentrip/runs";
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return std::string(home) + "/.local/state/zentrip/runs";
-    return "";
+    const std::string state = StateFolder();
+    return state.empty() ? state : state + "/runs";
 }
 
 std::vector<std::string> RunRecordFiles(const std::string& folder) {

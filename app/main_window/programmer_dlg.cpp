@@ -32,8 +32,8 @@
 #include "app/panes/text_pane.h"
 #include "app/program/resources.h"
 #include "app/worker/editor_status_sink.h"
-#include "app/worker/program_file.h"
 #include "link/comm_settings_choices.h"
+#include "platform/file_write.h"
 #include "platform/system_error.h"
 #include "session/run_records.h"
 #include "session/window_texts.h"
@@ -443,7 +443,7 @@ void CProgrammerDlg::OnSaveResults() {
     if (m_state.Closing()) return;
     Track(OpenSaveResultsDialog(this, [this](std::optional<std::string> path) {
         if (!path) return;
-        if (const int err = WriteProgramFile(*path, m_resultsModel.Text()))
+        if (const int err = WriteWholeFile(*path, m_resultsModel.Text()))
             OpenBox("Couldn't save the results to " + PathText(*path) + ".\n" +
                         Latin1(SystemErrorText(err)),
                     MessageBoxButtons::Ok, MessageBoxIcon::Stop, nullptr);

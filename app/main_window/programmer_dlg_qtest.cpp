@@ -54,6 +54,7 @@
 #include "sim/fake_serial_line.h"
 #include "sim/simulator.h"
 #include "tests/doubles/blocking_wait_clock.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace zentrip {
@@ -72,25 +73,6 @@ const FoldAnimator& Animator(const CProgrammerDlg& window) {
 QString PaneText(const QWidget& window, int id) {
     return Find<QPlainTextEdit>(window, QString("id%1").arg(id))->toPlainText();
 }
-
-// An environment variable set for as long as the object lives.
-class EnvironmentOverride {
-public:
-    EnvironmentOverride(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~EnvironmentOverride() {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // One window on a fake line, the simulated controller answering, in its own folders.
 struct Rig {
@@ -136,8 +118,8 @@ struct Rig {
     testing::TempDir config;
     testing::TempDir temp;
     testing::TempDir folder;
-    EnvironmentOverride configHome{"XDG_CONFIG_HOME", config.Path()};
-    EnvironmentOverride temporaryFolder{"TMPDIR", temp.Path()};
+    ScopedEnv configHome{"XDG_CONFIG_HOME", config.Path()};
+    ScopedEnv temporaryFolder{"TMPDIR", temp.Path()};
     BlockingWaitClock clock;
     FakeSerialLine line{clock};
     FakeSerialOpener opener{line};
@@ -650,7 +632,7 @@ void ProgrammerDlgTest::typedWorkIsSavedOrKeptUnlessTheUserLetsItGo() {
 
     // Unsaved at a termination signal: the text goes to a recovery file.
     const TempDir state;
-    const EnvironmentOverride stateHome("XDG_STATE_HOME", state.Path());
+    const ScopedEnv stateHome("XDG_STATE_HOME", state.Path());
     type("Z");
     QSignalSpy closed(&window, &CProgrammerDlg::Closed);
     window.CloseAsSystemCommand();
@@ -747,7 +729,7 @@ void ProgrammerDlgTest::settingsComeFromTheFileAndGoBackToIt() {
 
 void ProgrammerDlgTest::extrasDropPreviewSaveAndAbout() {
     const TempDir state;
-    const EnvironmentOverride stateHome("XDG_STATE_HOME", state.Path());
+    const ScopedEnv stateHome("XDG_STATE_HOME", state.Path());
     Rig rig;
     CProgrammerDlg& window = *rig.window;
     QVERIFY(rig.Idle());
@@ -899,7 +881,7 @@ void ProgrammerDlgTest::miniTerminalWaitsItsTurnAndHandsItsSettingsBack() {
 // holding the results as the pane showed them, ordered by a column's title, the folder opened.
 void ProgrammerDlgTest::runRecordsShowTheRunAsThePaneShowedIt() {
     const TempDir state;
-    const EnvironmentOverride stateHome("XDG_STATE_HOME", state.Path());
+    const ScopedEnv stateHome("XDG_STATE_HOME", state.Path());
     const std::string runs = state.Path() + "/zentrip/runs";
     std::filesystem::create_directories(runs);
     std::ofstream(runs + "/1960-01-01T00-00-00_a.orv.txt", std::ios::binary)

@@ -12,6 +12,7 @@
 #include "app/dialogs/file_filter.h"
 #include "app/main_window/programmer_dlg.h"
 #include "app/worker/program_file.h"
+#include "platform/file_write.h"
 #include "platform/system_error.h"
 
 namespace zentrip {
@@ -39,10 +40,10 @@ void CProgrammerDlg::OnSaveProgramAs(std::function<void()> then) {
 
 bool CProgrammerDlg::SaveProgramTo(const std::string& path) {
     const std::string text = m_editorModel.ProgramText(0, TextModel::kWholeText);
-    if (const int err = WriteProgramFile(path, ProgramFileBytes(text, FileUsesCrLf(path)))) {
-        OpenBox("Couldn't save the program to " + PathText(path) + ".\n" +
-                    Latin1(SystemErrorText(err)),
-                MessageBoxButtons::Ok, MessageBoxIcon::Stop, nullptr);
+    if (const int err = WriteWholeFile(path, ProgramFileBytes(text, FileUsesCrLf(path)))) {
+        OpenBox(
+            "Couldn't save the program to " + PathText(path) + ".\n" + Latin1(SystemErrorText(err)),
+            MessageBoxButtons::Ok, MessageBoxIcon::Stop, nullptr);
         return false;
     }
     m_editorModel.MarkSaved();
@@ -54,10 +55,9 @@ void CProgrammerDlg::KeepTypedWorkThen(std::function<void()> then) {
         then();
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Question, "Zentrip",
-                                "Save changes to the program in the editor?",
-                                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                this);
+    auto* box = new QMessageBox(
+        QMessageBox::Question, "Zentrip", "Save changes to the program in the editor?",
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box->setDefaultButton(QMessageBox::Cancel);
     connect(box, &QDialog::finished, this, [this, box, then = std::move(then)] {
         const QMessageBox::StandardButton answer = box->standardButton(box->clickedButton());
@@ -70,10 +70,8 @@ void CProgrammerDlg::KeepTypedWorkThen(std::function<void()> then) {
 void CProgrammerDlg::KeepTypedWorkForSignal() {
     if (!m_editorModel.Typed()) return;
     std::string error;
-    const std::string path =
-        WriteRecoveryFile(ProgramFileBytes(m_editorModel.ProgramText(0, TextModel::kWholeText),
-                                           false),
-                          &error);
+    const std::string path = WriteRecoveryFile(
+        ProgramFileBytes(m_editorModel.ProgramText(0, TextModel::kWholeText), false), &error);
     if (path.empty())
         std::fprintf(stderr, "zentrip: the unsaved program text was lost: %s\n", error.c_str());
     else

@@ -1,6 +1,6 @@
 // Saving the editor's program: the file keeps its own line ends (CR LF, or LF as a new file
-// gets) and the 8-bit bytes as they are, and is replaced whole, so a failed or interrupted
-// save leaves the old file. A termination signal leaves unsaved text in a recovery file.
+// gets) and the 8-bit bytes as they are (WriteWholeFile replaces it). A termination signal
+// leaves unsaved text in a recovery file.
 #pragma once
 
 #include <string>
@@ -12,10 +12,8 @@ namespace zentrip {
 bool FileUsesCrLf(const std::string& path);
 // The editor's text (CR LF line ends) as the file holds it.
 std::string ProgramFileBytes(std::string_view text, bool crLf);
-// 0, or the errno of the step that failed.
-int WriteProgramFile(const std::string& path, std::string_view bytes);
-// Writes `bytes` to a new file under $XDG_STATE_HOME/zentrip/ (~/.local/state/zentrip/ by
-// default), named by the date and time; its path, or empty with the reason in `error`.
+// Writes `bytes` to a new file in the state folder (see StateFolder), named by the date and
+// time; its path, or empty with the reason in `error`.
 std::string WriteRecoveryFile(std::string_view bytes, std::string* error);
 
 }  // namespace zentrip

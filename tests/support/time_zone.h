@@ -2,33 +2,22 @@
 // Header-only, so the unit tests of the core folders can use it.
 #pragma once
 
-#include <cstdlib>
 #include <ctime>
-#include <optional>
-#include <string>
+
+#include "tests/support/scoped_env.h"
 
 namespace zentrip::testing {
 
 class ScopedTimeZone {
 public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* tz = std::getenv("TZ")) m_before = tz;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (m_before) {
-            setenv("TZ", m_before->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+    explicit ScopedTimeZone(const char* zone) : m_zone("TZ", zone) { tzset(); }
 
 private:
-    std::optional<std::string> m_before;
+    // Declared first, so it goes last: the zone is read again once TZ is back.
+    struct ReadZoneAtEnd {
+        ~ReadZoneAtEnd() { tzset(); }
+    } m_readAtEnd;
+    ScopedEnv m_zone;
 };
 
 }  // namespace zentrip::testing

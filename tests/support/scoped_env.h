@@ -1,0 +1,38 @@
+// An environment variable set, or unset, for as long as the object lives; what it was comes
+// back when the object goes. Header-only, so the unit tests of the core folders can use it.
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace zentrip::testing {
+
+class ScopedEnv {
+public:
+    // A null value unsets the variable.
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
+    ~ScopedEnv() {
+        if (m_old) {
+            setenv(m_name.c_str(), m_old->c_str(), 1);
+        } else {
+            unsetenv(m_name.c_str());
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+}  // namespace zentrip::testing
