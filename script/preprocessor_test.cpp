@@ -131,9 +131,8 @@ void CheckAnalysisAgainstRun(const fs::path& file) {
 }
 
 // Include names are relative to the process's working directory, so every test runs in a
-// fresh directory of its own and returns to the old one afterwards. The files a test writes
-// are analysed for the editor afterwards and checked against runs of them: the first 8, as
-// the later files of the include chains only repeat the forms of the first ones.
+// fresh directory of its own and returns to the old one afterwards. Every file a test writes
+// is analysed for the editor afterwards and checked against runs of it.
 class PreprocessorTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -143,7 +142,7 @@ protected:
     }
     void TearDown() override {
         fs::current_path(m_dir);
-        for (std::size_t i = 0; i < m_written.size() && i < 8; ++i) {
+        for (std::size_t i = 0; i < m_written.size(); ++i) {
             CheckAnalysisAgainstRun(m_written[i]);
         }
         fs::current_path(m_oldDir);
