@@ -129,9 +129,7 @@ void MiniTermSession::OnDataReceived() {
     }
     if (!drained) {
         // More waits: come back after the window had its turn.
-        if (m_wake.Post(m_wake.Generation())) {
-            m_dataWake.Wake();
-        }
+        if (m_wake.Post(m_wake.Generation())) m_dataWake.Wake();
     } else if (!m_port.ReaderRunning()) {
         OnDeviceLost();
     }
